@@ -1,0 +1,154 @@
+// app/ owns the main window model: its controls, its variables, start-up and shutdown,
+// and the choice of language. This header is the map of the whole program: every
+// handler and procedure is a member defined in the folder of its subsystem.
+#pragma once
+
+#include "platform/form_controls.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvo {
+
+using platform::FieldValue;
+
+class Form1 {
+public:
+    explicit Form1(const platform::FormControls& controls);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // ---- app/: start-up, shutdown, language ------------------------------------------
+    void Form_Load();   // app/startup.cpp
+    void Form_Unload(); // app/startup.cpp
+    void Combo3_Click(); // app/language.cpp
+
+    // ---- settings/: set-points and front panel -----------------------------------------
+    void SZDYZH(const std::string& text); // settings/setpoints.cpp
+    void SZDLZH(const std::string& text); // settings/setpoints.cpp
+    void Text1_Change();                  // settings/setpoints.cpp
+    void Text2_Change();                  // settings/setpoints.cpp
+    void Combo1_Click();                  // settings/front_panel.cpp
+    void Combo2_Click();                  // settings/front_panel.cpp
+    void Combo4_Click();                  // settings/front_panel.cpp
+
+    // ---- program/: step table and run control -----------------------------------------
+    void Combo5_Click(); // program/run_control.cpp
+
+    // ---- layout/: screen-resolution layout ---------------------------------------------
+    bool FBL_PD();  // layout/layout.cpp
+    void FBL_REV(); // layout/layout.cpp
+
+    // A modal message box. While one is open the polling cycle does not run.
+    void show_message(const std::string& prompt, const std::string& title);
+    bool message_box_open() const { return open_message_boxes > 0; }
+
+    // ---- controls ----------------------------------------------------------------------
+    platform::Window& window;
+    platform::Label& Label1;
+    platform::Label& Label2;
+    platform::Label& Label3;
+    platform::Label& Label4;
+    platform::Label& Label5;
+    platform::Label& Label6;
+    platform::Label& Label7;
+    platform::Label& Frame1;
+    platform::Label& Frame2;
+    platform::TextBox& Text1;
+    platform::TextBox& Text2;
+    platform::TextBox& Text3;
+    platform::ListBox& Combo1;
+    platform::ListBox& Combo2;
+    platform::ListBox& Combo3;
+    platform::ListBox& Combo4;
+    platform::ListBox& Combo5;
+    platform::Slider& Slider1;
+    platform::Slider& Slider2;
+    platform::Button& Command1;
+    platform::Button& Command4;
+    platform::Button& Command5;
+    std::array<platform::PictureBox*, 2> Picture1;
+    platform::PictureBox& Picture2;
+    platform::Timer& Timer1;
+    platform::Timer& Timer2;
+    platform::StatusBar& StatusBar1;
+    platform::Grid& DataGrid1;
+    platform::RecordSet& Adodc1;
+    platform::SerialPort& MSComm1;
+    platform::Screen& Screen;
+    platform::Clock& Clock;
+    platform::MessageBox& MsgBox;
+    platform::FileSystem& Files;
+
+    // ---- window variables, by owning subsystem ------------------------------------------
+
+    // app/: language
+    bool english_mode = false;
+
+    // link/: serial link and port scan (index = port number 1..16, 0 unused)
+    std::array<bool, 17> port_present{};
+    std::array<bool, 17> port_failed{};
+    std::int16_t ports_found = 0;
+    bool port_ready = false;
+    std::int16_t port_number = 0;
+    std::int16_t send_position = 0;
+
+    // link/: device protocol
+    std::string command_frame;
+    std::string voltage_reading;
+    std::string current_reading;
+    std::string reply_status;
+    bool over_current = false;
+    std::string voltage_reading_text;
+    std::string current_reading_text;
+
+    // link/: polling cycle
+    std::int16_t display_divider = 0;
+    bool display_due = false;
+    std::int16_t read_divider = 0;
+    bool read_due = false;
+    std::int16_t no_answer_count = 0;
+    std::int16_t bad_data_count = 0;
+    bool device_connected = false;
+
+    // settings/: set-points and front panel
+    std::int16_t set_voltage_code = 0;
+    std::int16_t set_current_code = 0;
+    std::string voltage_text;
+    std::string current_text;
+    std::int16_t voltage_edit_idle_ticks = 0;
+    std::int16_t current_edit_idle_ticks = 0;
+    bool trip_on_over_current = false;
+    bool output_on = false;
+
+    // program/: step table, run control and step execution
+    // Copy of the step table taken at RUN: step_table[row][column], columns 0..4.
+    std::vector<std::array<FieldValue, 5>> step_table;
+    std::int16_t step_index = 0;
+    std::int16_t step_seconds = 0;
+    std::int16_t step_seconds_left = 0;
+    std::int16_t runs_left = 0;
+    bool run_forever = false;
+    bool run_finished = false;
+    bool program_running = false;
+    std::int16_t step_voltage_code = 0;
+    std::int16_t step_current_code = 0;
+
+    // chart/: live chart
+    std::array<double, 3> voltage_history{};
+    std::array<double, 3> current_history{};
+    std::int16_t chart_sample_index = 0;
+
+    // layout/: screen-resolution layout
+    float screen_scale_x = 0;
+    float screen_scale_y = 0;
+    float last_scale_x = 0;
+    float last_scale_y = 0;
+
+private:
+    int open_message_boxes = 0;
+};
+
+} // namespace kelvo

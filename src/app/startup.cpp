@@ -1,0 +1,95 @@
+#include "app/form1.h"
+#include "app/texts.h"
+#include "settings/setpoint_text.h"
+
+namespace kelvo {
+
+void Form1::Form_Load() {
+    port_number = 0;
+    port_ready = false;
+    current_reading = "0000";
+    voltage_reading = "0000";
+
+    MSComm1.set_settings(texts::kSerialSettings);
+
+    window.set_caption(texts::kProductName);
+    window.set_border_sizable();
+    const std::string folder = Files.program_folder();
+    window.set_icon(folder + "/" + texts::kIconFile);
+    window.move(0, 0);
+    window.set_maximized();
+
+    FBL_REV();
+
+    Slider1.set_large_change(1);
+    Slider1.set_maximum(3100);
+    Slider1.set_minimum(0);
+    Slider1.set_vertical();
+    Slider1.set_no_border();
+    Slider1.set_manual_drag();
+    Slider2.set_large_change(1);
+    Slider2.set_maximum(5100);
+    Slider2.set_minimum(0);
+    Slider2.set_vertical();
+    Slider2.set_no_border();
+    Slider2.set_manual_drag();
+
+    for (int volts = 0; volts <= 31; ++volts) {
+        Combo1.add_item(std::to_string(volts) + "V");
+    }
+    Combo1.set_selected_index(0);
+    Text1.set_alignment_left();
+
+    for (int tenths = 0; tenths <= 51; ++tenths) {
+        Combo2.add_item(slider_text(tenths, 10, 'A'));
+    }
+    Combo2.set_selected_index(0);
+    Text2.set_alignment_left();
+
+    Combo3.add_item("中文");
+    Combo3.add_item("English");
+    Combo3.set_selected_index(1);
+
+    Combo4.add_item("Steady Output");
+    Combo4.add_item("trip out");
+    Combo4.set_selected_index(0);
+
+    Combo5.add_item("x");
+    for (int runs = 1; runs <= 100; ++runs) {
+        Combo5.add_item(std::to_string(runs));
+    }
+    Combo5.set_selected_index(0);
+
+    output_on = false;
+
+    Picture1[0]->set_fore_color(platform::kWhite);
+    Picture1[1]->set_fore_color(platform::kWhite);
+
+    Timer1.set_interval(100);
+    Timer2.set_interval(5);
+
+    chart_sample_index = 0;
+    step_index = 0;
+    step_seconds_left = 0;
+
+    Adodc1.set_database(folder + "/" + texts::kDatabaseFile);
+    Adodc1.set_record_source(texts::kStepTable);
+    Adodc1.refresh();
+
+    DataGrid1.set_data_source(Adodc1);
+    DataGrid1.refresh();
+
+    Text3.set_text("");
+    Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
+    Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
+
+    StatusBar1.set_panel_text(1, texts::kWaitStatus);
+}
+
+void Form1::Form_Unload() {
+    if (MSComm1.is_open()) {
+        MSComm1.close();
+    }
+}
+
+} // namespace kelvo
