@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds KELVO into a build folder (default build/); extra arguments go to
+# CMake's configure step.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+dir=${KELVO_BUILD_DIR:-$here/build}
+cmake -S "$here" -B "$dir" "$@" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
