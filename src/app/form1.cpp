@@ -6,11 +6,11 @@ Form1::Form1(const platform::FormControls& c)
     : window(c.window), Label1(c.Label1), Label2(c.Label2), Label3(c.Label3), Label4(c.Label4),
       Label5(c.Label5), Label6(c.Label6), Label7(c.Label7), Frame1(c.Frame1), Frame2(c.Frame2),
       Text1(c.Text1), Text2(c.Text2), Text3(c.Text3), Combo1(c.Combo1), Combo2(c.Combo2),
-      Combo3(c.Combo3), Combo4(c.Combo4), Combo5(c.Combo5), Slider1(c.Slider1),
-      Slider2(c.Slider2), Command1(c.Command1), Command4(c.Command4), Command5(c.Command5),
-      Picture1{&c.Picture1_0, &c.Picture1_1}, Picture2(c.Picture2), Timer1(c.Timer1),
-      Timer2(c.Timer2), StatusBar1(c.StatusBar1), DataGrid1(c.DataGrid1), Adodc1(c.Adodc1),
-      MSComm1(c.MSComm1), Screen(c.screen), Clock(c.clock), MsgBox(c.message_box),
+      Combo3(c.Combo3), Combo4(c.Combo4), Combo5(c.Combo5), Slider1(c.Slider1), Slider2(c.Slider2),
+      Command1(c.Command1), Command4(c.Command4),
+      Command5(c.Command5), Picture1{&c.Picture1_0, &c.Picture1_1}, Picture2(c.Picture2),
+      Timer1(c.Timer1), Timer2(c.Timer2), StatusBar1(c.StatusBar1), DataGrid1(c.DataGrid1),
+      Adodc1(c.Adodc1), MSComm1(c.MSComm1), Screen(c.screen), Clock(c.clock), MsgBox(c.message_box),
       Files(c.files) {
     // The same wiring for the Qt window and the test fake.
     Text1.on_change([this] { Text1_Change(); });
@@ -20,6 +20,8 @@ Form1::Form1(const platform::FormControls& c)
     Combo3.on_click([this] { Combo3_Click(); });
     Combo4.on_click([this] { Combo4_Click(); });
     Combo5.on_click([this] { Combo5_Click(); });
+    Timer1.on_tick([this] { Timer1_Timer(); });
+    Timer2.on_tick([this] { Timer2_Timer(); });
 }
 
 void Form1::show_message(const std::string& prompt, const std::string& title) {

@@ -15,15 +15,24 @@ namespace kelvo {
 using platform::FieldValue;
 
 class Form1 {
-public:
+  public:
     explicit Form1(const platform::FormControls& controls);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
     // ---- app/: start-up, shutdown, language ------------------------------------------
-    void Form_Load();   // app/startup.cpp
-    void Form_Unload(); // app/startup.cpp
-    void Combo3_Click(); // app/language.cpp
+    void Form_Load();        // app/startup.cpp
+    void Form_Unload();      // app/startup.cpp
+    void Combo3_Click();     // app/language.cpp
+    void refresh_captions(); // app/language.cpp
+
+    // ---- link/: serial link, protocol, polling cycle -----------------------------------
+    std::int16_t COM_SCAN();                    // link/serial_link.cpp
+    void connect_port();                        // link/serial_link.cpp
+    void Timer2_Timer();                        // link/serial_link.cpp
+    void monitor_line(const std::string& line); // link/serial_link.cpp
+    void Timer1_Timer();                        // link/polling_cycle.cpp
+    void read_replies();                        // link/polling_cycle.cpp
 
     // ---- settings/: set-points and front panel -----------------------------------------
     void SZDYZH(const std::string& text); // settings/setpoints.cpp
@@ -94,6 +103,8 @@ public:
     bool port_ready = false;
     std::int16_t port_number = 0;
     std::int16_t send_position = 0;
+    // A failing read has been reported for the port now open.
+    bool read_failure_shown = false;
 
     // link/: device protocol
     std::string command_frame;
@@ -147,7 +158,7 @@ public:
     float last_scale_x = 0;
     float last_scale_y = 0;
 
-private:
+  private:
     int open_message_boxes = 0;
 };
 

@@ -1,0 +1,135 @@
+#include "app/form1.h"
+#include "link/protocol.h"
+
+namespace kelvo {
+
+namespace {
+
+// Read seconds that may fail in a row before the link counts as lost.
+constexpr std::int16_t kLinkLossLimit = 10;
+
+} // namespace
+
+void Form1::Timer1_Timer() {
+    // A message box opened by this cycle (or by a handler) holds the cycle until it is
+    // closed; the send stream goes on meanwhile.
+    if (message_box_open()) {
+        return;
+    }
+
+    // Layout: only a new screen size costs anything.
+    if (FBL_PD()) {
+        FBL_REV();
+    }
+
+    // Link.
+    if (!port_ready) {
+        connect_port();
+    }
+
+    // Counters.
+    if (voltage_edit_idle_ticks < 100) {
+        ++voltage_edit_idle_ticks;
+    }
+    if (current_edit_idle_ticks < 100) {
+        ++current_edit_idle_ticks;
+    }
+    if (display_divider >= 9) {
+        display_due = true;
+        display_divider = 0;
+    } else {
+        ++display_divider;
+    }
+    if (read_divider >= 9) {
+        read_due = true;
+        read_divider = 0;
+    } else {
+        ++read_divider;
+    }
+
+    // Set-points of this tick.
+    const std::int16_t voltage_code = program_running ? step_voltage_code : set_voltage_code;
+    const std::int16_t current_code = program_running ? step_current_code : set_current_code;
+
+    // Command frame.
+    const char output_letter = output_on ? 'O' : 'N';
+    const char mode_letter = trip_on_over_current ? 'C' : 'H';
+    command_frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
+
+    if (port_ready && read_due) {
+        read_replies();
+    }
+
+    if (display_due) {
+        monitor_line(command_frame + "F");
+        voltage_reading_text = voltage_reading_display(voltage_reading);
+        current_reading_text = current_reading_display(current_reading);
+        Label2.set_caption(voltage_reading_text);
+        Label4.set_caption(current_reading_text);
+        refresh_captions();
+        display_due = false;
+    }
+}
+
+void Form1::read_replies() {
+    std::string data;
+    if (auto received = MSComm1.read()) {
+        data = std::move(*received);
+    } else if (!read_failure_shown) {
+        // Once per opened port: a vanished adapter fails every read until the link is
+        // dropped, and one box is enough to tell the user.
+        read_failure_shown = true;
+        show_message("read USB connection date error", "");
+    }
+
+    if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {
+        port_ready = false;
+        const std::string port = "COM" + std::to_string(port_number);
+        if (no_answer_count > kLinkLossLimit) {
+            monitor_line(port + "无应答");
+        }
+        if (bad_data_count > kLinkLossLimit) {
+            monitor_line(port + "超时");
+        }
+        if (port_number <= 1) {
+            port_failed.fill(false);
+            device_connected = false;
+        } else {
+            port_failed[static_cast<std::size_t>(port_number)] = true;
+        }
+        monitor_line("数据为空");
+        voltage_reading = "0000";
+        current_reading = "0000";
+    }
+
+    if (!data.empty()) {
+        no_answer_count = 0;
+        const std::string clean = strip_255(data);
+        monitor_line(clean);
+        const ReplySearch reply = find_reply_frame(clean);
+        switch (reply.result) {
+        case ReplyResult::NoHeader:
+            ++bad_data_count;
+            monitor_line("data error");
+            break;
+        case ReplyResult::NoWholeFrame:
+        case ReplyResult::NoValidFrame:
+            ++bad_data_count;
+            break;
+        case ReplyResult::ValidFrame:
+            current_reading = reply.frame.substr(11, 4);
+            voltage_reading = reply.frame.substr(6, 4);
+            reply_status = reply.frame.substr(15, 1);
+            over_current = reply_status == "B";
+            monitor_line(reply.frame);
+            bad_data_count = 0;
+            device_connected = true;
+            break;
+        }
+    } else {
+        ++no_answer_count;
+    }
+    read_due = false;
+}
+
+} // namespace kelvo

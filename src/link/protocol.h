@@ -1,0 +1,43 @@
+// link/ owns the serial link to the supply: the wire protocol, the port scan, the send
+// stream and the polling cycle that is the program's main loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvo {
+
+inline constexpr std::string_view kFrameHeader = "QZPPSU";
+inline constexpr std::size_t kFrameLength = 16;
+
+// A code 0..9999 as four decimal digits with leading zeros: 50 gives "0050".
+std::string digits4(std::int16_t code);
+
+// The command frame: header, voltage digits, mode letter, current digits, output letter.
+std::string command_frame_text(std::int16_t voltage_code, char mode_letter,
+                               std::int16_t current_code, char output_letter);
+
+// True when a 16-character candidate is a valid reply: the header, "A" at position 11,
+// "W" or "B" at position 16, and four decimal digits in each reading field.
+bool receive_con(std::string_view frame);
+
+enum class ReplyResult { NoHeader, NoWholeFrame, NoValidFrame, ValidFrame };
+
+struct ReplySearch {
+    ReplyResult result = ReplyResult::NoHeader;
+    std::string frame; // the valid frame when there is one
+};
+
+// Every byte 255 removed.
+std::string strip_255(std::string_view data);
+
+// Looks for the newest valid reply in what one read second brought: frames are taken at
+// fixed 16-character steps from the first header, newest first, each examined once.
+ReplySearch find_reply_frame(std::string_view data);
+
+// "1234" gives "12.34V"; "0567" gives "0.567A".
+std::string voltage_reading_display(std::string_view reading);
+std::string current_reading_display(std::string_view reading);
+
+} // namespace kelvo

@@ -1,0 +1,86 @@
+#include "app/form1.h"
+
+namespace kelvo {
+
+void Form1::monitor_line(const std::string& line) {
+    Picture2.print(line);
+}
+
+std::int16_t Form1::COM_SCAN() {
+    std::int16_t count = 0;
+    for (int n = 1; n <= 16; ++n) {
+        MSComm1.set_port_number(n);
+        const platform::OpenResult opened = MSComm1.open();
+        if (opened == platform::OpenResult::Opened) {
+            ++count;
+            port_present[static_cast<std::size_t>(n)] = true;
+            monitor_line("COM：   " + std::to_string(n) + "可用");
+        } else if (opened == platform::OpenResult::PermissionDenied) {
+            // Still just not usable, but the user can do something about it.
+            monitor_line("COM" + std::to_string(n) +
+                         ": permission denied (access is usually granted by the group dialout)");
+        }
+        MSComm1.close();
+    }
+    return count;
+}
+
+void Form1::connect_port() {
+    if (MSComm1.is_open()) {
+        MSComm1.close();
+    }
+    port_present.fill(false);
+    ports_found = COM_SCAN();
+    monitor_line("您计算机上总共有：   " + std::to_string(ports_found) + "个COM端口可用");
+
+    int opened = 0;
+    bool candidate_left = false;
+    for (int n = 16; n >= 1 && opened == 0; --n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (port_failed[i] || !port_present[i]) {
+            continue;
+        }
+        candidate_left = true;
+        MSComm1.set_port_number(n);
+        if (MSComm1.open() == platform::OpenResult::Opened) {
+            opened = n;
+        } else {
+            MSComm1.close();
+        }
+    }
+
+    if (opened == 0) {
+        // Every port found has lost the link once: forget the marks so that a supply
+        // switched off and on again is found on the next tick.
+        if (ports_found > 0 && !candidate_left) {
+            port_failed.fill(false);
+            device_connected = false;
+        }
+        return;
+    }
+    monitor_line("COM：   " + std::to_string(opened) + "已打开");
+    port_ready = true;
+    port_number = static_cast<std::int16_t>(opened);
+    read_divider = 0;
+    read_due = false;
+    no_answer_count = 0;
+    bad_data_count = 0;
+    read_failure_shown = false;
+}
+
+void Form1::Timer2_Timer() {
+    if (send_position >= 16) {
+        send_position = 1;
+    } else {
+        ++send_position;
+    }
+    if (!MSComm1.is_open()) {
+        return;
+    }
+    const auto position = static_cast<std::size_t>(send_position);
+    if (position <= command_frame.size()) {
+        MSComm1.write(command_frame.substr(position - 1, 1));
+    }
+}
+
+} // namespace kelvo

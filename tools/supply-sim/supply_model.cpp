@@ -1,0 +1,85 @@
+#include "supply_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace kelvo::sim {
+
+namespace {
+
+constexpr std::string_view kHeader = "QZPPSU";
+constexpr std::size_t kLength = 16;
+
+std::optional<int> digits(std::string_view field) {
+    int value = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::optional<Command> parse(std::string_view frame) {
+    const auto voltage = digits(frame.substr(6, 4));
+    const auto current = digits(frame.substr(11, 4));
+    const char mode = frame[10];
+    const char output = frame[15];
+    if (!voltage || !current || (mode != 'H' && mode != 'C') || (output != 'O' && output != 'N')) {
+        return std::nullopt;
+    }
+    return Command{*voltage, mode, *current, output == 'O'};
+}
+
+} // namespace
+
+std::optional<Command> CommandReader::feed(std::string_view bytes) {
+    pending_.append(bytes);
+    std::optional<Command> newest;
+    std::size_t at = 0;
+    while (true) {
+        const auto header = pending_.find(kHeader, at);
+        if (header == std::string::npos || header + kLength > pending_.size()) {
+            // Keep what may still become a frame: a header's start at the end.
+            const std::size_t keep_from =
+                header != std::string::npos
+                    ? header
+                    : (pending_.size() > kHeader.size() ? pending_.size() - kHeader.size() : 0);
+            pending_.erase(0, keep_from);
+            return newest;
+        }
+        if (auto command = parse(std::string_view(pending_).substr(header, kLength))) {
+            newest = command;
+            at = header + kLength;
+        } else {
+            at = header + 1;
+        }
+    }
+}
+
+Reading measure(const Command& command, double load_ohms) {
+    if (!command.output_on) {
+        return {0, 0, 'W'};
+    }
+    const double volts = command.voltage_code / 100.0;
+    const double limit_amps = command.current_code / 1000.0;
+    const double amps = load_ohms > 0 ? volts / load_ohms : limit_amps + 1;
+    auto code = [](double value, double factor) {
+        return std::clamp(static_cast<int>(std::lround(value * factor)), 0, 9999);
+    };
+    if (amps <= limit_amps) {
+        return {command.voltage_code, code(amps, 1000), 'W'};
+    }
+    return {code(limit_amps * std::max(load_ohms, 0.0), 100), command.current_code, 'B'};
+}
+
+std::string reply_frame(const Reading& reading) {
+    char text[32];
+    std::snprintf(text, sizeof text, "QZPPSU%04dA%04d%c", reading.voltage_code,
+                  reading.current_code, reading.status);
+    return text;
+}
+
+} // namespace kelvo::sim

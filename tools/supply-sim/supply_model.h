@@ -1,0 +1,40 @@
+// The simulated supply's behaviour, apart from the terminal it talks through: it reads
+// command frames out of the byte stream as the instrument does and makes reply frames.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvo::sim {
+
+struct Command {
+    int voltage_code = 0; // 10 mV
+    char mode = 'H';      // "H" steady output, "C" trip out
+    int current_code = 0; // 1 mA
+    bool output_on = false;
+};
+
+// Collects the received stream and finds the newest complete command frame in it.
+class CommandReader {
+  public:
+    // Feeds received bytes; returns the newest complete, well-formed command they finish.
+    std::optional<Command> feed(std::string_view bytes);
+
+  private:
+    std::string pending_;
+};
+
+// A resistive load on the output: reads the set voltage and V/R while that is within
+// the current limit, otherwise limits at the set current and reports over-current.
+struct Reading {
+    int voltage_code = 0;
+    int current_code = 0;
+    char status = 'W';
+};
+Reading measure(const Command& command, double load_ohms);
+
+// "QZPPSU" + four voltage digits + "A" + four current digits + status.
+std::string reply_frame(const Reading& reading);
+
+} // namespace kelvo::sim
