@@ -15,7 +15,7 @@ namespace kelvo {
 using platform::FieldValue;
 
 class Form1 {
-  public:
+public:
     explicit Form1(const platform::FormControls& controls);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -158,7 +158,7 @@ class Form1 {
     float last_scale_x = 0;
     float last_scale_y = 0;
 
-  private:
+private:
     int open_message_boxes = 0;
 };
 

@@ -32,10 +32,10 @@ void Form1::FBL_REV() {
     compute_factors(*this);
     // The controls in the order of the layout table.
     const std::array<platform::Control*, layout::kRows> controls{
-        &Combo3, &Label5, &Frame1,   &Label1,      &Label2,      &Label3,   &Label4,
-        &Frame2, &Text1,  &Text2,    &Combo1,      &Combo2,      &Slider1,  &Slider2,
-        &Command1, &Label6, &Combo4, Picture1[0], Picture1[1], &Text3,    &DataGrid1,
-        &Label7, &Combo5, &Command4, &Command5};
+        &Combo3,   &Label5, &Frame1,   &Label1,     &Label2,     &Label3,  &Label4,
+        &Frame2,   &Text1,  &Text2,    &Combo1,     &Combo2,     &Slider1, &Slider2,
+        &Command1, &Label6, &Combo4,   Picture1[0], Picture1[1], &Text3,   &DataGrid1,
+        &Label7,   &Combo5, &Command4, &Command5};
     const float sx = screen_scale_x;
     const float sy = screen_scale_y;
     for (std::size_t i = 0; i < layout::kRows; ++i) {

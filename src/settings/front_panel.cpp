@@ -15,8 +15,12 @@ void Form1::Combo1_Click() {
     SZDYZH(Text1.text());
 }
 
-void Form1::Combo2_Click() { Text2.set_text(Combo2.text()); }
+void Form1::Combo2_Click() {
+    Text2.set_text(Combo2.text());
+}
 
-void Form1::Combo4_Click() { trip_on_over_current = Combo4.selected_index() == 1; }
+void Form1::Combo4_Click() {
+    trip_on_over_current = Combo4.selected_index() == 1;
+}
 
 } // namespace kelvo

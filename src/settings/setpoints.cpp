@@ -38,8 +38,12 @@ void Form1::SZDLZH(const std::string& text) {
     Text2.set_text(current_text);
 }
 
-void Form1::Text1_Change() { voltage_edit_idle_ticks = 0; }
+void Form1::Text1_Change() {
+    voltage_edit_idle_ticks = 0;
+}
 
-void Form1::Text2_Change() { current_edit_idle_ticks = 0; }
+void Form1::Text2_Change() {
+    current_edit_idle_ticks = 0;
+}
 
 } // namespace kelvo

@@ -17,11 +17,11 @@ struct Command {
 
 // Collects the received stream and finds the newest complete command frame in it.
 class CommandReader {
-  public:
+public:
     // Feeds received bytes; returns the newest complete, well-formed command they finish.
     std::optional<Command> feed(std::string_view bytes);
 
-  private:
+private:
     std::string pending_;
 };
 
