@@ -2,14 +2,34 @@
 # Installs what is missing, builds and starts KELVO. Without a display it runs the
 # program under Xvfb, takes a screenshot after a few seconds and says where it is.
 #   scripts/run.sh          start on the serial ports of this machine
+#   scripts/run.sh --sim    start attached to the simulated supply (no hardware needed)
 set -euo pipefail
+sim=0
+for a in "$@"; do
+  case "$a" in
+    --sim) sim=1 ;;
+    *) echo "usage: scripts/run.sh [--sim]" >&2; exit 2 ;;
+  esac
+done
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"
 bin="$here/build/bin/kelvo"
 
+if [ "$sim" = 1 ]; then
+  # The simulator's terminal becomes the program's only port, COM1.
+  link="${TMPDIR:-/tmp}/kelvo-sim-$$"
+  "$here/build/bin/kelvo-supply-sim" --link "$link" >/dev/null &
+  sim_pid=$!
+  trap 'kill $sim_pid 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+  export KELVO_SERIAL_PORTS="$link"
+  echo "Simulated supply on $link (COM1)"
+fi
+
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec "$bin"
+  "$bin"
+  exit $?
 fi
 
 mkdir -p "$here/shots"
