@@ -1,0 +1,341 @@
+#include "fake/fake_platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+namespace kelvo::fake {
+
+namespace {
+
+void raise(const Handler& handler) {
+    if (handler) {
+        handler();
+    }
+}
+
+} // namespace
+
+void FakeButton::click() {
+    if (is_enabled) {
+        raise(click_handler);
+    }
+}
+
+void FakeTextBox::set_text(const std::string& text) {
+    content = text;
+    changed();
+}
+
+void FakeTextBox::append_text(const std::string& text) {
+    content += text;
+    changed();
+}
+
+void FakeTextBox::type(const std::string& text) {
+    if (is_enabled) {
+        set_text(text);
+    }
+}
+
+void FakeTextBox::changed() {
+    history.push_back(content);
+    ++changes;
+    raise(change_handler);
+}
+
+void FakeListBox::clear() {
+    items.clear();
+    selected = -1;
+    edit_text.clear();
+}
+
+std::string FakeListBox::item_text(int index) const {
+    return items.at(static_cast<std::size_t>(index));
+}
+
+void FakeListBox::set_selected_index(int index) {
+    if (index < -1 || index >= item_count()) {
+        throw std::out_of_range("list index " + std::to_string(index) + " of " +
+                                std::to_string(item_count()) + " items");
+    }
+    selected = index;
+    edit_text = index == -1 ? std::string() : items[static_cast<std::size_t>(index)];
+    ++clicks;
+    raise(click_handler);
+}
+
+void FakeListBox::choose(int index) {
+    if (is_enabled) {
+        set_selected_index(index);
+    }
+}
+
+void FakeListBox::type_edit(const std::string& text) {
+    if (is_enabled) {
+        edit_text = text;
+        selected = -1;
+    }
+}
+
+void FakeSlider::move_to(int value) {
+    if (!is_enabled) {
+        return;
+    }
+    const int held = std::clamp(value, min, max);
+    if (held != position) {
+        position = held;
+        raise(change_handler);
+    }
+}
+
+void FakePictureBox::cls() {
+    calls.push_back("cls");
+    ++cls_count;
+    lines.clear();
+    printed.clear();
+    current_x = 0;
+    current_y = 0;
+}
+
+void FakePictureBox::set_draw_style(LineStyle style) {
+    calls.push_back("draw_style");
+    draw_style = style;
+}
+
+void FakePictureBox::set_draw_width(int pixels) {
+    calls.push_back("draw_width");
+    draw_width = pixels;
+}
+
+void FakePictureBox::set_fore_color(Color color) {
+    calls.push_back("fore_color");
+    fore_color = color;
+}
+
+void FakePictureBox::set_auto_redraw(bool on) {
+    calls.push_back("auto_redraw");
+    auto_redraw = on;
+}
+
+void FakePictureBox::set_current_x(float x) {
+    calls.push_back("current_x");
+    current_x = x;
+}
+
+void FakePictureBox::set_current_y(float y) {
+    calls.push_back("current_y");
+    current_y = y;
+}
+
+void FakePictureBox::line(float x1, float y1, float x2, float y2, std::optional<Color> color) {
+    calls.push_back("line");
+    lines.push_back({x1, y1, x2, y2, color.value_or(fore_color), draw_style, draw_width});
+}
+
+void FakePictureBox::print(const std::string& text) {
+    calls.push_back("print");
+    printed.push_back({text, current_x, current_y});
+    current_x = 0;
+    current_y += kLineHeight;
+}
+
+std::vector<std::string> FakePictureBox::printed_lines() const {
+    std::vector<std::string> texts;
+    for (const Printed& p : printed) {
+        texts.push_back(p.text);
+    }
+    return texts;
+}
+
+void FakeTimer::tick() {
+    raise(tick_handler);
+}
+
+void FakeTimer::tick(int times) {
+    for (int i = 0; i < times; ++i) {
+        tick();
+    }
+}
+
+void FakeStatusBar::set_panel_text(int panel, const std::string& text) {
+    panels[panel] = text;
+    history.emplace_back(panel, text);
+}
+
+std::string FakeStatusBar::panel_text(int panel) const {
+    const auto it = panels.find(panel);
+    return it == panels.end() ? std::string() : it->second;
+}
+
+void FakeRecordSet::refresh() {
+    ++refreshes;
+    if (refresh_error) {
+        throw platform::StartupError(*refresh_error);
+    }
+    current = 0;
+}
+
+void FakeRecordSet::move_first() {
+    ++move_first_calls;
+    current = 0;
+}
+
+void FakeRecordSet::move_next() {
+    ++move_next_calls;
+    if (current >= record_count()) {
+        throw std::logic_error("move_next past the last record");
+    }
+    ++current;
+}
+
+FieldValue FakeRecordSet::field(int position) const {
+    if (current < 0 || current >= record_count()) {
+        throw std::logic_error("no current record");
+    }
+    const auto& row = rows[static_cast<std::size_t>(current)];
+    if (position < 0 || position >= fields) {
+        throw std::logic_error("no field " + std::to_string(position));
+    }
+    // A row shorter than the table holds empty fields at its end.
+    return static_cast<std::size_t>(position) < row.size() ? row[static_cast<std::size_t>(position)]
+                                                           : FieldValue{};
+}
+
+void FakeGrid::set_column_locked(int column, bool on) {
+    locked.at(static_cast<std::size_t>(column)) = on;
+}
+
+OpenResult FakeSerialPort::open() {
+    open_attempts.push_back(selected);
+    if (open_now) {
+        return OpenResult::Failed;
+    }
+    const auto it = ports.find(selected);
+    const OpenResult result = it == ports.end() ? OpenResult::Failed : it->second;
+    open_now = result == OpenResult::Opened;
+    return result;
+}
+
+void FakeSerialPort::close() {
+    ++closes;
+    open_now = false;
+}
+
+void FakeSerialPort::write(const std::string& bytes) {
+    if (open_now) {
+        written += bytes;
+    } else {
+        ++writes_while_closed;
+    }
+}
+
+std::optional<std::string> FakeSerialPort::read() {
+    ++reads;
+    if (!open_now || next_read_fails) {
+        next_read_fails = false;
+        return std::nullopt;
+    }
+    if (incoming.empty()) {
+        return std::string();
+    }
+    std::string data = incoming.front();
+    incoming.pop_front();
+    return data;
+}
+
+void FakeScreen::set_pixels(double width, double height) {
+    width_tw = width * tpp_x;
+    height_tw = height * tpp_y;
+}
+
+void FakeScreen::set_twips_per_pixel(double twips) {
+    const double width = width_tw / tpp_x;
+    const double height = height_tw / tpp_y;
+    tpp_x = twips;
+    tpp_y = twips;
+    set_pixels(width, height);
+}
+
+std::string FakeClock::time_text(const DateTime& at) const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", at.hour, at.minute, at.second);
+    return text;
+}
+
+void FakeMessageBox::show(const std::string& prompt, const std::string& title) {
+    shown.push_back({prompt, title});
+    if (while_open) {
+        while_open(shown.back());
+    }
+}
+
+std::string FakeFileSystem::create_folder(const std::string& path) {
+    if (!create_folder_error.empty()) {
+        return create_folder_error;
+    }
+    if (folders.count(path) > 0) {
+        return "File exists";
+    }
+    folders.insert(path);
+    return {};
+}
+
+std::string FakeFileSystem::write_new_file(const std::string& path, const std::string& bytes) {
+    if (!write_error.empty()) {
+        return write_error;
+    }
+    if (files.count(path) > 0) {
+        return "File exists";
+    }
+    const auto slash = path.rfind('/');
+    if (slash != std::string::npos && folders.count(path.substr(0, slash)) == 0) {
+        return "No such file or directory";
+    }
+    files[path] = bytes;
+    return {};
+}
+
+void FakeWindow::set_icon(const std::string& path) {
+    if (icon_error) {
+        throw platform::StartupError(*icon_error);
+    }
+    icon_path = path;
+}
+
+FakeForm::FakeForm() {
+    // The window as designed, before the load step touches it. Set directly, so the
+    // histories hold only what the program did.
+    Label1.current_caption = "U:";
+    Label2.current_caption = "00.00V";
+    Label3.current_caption = "I:";
+    Label4.current_caption = "0.000A";
+    Label5.current_caption = "中文/English";
+    Label6.current_caption = "over current";
+    Label7.current_caption = "Run Count";
+    Frame1.current_caption = "OUT";
+    Frame2.current_caption = "SET";
+    Command1.current_caption = "ON";
+    Command4.current_caption = "RUN";
+    Command5.current_caption = "Command5";
+    Text1.content = "00.00V";
+    Text2.content = "0.000A";
+    Text3.content = "Text3";
+    Combo1.edit_text = "Combo1";
+    Combo2.edit_text = "0.001A";
+    Combo3.edit_text = "Combo1";
+    Combo4.edit_text = "Combo1";
+    Combo5.edit_text = "x";
+    StatusBar1.panels = {{1, "communication:wait..."}, {2, "KELVO"}, {3, "Version: 1.0"}};
+}
+
+platform::FormControls FakeForm::controls() {
+    return platform::FormControls{window,     Label1,   Label2,   Label3,   Label4,      Label5,
+                                  Label6,     Label7,   Frame1,   Frame2,   Text1,       Text2,
+                                  Text3,      Combo1,   Combo2,   Combo3,   Combo4,      Combo5,
+                                  Slider1,    Slider2,  Command1, Command4, Command5,    Picture1_0,
+                                  Picture1_1, Picture2, Timer1,   Timer2,   StatusBar1,  DataGrid1,
+                                  Adodc1,     MSComm1,  screen,   clock,    message_box, files};
+}
+
+} // namespace kelvo::fake

@@ -1,0 +1,410 @@
+// The fake platform: every control and service of the window in memory. Each fake keeps
+// what the program set (public fields, read them directly) and offers the user's actions
+// and the world's events as plain calls (click, type, choose, tick, queue_read, ...).
+// Events are raised synchronously, as the window raises them.
+#pragma once
+
+#include "platform/form_controls.h"
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kelvo::fake {
+
+using platform::Color;
+using platform::DateTime;
+using platform::FieldValue;
+using platform::Handler;
+using platform::OpenResult;
+
+// What the layout did to a control: the last geometry set and the last font size.
+struct Geometry {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    std::optional<double> height; // nullopt when the last call left the height alone
+};
+
+struct ControlState {
+    std::optional<Geometry> geometry; // nullopt until the first set_geometry
+    int geometry_calls = 0;
+    double font = 9;
+};
+
+// Geometry and font of any visible control.
+template <class Interface> class FakeControl : public Interface, public ControlState {
+public:
+    void set_geometry(double left, double top, double width,
+                      std::optional<double> height) override {
+        geometry = Geometry{left, top, width, height};
+        ++geometry_calls;
+    }
+    void set_font_size(double points) override { font = points; }
+    double font_size() const override { return font; }
+};
+
+template <class Interface> class FakeCaptioned : public FakeControl<Interface> {
+public:
+    void set_caption(const std::string& text) override {
+        current_caption = text;
+        captions.push_back(text);
+    }
+    std::string caption() const override { return current_caption; }
+
+    std::string current_caption;
+    std::vector<std::string> captions; // every caption set by the program, in order
+};
+
+class FakeLabel : public FakeCaptioned<platform::Label> {};
+
+class FakeButton : public FakeCaptioned<platform::Button> {
+public:
+    void set_back_color(std::optional<Color> color) override { back_color = color; }
+    void set_enabled(bool on) override { is_enabled = on; }
+    bool enabled() const override { return is_enabled; }
+    void on_click(Handler handler) override { click_handler = std::move(handler); }
+
+    // The user presses the button; a disabled button ignores it.
+    void click();
+
+    std::optional<Color> back_color; // nullopt: the system button face
+    bool is_enabled = true;
+    Handler click_handler;
+};
+
+class FakeTextBox : public FakeControl<platform::TextBox> {
+public:
+    void set_text(const std::string& text) override;
+    std::string text() const override { return content; }
+    std::size_t text_length() const override { return content.size(); }
+    void append_text(const std::string& text) override;
+    void set_alignment_left() override { alignment_left = true; }
+    void set_sel_start(std::size_t position) override { sel_start = position; }
+    void set_enabled(bool on) override { is_enabled = on; }
+    bool enabled() const override { return is_enabled; }
+    void on_change(Handler handler) override { change_handler = std::move(handler); }
+
+    // The user edits the box to hold this text; a disabled box ignores it.
+    void type(const std::string& text);
+
+    std::string content;
+    std::vector<std::string> history; // the whole text after every change, in order
+    int changes = 0;
+    bool alignment_left = false;
+    std::optional<std::size_t> sel_start;
+    bool is_enabled = true;
+    Handler change_handler;
+
+private:
+    void changed();
+};
+
+class FakeListBox : public FakeControl<platform::ListBox> {
+public:
+    void add_item(const std::string& text) override { items.push_back(text); }
+    // Like the real list: the edit field is emptied too, and no Click is raised.
+    void clear() override;
+    int item_count() const override { return static_cast<int>(items.size()); }
+    std::string item_text(int index) const override;
+    int selected_index() const override { return selected; }
+    // Raises Click even when the index does not change. Throws std::out_of_range for an
+    // index that is not -1 or an item.
+    void set_selected_index(int index) override;
+    std::string text() const override { return edit_text; }
+    void set_enabled(bool on) override { is_enabled = on; }
+    bool enabled() const override { return is_enabled; }
+    void on_click(Handler handler) override { click_handler = std::move(handler); }
+
+    // The user picks item `index` from the drop-down: the same as selecting from code.
+    void choose(int index);
+    // The user types into the edit field: no item is selected any more and no Click is
+    // raised.
+    void type_edit(const std::string& text);
+
+    std::vector<std::string> items;
+    int selected = -1;
+    std::string edit_text;
+    int clicks = 0;
+    bool is_enabled = true;
+    Handler click_handler;
+};
+
+class FakeSlider : public FakeControl<platform::Slider> {
+public:
+    void set_large_change(int step) override { large_change = step; }
+    void set_maximum(int value) override { max = value; }
+    void set_minimum(int value) override { min = value; }
+    int maximum() const override { return max; }
+    int minimum() const override { return min; }
+    void set_vertical() override { vertical = true; }
+    void set_no_border() override { no_border = true; }
+    void set_manual_drag() override { manual_drag = true; }
+    int value() const override { return position; }
+    void set_enabled(bool on) override { is_enabled = on; }
+    bool enabled() const override { return is_enabled; }
+    void on_change(Handler handler) override { change_handler = std::move(handler); }
+
+    // The user drags the slider: the value is held to min..max and Change is raised when
+    // it differs from the old one. A disabled slider does not move.
+    void move_to(int value);
+
+    int position = 0;
+    int min = 0;
+    int max = 10; // a new slider's range
+    int large_change = 0;
+    bool vertical = false;
+    bool no_border = false;
+    bool manual_drag = false;
+    bool is_enabled = true;
+    Handler change_handler;
+};
+
+class FakePictureBox : public FakeControl<platform::PictureBox> {
+public:
+    using LineStyle = platform::PictureBox::LineStyle;
+
+    struct Line {
+        float x1, y1, x2, y2;
+        Color color;
+        LineStyle style;
+        int width;
+    };
+    struct Printed {
+        std::string text;
+        float x, y;
+    };
+
+    // The height of one printed line: print() moves the current position down by this.
+    static constexpr float kLineHeight = 240;
+
+    void cls() override;
+    void set_draw_style(LineStyle style) override;
+    void set_draw_width(int pixels) override;
+    void set_fore_color(Color color) override;
+    void set_auto_redraw(bool on) override;
+    void set_current_x(float x) override;
+    void set_current_y(float y) override;
+    void line(float x1, float y1, float x2, float y2, std::optional<Color> color) override;
+    void print(const std::string& text) override;
+
+    // The texts printed since the last cls, in order (the communication monitor's lines).
+    std::vector<std::string> printed_lines() const;
+
+    // The names of all drawing calls in order: "cls", "draw_style", "draw_width",
+    // "fore_color", "auto_redraw", "current_x", "current_y", "line", "print".
+    std::vector<std::string> calls;
+    std::vector<Line> lines;      // since the last cls
+    std::vector<Printed> printed; // since the last cls
+    int cls_count = 0;
+
+    LineStyle draw_style = LineStyle::Solid;
+    int draw_width = 1;
+    Color fore_color{0};
+    bool auto_redraw = false;
+    float current_x = 0;
+    float current_y = 0;
+};
+
+class FakeTimer : public platform::Timer {
+public:
+    void set_interval(int milliseconds) override { interval_ms = milliseconds; }
+    int interval() const override { return interval_ms; }
+    void on_tick(Handler handler) override { tick_handler = std::move(handler); }
+
+    // One tick of the timer (does nothing while no handler is wired).
+    void tick();
+    void tick(int times);
+
+    int interval_ms = 0;
+    Handler tick_handler;
+};
+
+class FakeStatusBar : public platform::StatusBar {
+public:
+    void set_panel_text(int panel, const std::string& text) override;
+    std::string panel_text(int panel) const override;
+
+    std::map<int, std::string> panels;
+    std::vector<std::pair<int, std::string>> history; // every text set, with its panel
+};
+
+class FakeRecordSet : public platform::RecordSet {
+public:
+    void set_database(const std::string& path) override { database = path; }
+    void set_record_source(const std::string& table) override { record_source = table; }
+    // Throws platform::StartupError with refresh_error when that is set.
+    void refresh() override;
+    int record_count() const override { return static_cast<int>(rows.size()); }
+    int field_count() const override { return fields; }
+    void move_first() override;
+    void move_next() override;
+    // Throws std::logic_error past the last record or beyond the record's fields.
+    FieldValue field(int position) const override;
+
+    std::string database;
+    std::string record_source;
+    std::vector<std::vector<FieldValue>> rows; // the table, set by the test
+    int fields = 4;                            // the table's field count
+    int current = 0;                           // the current record (== rows.size(): at EOF)
+    int refreshes = 0;
+    int move_first_calls = 0;
+    int move_next_calls = 0;
+    std::optional<std::string> refresh_error;
+};
+
+class FakeGrid : public FakeControl<platform::Grid> {
+public:
+    void set_data_source(platform::RecordSet& records) override { data_source = &records; }
+    void refresh() override { ++refreshes; }
+    void set_column_locked(int column, bool locked) override;
+
+    platform::RecordSet* data_source = nullptr;
+    int refreshes = 0;
+    std::array<bool, 3> locked{};
+};
+
+class FakeSerialPort : public platform::SerialPort {
+public:
+    void set_settings(const std::string& text) override { settings = text; }
+    void set_port_number(int number) override { selected = number; }
+    int port_number() const override { return selected; }
+    // The result configured in `ports` for the selected number (Failed when absent).
+    // Opening a port that is already open fails, as on the real port.
+    OpenResult open() override;
+    void close() override;
+    bool is_open() const override { return open_now; }
+    // Kept in `written` while the port is open; counted in writes_while_closed otherwise.
+    void write(const std::string& bytes) override;
+    // nullopt when the port is closed or a failure was asked for; otherwise the next
+    // queued chunk, or "" when nothing is queued.
+    std::optional<std::string> read() override;
+
+    // The supply's side: data for a later read, one chunk per read.
+    void queue_read(const std::string& data) { incoming.push_back(data); }
+    // The next read fails (before any queued data).
+    void fail_next_read() { next_read_fails = true; }
+
+    std::map<int, OpenResult> ports; // what opening each port number gives
+    std::string settings;
+    int selected = 1;
+    bool open_now = false;
+    std::vector<int> open_attempts; // port numbers, in order
+    int closes = 0;                 // close() calls, open or not
+    std::string written;
+    int writes_while_closed = 0;
+    std::deque<std::string> incoming;
+    bool next_read_fails = false;
+    int reads = 0;
+};
+
+// 1440 x 900 pixels at 15 twips per pixel unless a test changes it.
+class FakeScreen : public platform::Screen {
+public:
+    double width_twips() const override { return width_tw; }
+    double height_twips() const override { return height_tw; }
+    double twips_per_pixel_x() const override { return tpp_x; }
+    double twips_per_pixel_y() const override { return tpp_y; }
+
+    // A new pixel size at the current twips per pixel.
+    void set_pixels(double width, double height);
+    // A new dots-per-inch setting for the same pixel size.
+    void set_twips_per_pixel(double twips);
+
+    double tpp_x = 15;
+    double tpp_y = 15;
+    double width_tw = 1440 * 15;
+    double height_tw = 900 * 15;
+};
+
+class FakeClock : public platform::Clock {
+public:
+    DateTime now() const override { return moment; }
+    // "H:MM:SS", the hour without a leading zero ("1:17:03").
+    std::string time_text(const DateTime& at) const override;
+
+    DateTime moment{2024, 3, 5, 14, 7, 9};
+};
+
+class FakeMessageBox : public platform::MessageBox {
+public:
+    struct Shown {
+        std::string prompt;
+        std::string title;
+    };
+    // Records the box, then runs while_open (if set) as if events came while it is open.
+    void show(const std::string& prompt, const std::string& title) override;
+
+    std::vector<Shown> shown;
+    std::function<void(const Shown&)> while_open;
+};
+
+// Paths are plain strings with "/" separators; the program folder exists from the start.
+class FakeFileSystem : public platform::FileSystem {
+public:
+    std::string program_folder() const override { return folder; }
+    bool folder_exists(const std::string& path) const override { return folders.count(path) > 0; }
+    bool file_exists(const std::string& path) const override { return files.count(path) > 0; }
+    // Fails with create_folder_error when set.
+    std::string create_folder(const std::string& path) override;
+    // Fails with write_error when set, with "File exists" when the file exists and with
+    // "No such file or directory" when its folder does not.
+    std::string write_new_file(const std::string& path, const std::string& bytes) override;
+
+    std::string folder = "/prog";
+    std::set<std::string> folders{"/prog"};
+    std::map<std::string, std::string> files;
+    std::string create_folder_error;
+    std::string write_error;
+};
+
+class FakeWindow : public platform::Window {
+public:
+    void set_caption(const std::string& text) override { caption = text; }
+    void set_border_sizable() override { border_sizable = true; }
+    // Throws platform::StartupError with icon_error when that is set.
+    void set_icon(const std::string& path) override;
+    void move(double left, double top) override { position = {left, top}; }
+    void set_maximized() override { maximized = true; }
+
+    std::string caption = "Form1";
+    bool border_sizable = false;
+    std::string icon_path;
+    std::optional<std::string> icon_error;
+    std::optional<std::pair<double, double>> position;
+    bool maximized = false;
+};
+
+// One of each control of the window, holding the window's design captions and texts.
+struct FakeForm {
+    FakeForm();
+    FakeForm(const FakeForm&) = delete;
+    FakeForm& operator=(const FakeForm&) = delete;
+
+    platform::FormControls controls();
+
+    FakeWindow window;
+    FakeLabel Label1, Label2, Label3, Label4, Label5, Label6, Label7, Frame1, Frame2;
+    FakeTextBox Text1, Text2, Text3;
+    FakeListBox Combo1, Combo2, Combo3, Combo4, Combo5;
+    FakeSlider Slider1, Slider2;
+    FakeButton Command1, Command4, Command5;
+    FakePictureBox Picture1_0, Picture1_1, Picture2;
+    FakeTimer Timer1, Timer2;
+    FakeStatusBar StatusBar1;
+    FakeGrid DataGrid1;
+    FakeRecordSet Adodc1;
+    FakeSerialPort MSComm1;
+    FakeScreen screen;
+    FakeClock clock;
+    FakeMessageBox message_box;
+    FakeFileSystem files;
+};
+
+} // namespace kelvo::fake
