@@ -27,6 +27,13 @@ void FakeTextBox::set_text(const std::string& text) {
     changed();
 }
 
+std::size_t FakeTextBox::text_length() const {
+    // Count the bytes that start a character: all but the UTF-8 continuation bytes.
+    return static_cast<std::size_t>(std::count_if(content.begin(), content.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 void FakeTextBox::append_text(const std::string& text) {
     content += text;
     changed();

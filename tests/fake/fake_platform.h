@@ -83,7 +83,7 @@ class FakeTextBox : public FakeControl<platform::TextBox> {
 public:
     void set_text(const std::string& text) override;
     std::string text() const override { return content; }
-    std::size_t text_length() const override { return content.size(); }
+    std::size_t text_length() const override; // UTF-8 characters, not bytes
     void append_text(const std::string& text) override;
     void set_alignment_left() override { alignment_left = true; }
     void set_sel_start(std::size_t position) override { sel_start = position; }

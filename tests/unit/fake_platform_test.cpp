@@ -63,6 +63,8 @@ TEST(FakeControls, TextChangesRaiseChangeEveryTime) {
     box.append_text("b");
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(box.history, (std::vector<std::string>{"a", "a", "ab"}));
+    box.append_text("保存路径:\r\n");
+    EXPECT_EQ(box.text_length(), 9u);
 }
 
 TEST(FakeControls, PrintingMovesToTheNextLineAndClsWipes) {
