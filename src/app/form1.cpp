@@ -20,6 +20,10 @@ Form1::Form1(const platform::FormControls& c)
     Combo3.on_click([this] { Combo3_Click(); });
     Combo4.on_click([this] { Combo4_Click(); });
     Combo5.on_click([this] { Combo5_Click(); });
+    Slider1.on_change([this] { Slider1_Change(); });
+    Slider2.on_change([this] { Slider2_Change(); });
+    Command1.on_click([this] { Command1_Click(); });
+    Command5.on_click([this] { Command5_Click(); });
     Timer1.on_tick([this] { Timer1_Timer(); });
     Timer2.on_tick([this] { Timer2_Timer(); });
 }

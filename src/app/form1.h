@@ -42,9 +42,26 @@ public:
     void Combo1_Click();                  // settings/front_panel.cpp
     void Combo2_Click();                  // settings/front_panel.cpp
     void Combo4_Click();                  // settings/front_panel.cpp
+    void Slider1_Change();                // settings/front_panel.cpp
+    void Slider2_Change();                // settings/front_panel.cpp
+    void apply_voltage_choice();          // settings/front_panel.cpp
+    void Command1_Click();                // settings/front_panel.cpp
+    void Command5_Click();                // settings/front_panel.cpp
+    void commit_typed_setpoints();        // settings/setpoints.cpp
 
     // ---- program/: step table and run control -----------------------------------------
     void Combo5_Click(); // program/run_control.cpp
+
+    // ---- chart/: live chart --------------------------------------------------------------
+    std::int16_t PICTUR_CH(); // chart/chart.cpp
+    void store_chart_readings(const std::string& voltage_field,
+                              const std::string& current_field); // chart/chart.cpp
+    void plot_chart_sample();                                    // chart/chart.cpp
+
+    // ---- record/: record log and files -------------------------------------------------
+    void begin_record_log();                                                         // record/
+    void append_record_line(const std::string& voltage, const std::string& current); // record/
+    bool GBDY_CX();                                                                  // record/
 
     // ---- layout/: screen-resolution layout ---------------------------------------------
     bool FBL_PD();  // layout/layout.cpp

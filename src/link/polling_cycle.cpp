@@ -20,6 +20,7 @@ void Form1::Timer1_Timer() {
     // Layout: only a new screen size costs anything.
     if (FBL_PD()) {
         FBL_REV();
+        chart_sample_index = PICTUR_CH();
     }
 
     // Link.
@@ -48,12 +49,23 @@ void Form1::Timer1_Timer() {
     }
 
     // Set-points of this tick.
+    if (!program_running) {
+        commit_typed_setpoints();
+    }
     const std::int16_t voltage_code = program_running ? step_voltage_code : set_voltage_code;
     const std::int16_t current_code = program_running ? step_current_code : set_current_code;
 
     // Command frame.
-    const char output_letter = output_on ? 'O' : 'N';
-    const char mode_letter = trip_on_over_current ? 'C' : 'H';
+    char output_letter = output_on ? 'O' : 'N';
+    char mode_letter = 'H';
+    if (trip_on_over_current) {
+        mode_letter = 'C';
+        // Over-current in "trip out" mode: off on this very tick.
+        if (output_on && over_current) {
+            GBDY_CX();
+            output_letter = 'N';
+        }
+    }
     command_frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
 
     if (port_ready && read_due) {
@@ -64,9 +76,14 @@ void Form1::Timer1_Timer() {
         monitor_line(command_frame + "F");
         voltage_reading_text = voltage_reading_display(voltage_reading);
         current_reading_text = current_reading_display(current_reading);
+        store_chart_readings(voltage_reading, current_reading);
         Label2.set_caption(voltage_reading_text);
         Label4.set_caption(current_reading_text);
+        if (output_on) {
+            append_record_line(voltage_reading_text, current_reading_text);
+        }
         refresh_captions();
+        plot_chart_sample();
         display_due = false;
     }
 }

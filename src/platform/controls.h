@@ -56,6 +56,7 @@ class TextBox : public Control {
 public:
     virtual void set_text(const std::string& text) = 0;
     virtual std::string text() const = 0;
+    virtual std::size_t text_length() const = 0; // in characters, without copying the text
     // Adds to the end without rebuilding the whole text (the record log grows for days).
     virtual void append_text(const std::string& text) = 0;
     virtual void set_alignment_left() = 0;

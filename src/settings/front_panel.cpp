@@ -5,6 +5,17 @@ namespace kelvo {
 
 void Form1::Combo1_Click() {
     Text1.set_text(Combo1.text());
+    apply_voltage_choice();
+}
+
+void Form1::Slider1_Change() {
+    Text1.set_text(slider_text(Slider1.value(), 100, 'V'));
+    apply_voltage_choice();
+}
+
+// A voltage from a preset or the slider goes out at once; a text that fails the check
+// falls back to 0 V without a message.
+void Form1::apply_voltage_choice() {
     if (Text1.text().find('V') == std::string::npos) {
         Text1.set_text(Text1.text() + "V");
     }
@@ -19,8 +30,33 @@ void Form1::Combo2_Click() {
     Text2.set_text(Combo2.text());
 }
 
+void Form1::Slider2_Change() {
+    Text2.set_text(slider_text(Slider2.value(), 1000, 'A'));
+}
+
 void Form1::Combo4_Click() {
     trip_on_over_current = Combo4.selected_index() == 1;
+}
+
+void Form1::Command1_Click() {
+    if (output_on) {
+        GBDY_CX();
+        Command1.set_back_color(std::nullopt);
+        return;
+    }
+    // Switching on needs an answering supply; without one the press is ignored.
+    if (!device_connected) {
+        return;
+    }
+    chart_sample_index = 0;
+    output_on = true;
+    Command1.set_back_color(platform::kGreen);
+    Command1.set_caption(english_mode ? "OFF" : "关");
+    begin_record_log();
+}
+
+void Form1::Command5_Click() {
+    Picture2.cls();
 }
 
 } // namespace kelvo

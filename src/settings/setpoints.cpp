@@ -38,6 +38,32 @@ void Form1::SZDLZH(const std::string& text) {
     Text2.set_text(current_text);
 }
 
+void Form1::commit_typed_setpoints() {
+    // An entry takes effect once its box has been left alone for 31 ticks.
+    if (voltage_edit_idle_ticks > 30) {
+        if (Text1.text().find('V') == std::string::npos) {
+            Text1.set_text(Text1.text() + "V");
+        }
+        if (Text_err(Text1.text(), 'V')) {
+            show_message(texts::kVoltageRangePrompt, texts::kVoltageErrorTitle);
+            Text1.set_text(voltage_text);
+        } else {
+            SZDYZH(Text1.text());
+        }
+    }
+    if (current_edit_idle_ticks > 30) {
+        if (Text2.text().find('A') == std::string::npos) {
+            Text2.set_text(Text2.text() + "A");
+        }
+        if (Text_err(Text2.text(), 'A')) {
+            show_message(texts::kCurrentRangePrompt, texts::kCurrentErrorTitle);
+            Text2.set_text(current_text);
+        } else {
+            SZDLZH(Text2.text());
+        }
+    }
+}
+
 void Form1::Text1_Change() {
     voltage_edit_idle_ticks = 0;
 }
