@@ -23,6 +23,7 @@ Form1::Form1(const platform::FormControls& c)
     Slider1.on_change([this] { Slider1_Change(); });
     Slider2.on_change([this] { Slider2_Change(); });
     Command1.on_click([this] { Command1_Click(); });
+    Command4.on_click([this] { Command4_Click(); });
     Command5.on_click([this] { Command5_Click(); });
     Timer1.on_tick([this] { Timer1_Timer(); });
     Timer2.on_tick([this] { Timer2_Timer(); });

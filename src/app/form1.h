@@ -50,7 +50,11 @@ public:
     void commit_typed_setpoints();        // settings/setpoints.cpp
 
     // ---- program/: step table and run control -----------------------------------------
-    void Combo5_Click(); // program/run_control.cpp
+    void Combo5_Click();                         // program/run_control.cpp
+    void Command4_Click();                       // program/run_control.cpp
+    void execute_step();                         // program/step_execution.cpp
+    void report_step_error(bool voltage);        // program/step_execution.cpp
+    double step_cell(int column, int row) const; // program/step_execution.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
     std::int16_t PICTUR_CH(); // chart/chart.cpp
@@ -163,6 +167,8 @@ public:
     bool program_running = false;
     std::int16_t step_voltage_code = 0;
     std::int16_t step_current_code = 0;
+    // The "database error" box has been shown in this run.
+    bool step_error_shown = false;
 
     // chart/: live chart
     std::array<double, 3> voltage_history{};

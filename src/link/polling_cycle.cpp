@@ -49,7 +49,9 @@ void Form1::Timer1_Timer() {
     }
 
     // Set-points of this tick.
-    if (!program_running) {
+    if (program_running) {
+        execute_step();
+    } else {
         commit_typed_setpoints();
     }
     const std::int16_t voltage_code = program_running ? step_voltage_code : set_voltage_code;
@@ -83,6 +85,11 @@ void Form1::Timer1_Timer() {
             append_record_line(voltage_reading_text, current_reading_text);
         }
         refresh_captions();
+        // The run count is used up. Only a running program is ended: a count of 0
+        // chosen while idle or during manual output must not switch anything off.
+        if (program_running && !run_forever && runs_left == 0 && !run_finished) {
+            run_finished = GBDY_CX();
+        }
         plot_chart_sample();
         display_due = false;
     }

@@ -1,7 +1,42 @@
 #include "app/form1.h"
+#include "app/texts.h"
+#include "program/step_table.h"
 #include "settings/setpoint_text.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace kelvo {
+
+std::optional<double> cell_number(const platform::FieldValue& cell) {
+    if (std::holds_alternative<std::monostate>(cell)) {
+        return 0.0;
+    }
+    if (const double* number = std::get_if<double>(&cell)) {
+        return *number;
+    }
+    std::string_view text = std::get<std::string>(cell);
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) {
+        return 0.0;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string step_row_prompt(int row, bool voltage) {
+    return "Item No." + std::to_string(row + 1) + " error；" +
+           (voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt);
+}
 
 void Form1::Combo5_Click() {
     const std::string text = Combo5.text();
@@ -13,6 +48,68 @@ void Form1::Combo5_Click() {
     // A typed count need not be one of the list's entries: its leading number counts,
     // held to the 16-bit range.
     runs_left = to_int16(leading_number(text));
+}
+
+void Form1::Command4_Click() {
+    if (program_running) {
+        GBDY_CX();
+        Command4.set_back_color(std::nullopt);
+        return;
+    }
+    // RUN needs an answering supply; without one the press is ignored.
+    if (!device_connected) {
+        return;
+    }
+    chart_sample_index = 0;
+    Combo5_Click();
+    Adodc1.move_first();
+    const int records = Adodc1.record_count();
+    if (records <= 0) {
+        show_message("The step table is empty", texts::kProductName);
+        return;
+    }
+    const int fields = std::min(Adodc1.field_count(), 5);
+    step_table.assign(static_cast<std::size_t>(records) + 1, {});
+    for (int row = 0; row < records; ++row) {
+        for (int column = 0; column < fields; ++column) {
+            const FieldValue value = Adodc1.field(column);
+            step_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = value;
+            if (column == 1 || column == 2) {
+                const double limit = column == 1 ? 31 : 5.1;
+                const auto number = cell_number(value);
+                // The record set stays on the offending row, and so does the grid.
+                if (!number || *number > limit || *number < 0) {
+                    show_message(step_row_prompt(row, column == 1),
+                                 column == 1 ? texts::kVoltageErrorTitle
+                                             : texts::kCurrentErrorTitle);
+                    return;
+                }
+            }
+        }
+        Adodc1.move_next();
+    }
+
+    for (int column = 0; column < 3; ++column) {
+        DataGrid1.set_column_locked(column, true);
+    }
+    program_running = true;
+    run_finished = false;
+    output_on = true;
+    step_error_shown = false;
+    Command1.set_enabled(false);
+    Slider1.set_enabled(false);
+    Slider2.set_enabled(false);
+    Combo1.set_enabled(false);
+    Combo2.set_enabled(false);
+    Text1.set_enabled(false);
+    Text2.set_enabled(false);
+    Command1.set_back_color(std::nullopt);
+    Command4.set_back_color(platform::kGreen);
+    Command1.set_caption(english_mode ? "OFF" : "关");
+    Command4.set_caption(english_mode ? "STOP" : "停止");
+    begin_record_log();
+    step_seconds = to_int16(step_cell(3, step_index));
+    step_seconds_left = step_seconds;
 }
 
 } // namespace kelvo

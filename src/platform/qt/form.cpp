@@ -1,0 +1,294 @@
+#include "platform/qt/form.h"
+#include "platform/qt/application.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QIcon>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace kelvo::qt {
+
+namespace {
+
+const QString kSong = QStringLiteral("宋体");
+const QString kHei = QStringLiteral("黑体");
+const QString kKai = QStringLiteral("楷体_GB2312");
+const QColor kBlueText(0, 0, 255);
+const QColor kRedText(255, 0, 0);
+
+} // namespace
+
+// ---- the window ---------------------------------------------------------------------------
+
+MainWindow::MainWindow() {
+    setWindowTitle(QStringLiteral("Form1"));
+    // The empty tool strip along the top; the controls sit below it.
+    QToolBar* strip = addToolBar(QStringLiteral("Toolbar1"));
+    strip->setMovable(false);
+    strip->setFloatable(false);
+    strip->setFixedHeight(px_y(675));
+    strip->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setCentralWidget(new QWidget(this));
+    statusBar()->setSizeGripEnabled(true);
+    resize(px_x(15165), px_y(10380));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (on_close) {
+        on_close();
+    }
+    event->accept();
+}
+
+void QtWindow::set_caption(const std::string& text) {
+    window_->setWindowTitle(qstr(text));
+}
+
+void QtWindow::set_icon(const std::string& path) {
+    const auto fail = [&path](const std::string& reason) {
+        throw platform::StartupError("cannot load the window icon " + path + ": " + reason);
+    };
+    if (!QFileInfo::exists(qstr(path))) {
+        fail("the file does not exist");
+    }
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        fail(std::string("the file cannot be read (") + std::strerror(errno) + ")");
+    }
+    QImageReader reader(qstr(path));
+    const QImage first = reader.read();
+    if (first.isNull()) {
+        fail("it is not a picture this program can read (" + utf8(reader.errorString()) + ")");
+    }
+    window_->setWindowIcon(QIcon(qstr(path)));
+}
+
+void QtWindow::move(double left, double top) {
+    window_->move(px_x(left), px_y(top));
+}
+
+// ---- the form -----------------------------------------------------------------------------
+
+QtForm::QtForm(const std::string& program_folder)
+    : main_(new MainWindow), client_(main_->centralWidget()), window(main_), Frame1(client_),
+      Frame2(client_), Label5(client_), Combo3(client_), Label1(Frame1.widget()),
+      Label2(Frame1.widget()), Label3(Frame1.widget()), Label4(Frame1.widget()),
+      Combo1(Frame2.widget()), Combo2(Frame2.widget()), Text1(Frame2.widget()),
+      Text2(Frame2.widget()), Slider1(Frame2.widget()), Slider2(Frame2.widget()),
+      Label6(Frame2.widget()), Combo4(Frame2.widget()), Command1(Frame2.widget()),
+      Picture1_0(client_), Picture1_1(client_), Text3(client_), DataGrid1(client_), Label7(client_),
+      Combo5(client_), Command4(client_), Command5(client_), Timer1(main_, 100, false),
+      Timer2(main_, 1, true), StatusBar1(main_->statusBar()), message_box(main_),
+      files(program_folder) {
+    // The design: places in twips within the container, fonts, text colours. The
+    // load step's layout then scales all of it to the screen.
+    Label5.set_geometry(720, 240, 2175, 495);
+    Label5.set_face(kSong, 15.75);
+    Label5.set_caption("中文/English");
+
+    Combo3.set_face(kHei, 14.25);
+    Combo3.set_text_color(kBlueText);
+    Combo3.set_geometry(3120, 240, 2535, std::nullopt);
+    Combo3.set_text("Combo1");
+
+    for (QtFrame* frame : {&Frame1, &Frame2}) {
+        frame->set_face(kKai, 18);
+        frame->set_text_color(kBlueText);
+    }
+    Frame1.set_geometry(240, 1560, 5655, 1695);
+    Frame1.set_caption("OUT");
+    Frame2.set_geometry(240, 3600, 5655, 7095);
+    Frame2.set_caption("SET");
+
+    struct Reading {
+        QtLabel& label;
+        double left;
+        double width;
+        double height;
+        QColor color;
+        const char* caption;
+    };
+    for (const Reading& r : {Reading{Label1, 360, 615, 495, kRedText, "U:"},
+                             Reading{Label2, 960, 1335, 375, kBlueText, "00.00V"},
+                             Reading{Label3, 2880, 495, 375, kRedText, "I:"},
+                             Reading{Label4, 3600, 1695, 375, kBlueText, "0.000A"}}) {
+        r.label.set_face(kSong, 21.75);
+        r.label.set_text_color(r.color);
+        r.label.set_geometry(r.left, 720, r.width, r.height);
+        r.label.set_caption(r.caption);
+    }
+
+    // The entry fields lie over their preset lists, whose drop-down arrows show beside them.
+    for (QtListBox* list : {&Combo1, &Combo2}) {
+        list->set_face(kSong, 21.75);
+        list->set_text_color(kBlueText);
+    }
+    Combo1.set_geometry(360, 840, 1935, std::nullopt);
+    Combo1.set_text("Combo1");
+    Combo2.set_geometry(3240, 840, 1935, std::nullopt);
+    Combo2.set_text("0.001A");
+    for (QtTextBox* box : {&Text1, &Text2}) {
+        box->set_face(kSong, 21.75);
+        box->set_text_color(kBlueText);
+        box->widget()->raise();
+    }
+    Text1.set_geometry(360, 840, 1575, 555);
+    Text1.widget()->setText(QStringLiteral("00.00V"));
+    Text2.set_geometry(3240, 840, 1575, 555);
+    Text2.widget()->setText(QStringLiteral("0.000A"));
+
+    Slider1.set_geometry(600, 1680, 600, 3135);
+    Slider2.set_geometry(3480, 1680, 600, 3135);
+    Slider1.set_vertical();
+    Slider2.set_vertical();
+
+    Label6.set_face(kKai, 18);
+    Label6.set_text_color(kBlueText);
+    Label6.set_centered();
+    Label6.set_geometry(2040, 5160, 2895, 375);
+    Label6.set_caption("over current");
+
+    Combo4.set_face(kSong, 10.5);
+    Combo4.set_text_color(kBlueText);
+    Combo4.set_geometry(3480, 5760, 1935, std::nullopt);
+    Combo4.set_text("Combo1");
+
+    Command1.set_face(kSong, 15);
+    Command1.set_geometry(360, 5640, 1695, 615);
+    Command1.set_caption("ON");
+
+    // The charts have no font of their own: the default face, at the size the layout sets.
+    Picture1_0.set_geometry(6360, 360, 9975, 3015);
+    Picture1_1.set_geometry(6360, 3840, 9975, 3135);
+
+    Text3.set_face(QApplication::font().family(), 9);
+    Text3.set_geometry(6360, 7440, 9975, 3015);
+    Text3.widget()->setPlainText(QStringLiteral("Text3"));
+
+    DataGrid1.set_face(kSong, 9);
+    DataGrid1.set_geometry(17040, 360, 3375, 7935);
+    DataGrid1.caption()->setText(QStringLiteral("KELVO"));
+
+    Label7.set_face(kSong, 10.5);
+    Label7.set_geometry(17040, 8880, 975, 375);
+    Label7.set_caption("Run Count");
+
+    Combo5.set_face(kSong, 10.5);
+    Combo5.set_text_color(kBlueText);
+    {
+        QPalette palette = Combo5.widget()->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+        Combo5.widget()->setPalette(palette);
+    }
+    Combo5.set_geometry(18120, 8760, 1095, std::nullopt);
+    Combo5.set_text("x");
+
+    Command4.set_face(kSong, 15);
+    Command4.set_geometry(19440, 8760, 975, 495);
+    Command4.set_caption("RUN");
+
+    // Clears the monitor; neither is ever shown.
+    Command5.set_geometry(1320, 840, 375, 375);
+    Command5.set_caption("Command5");
+    Command5.widget()->hide();
+
+    QFont panel_font = StatusBar1.panel(1)->font();
+    panel_font.setFamily(kSong);
+    panel_font.setPointSizeF(12);
+    for (int panel = 1; panel <= 3; ++panel) {
+        StatusBar1.panel(panel)->setFont(panel_font);
+    }
+    StatusBar1.set_panel_text(1, "communication:wait...");
+    StatusBar1.set_panel_text(2, "KELVO");
+    StatusBar1.set_panel_text(3, "Version: 1.0");
+
+    // Focus order; the charts come first and take the focus, so that typing at start goes
+    // into no field.
+    Picture1_0.widget()->setFocusPolicy(Qt::StrongFocus);
+    Picture1_1.widget()->setFocusPolicy(Qt::StrongFocus);
+    const std::array<QWidget*, 15> order{Picture1_1.widget(), Picture1_0.widget(), Combo1.widget(),
+                                         Combo2.widget(),     Slider1.widget(),    Slider2.widget(),
+                                         Text1.widget(),      Text2.widget(),      Combo3.widget(),
+                                         Command4.widget(),   DataGrid1.view(),    Text3.widget(),
+                                         Combo4.widget(),     Command1.widget(),   Combo5.widget()};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    }
+}
+
+QtForm::~QtForm() {
+    // The widgets go before their adapters, so that no widget outlives what it reports to.
+    delete main_;
+}
+
+platform::FormControls QtForm::controls() {
+    return platform::FormControls{
+        .window = window,
+        .Label1 = Label1,
+        .Label2 = Label2,
+        .Label3 = Label3,
+        .Label4 = Label4,
+        .Label5 = Label5,
+        .Label6 = Label6,
+        .Label7 = Label7,
+        .Frame1 = Frame1,
+        .Frame2 = Frame2,
+        .Text1 = Text1,
+        .Text2 = Text2,
+        .Text3 = Text3,
+        .Combo1 = Combo1,
+        .Combo2 = Combo2,
+        .Combo3 = Combo3,
+        .Combo4 = Combo4,
+        .Combo5 = Combo5,
+        .Slider1 = Slider1,
+        .Slider2 = Slider2,
+        .Command1 = Command1,
+        .Command4 = Command4,
+        .Command5 = Command5,
+        .Picture1_0 = Picture1_0,
+        .Picture1_1 = Picture1_1,
+        .Picture2 = Picture2,
+        .Timer1 = Timer1,
+        .Timer2 = Timer2,
+        .StatusBar1 = StatusBar1,
+        .DataGrid1 = DataGrid1,
+        .Adodc1 = Adodc1,
+        .MSComm1 = MSComm1,
+        .screen = screen,
+        .clock = clock,
+        .message_box = message_box,
+        .files = files,
+    };
+}
+
+void QtForm::show() {
+    if (window.maximized()) {
+        if (const QScreen* screen_now = main_->screen()) {
+            main_->setGeometry(screen_now->availableGeometry());
+        }
+        main_->showMaximized();
+    } else {
+        main_->show();
+    }
+}
+
+} // namespace kelvo::qt

@@ -1,0 +1,160 @@
+#include "platform/qt/serial.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace kelvo::qt {
+
+DeviceMap device_map(const char* replacement) {
+    DeviceMap devices;
+    if (replacement != nullptr) {
+        const std::string list = replacement;
+        std::size_t start = 0;
+        for (std::string& device : devices) {
+            if (start > list.size()) {
+                break;
+            }
+            const std::size_t end = std::min(list.find(':', start), list.size());
+            device = list.substr(start, end - start);
+            start = end + 1;
+        }
+        return devices;
+    }
+    for (int i = 0; i < 16; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        if (i < 4) {
+            devices.at(index) = "/dev/ttyS" + std::to_string(i);
+        } else if (i < 12) {
+            devices.at(index) = "/dev/ttyUSB" + std::to_string(i - 4);
+        } else {
+            devices.at(index) = "/dev/ttyACM" + std::to_string(i - 12);
+        }
+    }
+    return devices;
+}
+
+QtSerialPort::QtSerialPort() : QtSerialPort(device_map(std::getenv("KELVO_SERIAL_PORTS"))) {}
+
+QtSerialPort::QtSerialPort(DeviceMap devices) : devices_(std::move(devices)) {
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError error) { error_occurred(error); });
+}
+
+void QtSerialPort::set_settings(const std::string& settings) {
+    // "9600,N,8,1": baud, parity letter, data bits, stop bits.
+    std::array<std::string, 4> parts;
+    std::size_t start = 0;
+    for (std::string& part : parts) {
+        const std::size_t end = std::min(settings.find(',', start), settings.size());
+        part = settings.substr(start, end - start);
+        start = end + 1;
+    }
+    const auto bad = [&settings] {
+        return std::invalid_argument("invalid serial settings \"" + settings + "\"");
+    };
+    try {
+        baud_ = std::stoi(parts[0]);
+    } catch (const std::exception&) {
+        throw bad();
+    }
+    switch (parts[1].empty() ? '?' : static_cast<char>(std::toupper(parts[1][0]))) {
+    case 'N':
+        parity_ = QSerialPort::NoParity;
+        break;
+    case 'E':
+        parity_ = QSerialPort::EvenParity;
+        break;
+    case 'O':
+        parity_ = QSerialPort::OddParity;
+        break;
+    case 'M':
+        parity_ = QSerialPort::MarkParity;
+        break;
+    case 'S':
+        parity_ = QSerialPort::SpaceParity;
+        break;
+    default:
+        throw bad();
+    }
+    if (parts[2] == "5" || parts[2] == "6" || parts[2] == "7" || parts[2] == "8") {
+        data_bits_ = static_cast<QSerialPort::DataBits>(parts[2][0] - '0');
+    } else {
+        throw bad();
+    }
+    if (parts[3] == "1") {
+        stop_bits_ = QSerialPort::OneStop;
+    } else if (parts[3] == "1.5") {
+        stop_bits_ = QSerialPort::OneAndHalfStop;
+    } else if (parts[3] == "2") {
+        stop_bits_ = QSerialPort::TwoStop;
+    } else {
+        throw bad();
+    }
+}
+
+platform::OpenResult QtSerialPort::open() {
+    if (port_.isOpen() || number_ < 1 || number_ > 16) {
+        return platform::OpenResult::Failed;
+    }
+    const std::string& device = devices_.at(static_cast<std::size_t>(number_ - 1));
+    if (device.empty()) {
+        return platform::OpenResult::Failed;
+    }
+    port_.setPortName(QString::fromStdString(device));
+    port_.setBaudRate(baud_);
+    port_.setParity(parity_);
+    port_.setDataBits(data_bits_);
+    port_.setStopBits(stop_bits_);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    opening_ = true;
+    const bool opened = port_.open(QIODevice::ReadWrite);
+    opening_ = false;
+    if (!opened) {
+        const QSerialPort::SerialPortError error = port_.error();
+        port_.clearError();
+        return error == QSerialPort::PermissionError ? platform::OpenResult::PermissionDenied
+                                                     : platform::OpenResult::Failed;
+    }
+    read_failed_ = false;
+    return platform::OpenResult::Opened;
+}
+
+void QtSerialPort::close() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+void QtSerialPort::write(const std::string& bytes) {
+    if (port_.isOpen()) {
+        port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+}
+
+std::optional<std::string> QtSerialPort::read() {
+    if (read_failed_) {
+        read_failed_ = false;
+        return std::nullopt;
+    }
+    if (!port_.isOpen()) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = port_.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void QtSerialPort::error_occurred(QSerialPort::SerialPortError error) {
+    if (opening_ || error == QSerialPort::NoError || error == QSerialPort::TimeoutError ||
+        error == QSerialPort::UnsupportedOperationError) {
+        return;
+    }
+    // A vanished device keeps raising errors as fast as it can until the port is closed.
+    if (port_.isOpen()) {
+        port_.close();
+        read_failed_ = true;
+    }
+    port_.clearError();
+}
+
+} // namespace kelvo::qt

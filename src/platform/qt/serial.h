@@ -1,0 +1,50 @@
+// platform/qt/: the serial port MSComm1 over QSerialPort, with the map from the program's
+// port numbers 1..16 to the devices of this machine.
+#pragma once
+
+#include "platform/services.h"
+
+#include <QSerialPort>
+
+#include <array>
+#include <string>
+
+namespace kelvo::qt {
+
+using DeviceMap = std::array<std::string, 16>; // index 0 is COM1; empty: no device
+
+// COM1-4 are /dev/ttyS0-3, COM5-12 /dev/ttyUSB0-7, COM13-16 /dev/ttyACM0-3. A list given
+// (colon-separated device paths, position = port number) replaces the whole map.
+DeviceMap device_map(const char* replacement);
+
+class QtSerialPort final : public platform::SerialPort {
+public:
+    // The map comes from KELVO_SERIAL_PORTS when it is set.
+    QtSerialPort();
+    explicit QtSerialPort(DeviceMap devices);
+    QSerialPort& port() { return port_; }
+
+    void set_settings(const std::string& settings) override;
+    void set_port_number(int number) override { number_ = number; }
+    int port_number() const override { return number_; }
+    platform::OpenResult open() override;
+    void close() override;
+    bool is_open() const override { return port_.isOpen(); }
+    void write(const std::string& bytes) override;
+    std::optional<std::string> read() override;
+
+private:
+    void error_occurred(QSerialPort::SerialPortError error);
+
+    DeviceMap devices_;
+    QSerialPort port_;
+    int number_ = 1;
+    qint32 baud_ = 9600;
+    QSerialPort::Parity parity_ = QSerialPort::NoParity;
+    QSerialPort::DataBits data_bits_ = QSerialPort::Data8;
+    QSerialPort::StopBits stop_bits_ = QSerialPort::OneStop;
+    bool opening_ = false;
+    bool read_failed_ = false;
+};
+
+} // namespace kelvo::qt

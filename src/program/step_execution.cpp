@@ -1,0 +1,66 @@
+#include "app/form1.h"
+#include "program/step_table.h"
+#include "settings/setpoint_text.h"
+
+namespace kelvo {
+
+double Form1::step_cell(int column, int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= step_table.size()) {
+        return 0;
+    }
+    const auto& cell = step_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    // Text that is not a number was refused at RUN in the voltage and current columns;
+    // in the duration column it counts as 0.
+    return cell_number(cell).value_or(0);
+}
+
+void Form1::execute_step() {
+    const int rows = static_cast<int>(step_table.size()) - 1;
+    double volts = step_cell(1, step_index);
+    double amps = step_cell(2, step_index);
+    if (display_due) {
+        if (step_seconds_left < 2) {
+            if (step_index < rows - 1) {
+                ++step_index;
+                step_seconds = to_int16(step_cell(3, step_index));
+            } else {
+                // The pass is over: the first step takes effect on this very tick.
+                step_index = 0;
+                volts = step_cell(1, 0);
+                amps = step_cell(2, 0);
+                step_seconds = to_int16(step_cell(3, 0));
+                if (runs_left > 0) {
+                    --runs_left;
+                }
+            }
+            step_seconds_left = step_seconds;
+        } else {
+            --step_seconds_left;
+        }
+    }
+
+    step_voltage_code = to_int16(volts * 100);
+    if (step_voltage_code > 3100 || step_voltage_code < 0) {
+        step_voltage_code = 0;
+        report_step_error(true);
+    }
+    step_current_code = to_int16(amps * 1000);
+    if (step_current_code > 5100 || step_current_code < 0) {
+        step_current_code = 0;
+        report_step_error(false);
+    }
+}
+
+void Form1::report_step_error(bool voltage) {
+    // Once per run: the values were checked at RUN, so this is a safeguard, and a box
+    // every 100 ms would leave the user nothing else to do.
+    if (step_error_shown) {
+        return;
+    }
+    step_error_shown = true;
+    show_message(voltage ? "Please enter 4 positive number less than 31"
+                         : "Please enter 4 positive number less than 5.1",
+                 "database error");
+}
+
+} // namespace kelvo

@@ -1,0 +1,19 @@
+// program/ owns the step program: the copy of the step table taken at RUN, the run
+// count, starting and stopping a run, and executing it step by step.
+#pragma once
+
+#include "platform/services.h"
+
+#include <optional>
+#include <string>
+
+namespace kelvo {
+
+// A cell as a number: empty counts as 0, a number as itself, text only when it is a
+// whole number written out ("12.5", " 3 "); other text is not a number.
+std::optional<double> cell_number(const platform::FieldValue& cell);
+
+// The prompt that refuses row `row` (0-based) of the step table.
+std::string step_row_prompt(int row, bool voltage);
+
+} // namespace kelvo
