@@ -1,0 +1,167 @@
+// Measures the program's send stream on a pseudo-terminal: it starts the real kelvo
+// binary on a terminal of its own, answers like a supply, timestamps every character
+// that arrives and reports the rate, the gaps between characters, the time to the first
+// character, and the CPU time and peak memory of the kelvo process.
+//
+//   kelvo-stream-bench PATH-TO-KELVO [SECONDS]   (default 60)
+#include "supply_model.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms_between(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// utime + stime of a process in seconds, from /proc.
+double cpu_seconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    std::istringstream rest(line.substr(close + 2));
+    std::string field;
+    long long utime = 0;
+    long long stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14) {
+            utime = std::stoll(field);
+        } else if (i == 15) {
+            stime = std::stoll(field);
+        }
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+long peak_rss_kb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            long kb = 0;
+            status >> kb;
+            return kb;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: kelvo-stream-bench PATH-TO-KELVO [SECONDS]\n");
+        return 2;
+    }
+    const double seconds = argc > 2 ? std::atof(argv[2]) : 60;
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::perror("pseudo-terminal");
+        return 1;
+    }
+    const std::string path = ptsname(master);
+    const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios t{};
+    tcgetattr(slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave, TCSANOW, &t);
+
+    const auto started = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("KELVO_SERIAL_PORTS", path.c_str(), 1);
+        if (getenv("DISPLAY") == nullptr) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        }
+        execl(argv[1], argv[1], static_cast<char*>(nullptr));
+        std::perror("exec");
+        _exit(127);
+    }
+
+    kelvo::sim::CommandReader reader;
+    kelvo::sim::Command command;
+    std::vector<Clock::time_point> arrivals;
+    arrivals.reserve(static_cast<std::size_t>(seconds * 250) + 1000);
+    auto next_reply = Clock::now();
+    const auto deadline = started + std::chrono::duration<double>(seconds);
+    double first_ms = -1;
+    while (Clock::now() < deadline) {
+        pollfd p{master, POLLIN, 0};
+        poll(&p, 1, 20);
+        char buffer[256];
+        const ssize_t got = (p.revents & POLLIN) ? read(master, buffer, sizeof buffer) : 0;
+        const auto now = Clock::now();
+        if (got > 0) {
+            if (first_ms < 0) {
+                first_ms = ms_between(started, now);
+            }
+            for (ssize_t i = 0; i < got; ++i) {
+                arrivals.push_back(now);
+            }
+            if (auto newest =
+                    reader.feed(std::string_view(buffer, static_cast<std::size_t>(got)))) {
+                command = *newest;
+            }
+        }
+        if (now >= next_reply) {
+            next_reply += std::chrono::milliseconds(200);
+            const std::string reply = kelvo::sim::reply_frame(kelvo::sim::measure(command, 10));
+            if (write(master, reply.data(), reply.size()) < 0) {
+                break;
+            }
+        }
+    }
+    const double cpu = cpu_seconds(child);
+    const long rss = peak_rss_kb(child);
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    close(slave);
+    close(master);
+
+    if (arrivals.size() < 2) {
+        std::printf("no characters arrived\n");
+        return 1;
+    }
+    // Measure from the first character on, so start-up does not count against the rate.
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        gaps.push_back(ms_between(arrivals[i - 1], arrivals[i]));
+    }
+    const double span = ms_between(arrivals.front(), arrivals.back()) / 1000;
+    std::vector<double> sorted = gaps;
+    std::sort(sorted.begin(), sorted.end());
+    const double p99 =
+        sorted[static_cast<std::size_t>(0.99 * static_cast<double>(sorted.size() - 1))];
+    std::printf("run                 %.0f s\n", seconds);
+    std::printf("first character     %.0f ms after start\n", first_ms);
+    std::printf("characters/s        %.2f (%zu in %.2f s)\n",
+                static_cast<double>(arrivals.size() - 1) / span, arrivals.size(), span);
+    std::printf("gap p99             %.2f ms\n", p99);
+    std::printf("gap longest         %.2f ms\n", sorted.back());
+    std::printf("kelvo CPU           %.2f s = %.2f %% of one core\n", cpu, 100 * cpu / seconds);
+    std::printf("kelvo peak RSS      %.1f MB\n", static_cast<double>(rss) / 1024);
+    return 0;
+}
