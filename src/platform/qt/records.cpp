@@ -292,6 +292,8 @@ QtGrid::QtGrid(QWidget* parent)
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
     view_->verticalHeader()->setFixedWidth(px_x(225));
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The headings are wider than their columns: their beginning is what tells them apart.
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view_->horizontalHeader()->setHighlightSections(false);
 }
 
@@ -345,6 +347,7 @@ void QtGrid::bind() {
         if (shown) {
             const auto column = static_cast<std::size_t>(field - 1);
             model->setHeaderData(field, Qt::Horizontal, headings.at(column));
+            model->setHeaderData(field, Qt::Horizontal, headings.at(column), Qt::ToolTipRole);
             view_->setColumnWidth(field, px_x(widths.at(column)));
             model->set_locked(field, locked_.at(column));
         }
@@ -360,7 +363,8 @@ void QtGrid::show_row(int row) {
     const QModelIndex current = view_->currentIndex();
     const int column = current.isValid() ? current.column() : 1;
     if (current.row() != row) {
-        view_->setCurrentIndex(model->index(row, column));
+        view_->selectionModel()->setCurrentIndex(model->index(row, column),
+                                                 QItemSelectionModel::NoUpdate);
     }
 }
 

@@ -2,13 +2,17 @@
 #include "platform/qt/application.h"
 #include "platform/services.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -68,10 +72,44 @@ template class WidgetControl<platform::Grid>;
 
 // ---- labels and frames --------------------------------------------------------------------
 
-QtLabel::QtLabel(QWidget* parent) : WidgetControl(new QLabel(parent)) {
+namespace {
+
+// A caption on one line, laid out as the window was designed: the design gives each
+// label about one em of height, and the CJK faces' generous line spacing would push the
+// text below the label's bottom edge. The baseline therefore sits at 0.86 em, and a
+// caption a little wider than its label is narrowed to fit rather than cut off.
+class Caption final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::WindowText));
+        const QFontMetricsF metrics(font());
+        const double em = QFontInfo(font()).pixelSize();
+        const double baseline = std::min(metrics.ascent(), 0.86 * em);
+        const double width = metrics.horizontalAdvance(text());
+        const double room = contentsRect().width();
+        double left = contentsRect().left();
+        if (width > room && width > 0) {
+            painter.translate(left, 0);
+            painter.scale(room / width, 1);
+            left = 0;
+        } else if ((alignment() & Qt::AlignHCenter) != 0) {
+            left += (room - width) / 2;
+        }
+        painter.drawText(QPointF(left, contentsRect().top() + baseline), text());
+    }
+};
+
+} // namespace
+
+QtLabel::QtLabel(QWidget* parent) : WidgetControl(new Caption(parent)) {
     widget()->setTextFormat(Qt::PlainText);
     widget()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    widget()->setWordWrap(true);
 }
 
 QLabel* QtLabel::widget() const {
