@@ -357,7 +357,12 @@ void QtGrid::bind() {
 
 void QtGrid::show_row(int row) {
     QAbstractItemModel* model = view_->model();
-    if (model == nullptr || row < 0 || row >= model->rowCount()) {
+    if (model == nullptr) {
+        return;
+    }
+    if (row < 0 || row >= model->rowCount()) {
+        // Before the first or after the last record: no row is current.
+        view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         return;
     }
     const QModelIndex current = view_->currentIndex();

@@ -409,8 +409,9 @@ bool QtListBox::enabled() const {
     return widget()->isEnabled();
 }
 
+// A list is as tall as its font's em and a small margin, as the design reckons it.
 int QtListBox::natural_height() const {
-    return widget()->sizeHint().height();
+    return QFontInfo(widget()->font()).pixelSize() + 8;
 }
 
 void QtListBox::font_changed() {

@@ -1,0 +1,90 @@
+// The chart boxes draw into a retained image; the monitor keeps the newest lines.
+#include "qt_fixture.h"
+
+#include <QApplication>
+
+namespace kelvo::qt::testing {
+namespace {
+
+class ChartBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        box.set_geometry(0, 0, 3000, 1500); // 200 x 100 pixels at 15 twips a pixel
+        box.cls();
+    }
+    QColor pixel(int x, int y) const { return box.widget()->image().pixelColor(x, y); }
+
+    QWidget client;
+    QtPictureBox box{&client};
+};
+
+TEST_F(ChartBoxTest, LinesLandInTheImageAtTheirTwips) {
+    EXPECT_EQ(box.widget()->image().size(), QSize(200, 100));
+    const QColor back = pixel(5, 5);
+    EXPECT_EQ(back, QApplication::palette().color(QPalette::ButtonText));
+
+    box.line(150, 300, 1500, 300, platform::kGreen);
+    EXPECT_EQ(pixel(50, 20), QColor(0, 255, 0));
+    EXPECT_EQ(pixel(50, 22), back);
+    EXPECT_FLOAT_EQ(box.current_x(), 1500);
+
+    // Without a colour the fore colour draws; dotted lines leave gaps.
+    box.set_fore_color(platform::kRed);
+    box.set_draw_style(platform::PictureBox::LineStyle::Dotted);
+    box.line(0, 900, 3000, 900, std::nullopt);
+    int lit = 0;
+    for (int x = 0; x < 200; ++x) {
+        lit += pixel(x, 60) == QColor(255, 0, 0) ? 1 : 0;
+    }
+    EXPECT_GT(lit, 30);
+    EXPECT_LT(lit, 170);
+
+    box.cls();
+    EXPECT_EQ(pixel(50, 20), back);
+    EXPECT_FLOAT_EQ(box.current_x(), 0);
+}
+
+TEST_F(ChartBoxTest, PrintWritesAtThePositionAndMovesToTheNextLine) {
+    box.set_font_size(9);
+    box.set_current_x(1500);
+    box.set_current_y(300);
+    box.print(" 50");
+    int lit = 0;
+    const QImage& image = box.widget()->image();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != pixel(0, 0)) {
+                ++lit;
+                EXPECT_GE(x, 100);
+                EXPECT_GE(y, 20);
+            }
+        }
+    }
+    EXPECT_GT(lit, 10);
+    EXPECT_FLOAT_EQ(box.current_x(), 0);
+    EXPECT_GT(box.current_y(), 300 + 150);
+}
+
+TEST_F(ChartBoxTest, ResizingKeepsWhatWasDrawn) {
+    box.line(0, 150, 3000, 150, platform::kGreen);
+    box.set_geometry(0, 0, 4500, 3000);
+    EXPECT_EQ(box.widget()->image().size(), QSize(300, 200));
+    EXPECT_EQ(pixel(100, 10), QColor(0, 255, 0));
+    EXPECT_NE(pixel(250, 10), QColor(0, 255, 0));
+}
+
+TEST(Monitor, KeepsTheNewestFiveThousandLines) {
+    MonitorBox monitor;
+    for (int i = 0; i < 5100; ++i) {
+        monitor.print("line " + std::to_string(i));
+    }
+    monitor.line(0, 0, 100, 100, platform::kRed);
+    ASSERT_EQ(monitor.lines().size(), MonitorBox::kMaxLines);
+    EXPECT_EQ(monitor.lines().front(), "line 100");
+    EXPECT_EQ(monitor.lines().back(), "line 5099");
+    monitor.cls();
+    EXPECT_TRUE(monitor.lines().empty());
+}
+
+} // namespace
+} // namespace kelvo::qt::testing

@@ -1,0 +1,21 @@
+// The Qt tests run on the real widgets, offscreen unless told otherwise, with no serial
+// device mapped.
+#include "platform/qt/application.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // No test may open a serial device of this machine by accident.
+    setenv("KELVO_SERIAL_PORTS", "", 1);
+    QApplication application(argc, argv);
+    kelvo::qt::prepare_application();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,197 @@
+// The serial port on a real pseudo-terminal, the port-number map, and the small services.
+#include "qt_fixture.h"
+
+#include <QLocale>
+#include <QTime>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace kelvo::qt::testing {
+namespace {
+
+TEST(DeviceMap, NumbersMapToSerialThenUsbThenAcmDevices) {
+    const DeviceMap map = device_map(nullptr);
+    EXPECT_EQ(map[0], "/dev/ttyS0");
+    EXPECT_EQ(map[3], "/dev/ttyS3");
+    EXPECT_EQ(map[4], "/dev/ttyUSB0");
+    EXPECT_EQ(map[11], "/dev/ttyUSB7");
+    EXPECT_EQ(map[12], "/dev/ttyACM0");
+    EXPECT_EQ(map[15], "/dev/ttyACM3");
+}
+
+TEST(DeviceMap, AGivenListReplacesTheWholeMap) {
+    const DeviceMap map = device_map("/dev/pts/7::/dev/pts/9");
+    EXPECT_EQ(map[0], "/dev/pts/7");
+    EXPECT_EQ(map[1], "");
+    EXPECT_EQ(map[2], "/dev/pts/9");
+    EXPECT_EQ(map[15], "");
+    EXPECT_EQ(device_map("")[0], "");
+
+    std::string long_list;
+    for (int i = 1; i <= 18; ++i) {
+        long_list += "/dev/d" + std::to_string(i) + ":";
+    }
+    EXPECT_EQ(device_map(long_list.c_str())[15], "/dev/d16");
+}
+
+// The far end of a pseudo-terminal: what a supply would see.
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+            slave_ = ::ptsname(master_);
+        }
+    }
+    ~PseudoTerminal() { hang_up(); }
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    const std::string& slave() const { return slave_; }
+    void send(const std::string& bytes) const {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    std::string received(std::size_t wanted) const {
+        std::string bytes;
+        wait_until([&] {
+            char buffer[256];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                bytes.append(buffer, static_cast<std::size_t>(n));
+            }
+            return bytes.size() >= wanted;
+        });
+        return bytes;
+    }
+    void hang_up() {
+        if (master_ >= 0) {
+            ::close(master_);
+            master_ = -1;
+        }
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+};
+
+class SerialTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(terminal.slave().empty());
+        DeviceMap map;
+        map[2] = terminal.slave(); // COM3
+        map[4] = "/dev/kelvo-no-such-device";
+        port = std::make_unique<QtSerialPort>(map);
+        port->set_settings("9600,N,8,1");
+    }
+
+    PseudoTerminal terminal;
+    std::unique_ptr<QtSerialPort> port;
+};
+
+TEST_F(SerialTest, OpensOnlyMappedDevicesThatExist) {
+    for (const int number : {1, 5, 0, 17}) {
+        port->set_port_number(number);
+        EXPECT_EQ(port->open(), platform::OpenResult::Failed) << number;
+        EXPECT_FALSE(port->is_open());
+    }
+    port->set_port_number(3);
+    EXPECT_EQ(port->port_number(), 3);
+    ASSERT_EQ(port->open(), platform::OpenResult::Opened);
+    EXPECT_TRUE(port->is_open());
+    EXPECT_EQ(port->open(), platform::OpenResult::Failed); // already ours
+    EXPECT_EQ(port->port().baudRate(), 9600);
+    EXPECT_EQ(port->port().parity(), QSerialPort::NoParity);
+    port->close();
+    port->close();
+    EXPECT_FALSE(port->is_open());
+    EXPECT_EQ(port->read(), std::nullopt);
+}
+
+TEST_F(SerialTest, EveryByteValuePassesBothWays) {
+    port->set_port_number(3);
+    ASSERT_EQ(port->open(), platform::OpenResult::Opened);
+    EXPECT_EQ(port->read(), std::optional<std::string>(""));
+
+    std::string all(256, '\0');
+    for (int i = 0; i < 256; ++i) {
+        all[static_cast<std::size_t>(i)] = static_cast<char>(i);
+    }
+    port->write(all);
+    EXPECT_EQ(terminal.received(all.size()), all);
+
+    terminal.send(all);
+    std::string got;
+    wait_until([&] {
+        got += port->read().value_or("");
+        return got.size() >= all.size();
+    });
+    EXPECT_EQ(got, all);
+}
+
+TEST_F(SerialTest, AVanishedDeviceClosesThePortAndFailsTheRead) {
+    port->set_port_number(3);
+    ASSERT_EQ(port->open(), platform::OpenResult::Opened);
+    terminal.hang_up();
+    EXPECT_TRUE(wait_until([&] { return !port->is_open(); }));
+    EXPECT_EQ(port->read(), std::nullopt);
+    port->write("ignored");
+}
+
+TEST(SerialSettings, MalformedSettingsAreRefused) {
+    QtSerialPort port{DeviceMap{}};
+    EXPECT_NO_THROW(port.set_settings("19200,E,7,2"));
+    EXPECT_THROW(port.set_settings("fast,N,8,1"), std::invalid_argument);
+    EXPECT_THROW(port.set_settings("9600,X,8,1"), std::invalid_argument);
+    EXPECT_THROW(port.set_settings("9600,N,9,1"), std::invalid_argument);
+}
+
+TEST(Clock, TimeTextLeavesTheTimeZoneOut) {
+    EXPECT_EQ(without_time_zone(QStringLiteral("h:mm:ss AP t")), QStringLiteral("h:mm:ss AP"));
+    EXPECT_EQ(without_time_zone(QStringLiteral("HH:mm:ss tttt")), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(without_time_zone(QStringLiteral("t HH:mm:ss")), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(without_time_zone(QStringLiteral("HH:mm:ss t 'Uhr'")),
+              QStringLiteral("HH:mm:ss 'Uhr'"));
+    EXPECT_EQ(without_time_zone(QStringLiteral("HH 'at' mm")), QStringLiteral("HH 'at' mm"));
+
+    const QtClock clock;
+    const std::string text = clock.time_text({2026, 12, 6, 13, 5, 9});
+    EXPECT_NE(text.find("05:09"), std::string::npos) << text;
+    const platform::DateTime now = clock.now();
+    EXPECT_GE(now.year, 2024);
+    EXPECT_EQ(now.hour, QTime::currentTime().hour());
+}
+
+TEST(Screen, ReportsPixelsAsTwips) {
+    const QtScreen screen;
+    EXPECT_DOUBLE_EQ(screen.twips_per_pixel_x(), 15.0); // 96 dots per inch offscreen
+    EXPECT_DOUBLE_EQ(screen.width_twips() / screen.twips_per_pixel_x(), 800.0);
+    EXPECT_DOUBLE_EQ(screen.height_twips() / screen.twips_per_pixel_y(), 800.0);
+}
+
+TEST(Files, NewFilesAndFoldersNeverReplaceOldOnes) {
+    ProgramFolder folder;
+    StdFileSystem files(folder.path() + "/");
+    EXPECT_EQ(files.program_folder(), folder.path());
+    const std::string record = folder.path() + "/Record";
+    EXPECT_FALSE(files.folder_exists(record));
+    EXPECT_EQ(files.create_folder(record), "");
+    EXPECT_TRUE(files.folder_exists(record));
+    EXPECT_FALSE(files.create_folder(record).empty());
+
+    const std::string file = record + "/20261206120000.TXT";
+    EXPECT_EQ(files.write_new_file(file, "first\r\n"), "");
+    EXPECT_TRUE(files.file_exists(file));
+    EXPECT_FALSE(files.file_exists(record));
+    EXPECT_EQ(files.write_new_file(file, "second\r\n"), std::strerror(EEXIST));
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "first\r\n");
+    EXPECT_EQ(files.write_new_file(folder.path() + "/none/x.TXT", "x"), std::strerror(ENOENT));
+}
+
+} // namespace
+} // namespace kelvo::qt::testing
