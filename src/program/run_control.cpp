@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace kelvo {
 
@@ -13,7 +14,7 @@ std::optional<double> cell_number(const platform::FieldValue& cell) {
         return 0.0;
     }
     if (const double* number = std::get_if<double>(&cell)) {
-        return *number;
+        return std::isfinite(*number) ? std::optional<double>(*number) : std::nullopt;
     }
     std::string_view text = std::get<std::string>(cell);
     while (!text.empty() && text.front() == ' ') {
@@ -27,7 +28,8 @@ std::optional<double> cell_number(const platform::FieldValue& cell) {
     }
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) {
+    // "nan" and "inf" read as numbers but would pass every range test.
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

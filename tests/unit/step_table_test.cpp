@@ -30,7 +30,6 @@ TEST(CellNumber, TextThatIsNotANumberIsNone) {
 }
 
 TEST(CellNumber, SpelledOutInfinityAndNotANumberAreNone) {
-    GTEST_SKIP() << "from_chars reads \"nan\" and \"inf\": cell_number returns NaN and infinity";
     for (const char* text : {"nan", "NaN", "inf", "-inf", "infinity"}) {
         EXPECT_EQ(cell_number(FieldValue{std::string(text)}), std::nullopt) << text;
     }
