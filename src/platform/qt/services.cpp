@@ -134,7 +134,7 @@ std::string StdFileSystem::write_new_file(const std::string& path, const std::st
             if (errno == EINTR) {
                 continue;
             }
-            const std::string reason = std::strerror(errno);
+            std::string reason = std::strerror(errno);
             ::close(fd);
             return reason;
         }

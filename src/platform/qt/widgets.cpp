@@ -318,12 +318,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             auto* combo = qobject_cast<QComboBox*>(parent());
             const bool popup_open = combo != nullptr && combo->view()->isVisible();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !popup_open &&
-                event->type() == QEvent::KeyPress) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !popup_open) {
                 return true;
             }
         }
