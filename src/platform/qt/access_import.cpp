@@ -86,8 +86,7 @@ std::string system_reason(int error) {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const fs::path& beside) {
-        std::string name =
-            (beside.parent_path() / beside.filename()).string() + ".converting-XXXXXX";
+        std::string name = beside.string() + ".converting-XXXXXX";
         const int fd = ::mkstemp(name.data());
         if (fd < 0) {
             throw std::runtime_error("no file can be made in its folder (" + system_reason(errno) +
@@ -117,7 +116,11 @@ private:
     std::string path_;
 };
 
-void write_step_table(const QString& file, const std::string& table, const StepRecords& records) {
+} // namespace
+
+void write_step_table(const std::string& path, const std::string& table,
+                      const StepRecords& records) {
+    const QString file = QString::fromStdString(path);
     const QString connection = QStringLiteral("kelvo-access-import:") + file;
     std::string failure;
     {
@@ -186,6 +189,8 @@ void write_step_table(const QString& file, const std::string& table, const StepR
         throw std::runtime_error(failure);
     }
 }
+
+namespace {
 
 void sync_path(const std::string& path, int flags) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
@@ -342,7 +347,7 @@ std::string import_access_database(const std::string& path, const std::string& t
 
     try {
         TemporaryFile temporary(target);
-        write_step_table(QString::fromStdString(temporary.path()), table, records);
+        write_step_table(temporary.path(), table, records);
         sync_path(temporary.path(), 0);
         const fs::path backup = keep_original(target);
         if (::rename(temporary.path().c_str(), target.c_str()) != 0) {

@@ -33,6 +33,11 @@ struct StepRecords {
 // Throws access::AccessError with the reason.
 StepRecords to_step_records(const access::Table& table);
 
+// Writes the records as a new table of an SQLite database file; throws std::runtime_error
+// with the reason.
+void write_step_table(const std::string& file, const std::string& table,
+                      const StepRecords& records);
+
 // Converts the Jet database at `path` into an SQLite database holding `table` as a step
 // table, under the same name. The conversion is written beside it and renamed into place
 // when complete; the original stays as <name>.access-backup<.ext> (-2, -3, ... when that
