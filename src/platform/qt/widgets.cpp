@@ -451,10 +451,8 @@ int QtSlider::minimum() const {
 }
 
 void QtSlider::set_vertical() {
-    // Upright, with the minimum at the top as on the instrument's original panel.
+    // Upright, and up means more: the way a bench user expects a level to move.
     widget()->setOrientation(Qt::Vertical);
-    widget()->setInvertedAppearance(true);
-    widget()->setInvertedControls(true);
 }
 
 int QtSlider::value() const {
