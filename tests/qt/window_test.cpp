@@ -182,11 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFolder{"TextDatabase",
                      [](const ProgramFolder& f) { f.write("db1.mdb", "U,A,T\n5,1,3\n"); },
                      "db1.mdb", "not an SQLite database"},
-        BrokenFolder{"AccessDatabase",
+        BrokenFolder{"DamagedAccessDatabase",
                      [](const ProgramFolder& f) {
                          f.write("db1.mdb", std::string("\0\1\0\0Standard Jet DB\0\0\0\0", 23));
                      },
-                     "db1.mdb", "Access database"},
+                     "db1.mdb", "cannot convert the Access step table"},
         BrokenFolder{"NoTable",
                      [](const ProgramFolder& f) { f.write("db1.mdb", sqlite_without_table()); },
                      "db1.mdb", "no table QZ7150PPS1"}),

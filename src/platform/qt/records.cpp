@@ -1,4 +1,6 @@
 #include "platform/qt/records.h"
+#include "platform/access/mdb_reader.h"
+#include "platform/qt/access_import.h"
 #include "platform/qt/application.h"
 
 #include <QHeaderView>
@@ -66,11 +68,6 @@ std::string unreadable_reason(const std::string& path) {
     const std::string_view bytes(head.data(), got);
     if (bytes.substr(0, 16) == std::string_view("SQLite format 3\0", 16)) {
         return {};
-    }
-    const std::string_view jet = bytes.substr(0, std::min<std::size_t>(bytes.size(), 19));
-    if (jet == std::string_view("\0\1\0\0Standard Jet DB", 19) ||
-        jet == std::string_view("\0\1\0\0Standard ACE DB", 19)) {
-        return "it is an Access database, which this program cannot read";
     }
     if (got == 0) {
         return "the file is empty";
@@ -158,6 +155,11 @@ void QtRecordSet::fail(const std::string& reason) const {
 }
 
 void QtRecordSet::refresh() {
+    // A step table brought from an Access database is converted once, in place; the
+    // original is kept beside it.
+    if (access::is_jet_file(path_)) {
+        import_access_database(path_, table_);
+    }
     if (const std::string reason = unreadable_reason(path_); !reason.empty()) {
         fail(reason);
     }
