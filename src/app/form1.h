@@ -48,6 +48,10 @@ public:
     void Command1_Click();                // settings/front_panel.cpp
     void Command5_Click();                // settings/front_panel.cpp
     void commit_typed_setpoints();        // settings/setpoints.cpp
+    void commit_entry(platform::TextBox& box, char unit, const char* prompt, const char* title,
+                      const std::string& accepted,
+                      void (Form1::*convert)(const std::string&)); // settings/setpoints.cpp
+    void set_front_panel_enabled(bool enabled);                    // settings/front_panel.cpp
 
     // ---- program/: step table and run control -----------------------------------------
     void Combo5_Click();                         // program/run_control.cpp

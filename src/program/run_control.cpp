@@ -98,13 +98,7 @@ void Form1::Command4_Click() {
     run_finished = false;
     output_on = true;
     step_error_shown = false;
-    Command1.set_enabled(false);
-    Slider1.set_enabled(false);
-    Slider2.set_enabled(false);
-    Combo1.set_enabled(false);
-    Combo2.set_enabled(false);
-    Text1.set_enabled(false);
-    Text2.set_enabled(false);
+    set_front_panel_enabled(false);
     Command1.set_back_color(std::nullopt);
     Command4.set_back_color(platform::kGreen);
     Command1.set_caption(english_mode ? "OFF" : "关");

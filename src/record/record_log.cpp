@@ -46,13 +46,7 @@ bool Form1::GBDY_CX() {
     }
     program_running = false;
     output_on = false;
-    Command1.set_enabled(true);
-    Slider1.set_enabled(true);
-    Slider2.set_enabled(true);
-    Combo1.set_enabled(true);
-    Combo2.set_enabled(true);
-    Text1.set_enabled(true);
-    Text2.set_enabled(true);
+    set_front_panel_enabled(true);
     Text3.append_text(texts::kCrLf);
 
     // Never replace an earlier record: two periods can end in the same second, and two

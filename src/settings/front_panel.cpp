@@ -55,6 +55,17 @@ void Form1::Command1_Click() {
     begin_record_log();
 }
 
+// The manual controls: locked while a step program runs.
+void Form1::set_front_panel_enabled(bool enabled) {
+    Command1.set_enabled(enabled);
+    Slider1.set_enabled(enabled);
+    Slider2.set_enabled(enabled);
+    Combo1.set_enabled(enabled);
+    Combo2.set_enabled(enabled);
+    Text1.set_enabled(enabled);
+    Text2.set_enabled(enabled);
+}
+
 void Form1::Command5_Click() {
     Picture2.cls();
 }

@@ -41,26 +41,25 @@ void Form1::SZDLZH(const std::string& text) {
 void Form1::commit_typed_setpoints() {
     // An entry takes effect once its box has been left alone for 31 ticks.
     if (voltage_edit_idle_ticks > 30) {
-        if (Text1.text().find('V') == std::string::npos) {
-            Text1.set_text(Text1.text() + "V");
-        }
-        if (Text_err(Text1.text(), 'V')) {
-            show_message(texts::kVoltageRangePrompt, texts::kVoltageErrorTitle);
-            Text1.set_text(voltage_text);
-        } else {
-            SZDYZH(Text1.text());
-        }
+        commit_entry(Text1, 'V', texts::kVoltageRangePrompt, texts::kVoltageErrorTitle,
+                     voltage_text, &Form1::SZDYZH);
     }
     if (current_edit_idle_ticks > 30) {
-        if (Text2.text().find('A') == std::string::npos) {
-            Text2.set_text(Text2.text() + "A");
-        }
-        if (Text_err(Text2.text(), 'A')) {
-            show_message(texts::kCurrentRangePrompt, texts::kCurrentErrorTitle);
-            Text2.set_text(current_text);
-        } else {
-            SZDLZH(Text2.text());
-        }
+        commit_entry(Text2, 'A', texts::kCurrentRangePrompt, texts::kCurrentErrorTitle,
+                     current_text, &Form1::SZDLZH);
+    }
+}
+
+void Form1::commit_entry(platform::TextBox& box, char unit, const char* prompt, const char* title,
+                         const std::string& accepted, void (Form1::*convert)(const std::string&)) {
+    if (box.text().find(unit) == std::string::npos) {
+        box.set_text(box.text() + unit);
+    }
+    if (Text_err(box.text(), unit)) {
+        show_message(prompt, title);
+        box.set_text(accepted);
+    } else {
+        (this->*convert)(box.text());
     }
 }
 
