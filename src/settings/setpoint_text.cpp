@@ -57,7 +57,14 @@ double leading_number(std::string_view text) {
     }
     // from_chars ignores the locale: the point is always ".".
     double value = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto read = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (read.ec == std::errc::result_out_of_range) {
+        // Past the range of a double, which leaves value untouched: a whole part that
+        // large reads as infinity (a run count of hundreds of digits is the most there
+        // can be, not none), a fraction that small as 0.
+        const bool whole_part = digits.find_first_of("123456789") < digits.find('.');
+        value = whole_part ? std::numeric_limits<double>::infinity() : 0;
+    }
     return sign * value;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace kelvo {
 namespace {
@@ -81,6 +82,18 @@ TEST(LeadingNumber, SkipsBlanksAndTakesASign) {
     EXPECT_DOUBLE_EQ(leading_number("+2.5"), 2.5);
     EXPECT_DOUBLE_EQ(leading_number("-.5"), -0.5);
     EXPECT_DOUBLE_EQ(leading_number("40000"), 40000);
+}
+
+TEST(LeadingNumber, MoreDigitsThanADoubleHoldsReadAsInfinity) {
+    // A run count typed as hundreds of digits once read as 0 runs.
+    const std::string huge(400, '9');
+    EXPECT_EQ(leading_number(huge), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(leading_number("-" + huge + ".5"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(to_int16(leading_number(huge)), 32767);
+    EXPECT_EQ(to_int16(leading_number("-" + huge)), -32768);
+    // A fraction too small for a double is 0.
+    EXPECT_EQ(leading_number("0." + std::string(400, '0') + "1"), 0);
+    EXPECT_EQ(leading_number(std::string(400, '0') + "7"), 7);
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
