@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets in fuzz/ with clang into build-fuzz/ and runs each, one
+# after the other, for N seconds (first argument, default 30) on a copy of its seed corpus
+# in fuzz/corpus/<target>/. Extra arguments go to every fuzzer: "scripts/fuzz.sh 3600
+# -runs=10000000" runs each for ten million inputs or an hour, whichever comes first.
+# Exits non-zero when a target crashes or breaks one of its rules; the input that did it
+# is kept as build-fuzz/crashes/<target>-*.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh"
+
+seconds=${1:-30}
+shift || true
+out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
+targets=(reply_frame setpoint_text leading_number)
+
+cxx=${KELVO_FUZZ_CXX:-clang++}
+flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror
+  -fsanitize=address,undefined -fno-sanitize-recover=undefined -I"$here/src")
+
+# The program's logic, instrumented for coverage. Form1's members are spread over the
+# subsystems, so every core source goes in.
+mkdir -p "$out/obj" "$out/crashes"
+sources=()
+for dir in app link settings program chart layout record; do
+  sources+=("$here"/src/$dir/*.cpp)
+done
+objects=()
+batch=()
+for src in "${sources[@]}"; do
+  rel=${src#"$here"/src/}
+  obj="$out/obj/${rel//\//_}.o"
+  objects+=("$obj")
+  # As many compiles at a time as there are cores; waiting on each one by its id makes
+  # a failed compile end the script.
+  "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj" &
+  batch+=($!)
+  if [ ${#batch[@]} -ge "$(nproc)" ]; then
+    for pid in "${batch[@]}"; do wait "$pid"; done
+    batch=()
+  fi
+done
+for pid in "${batch[@]}"; do wait "$pid"; done
+
+for t in "${targets[@]}"; do
+  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" -o "$out/$t"
+done
+
+export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+failed=()
+for t in "${targets[@]}"; do
+  corpus="$out/corpus/$t"
+  rm -rf "$corpus"
+  mkdir -p "$corpus"
+  cp "$here/fuzz/corpus/$t"/* "$corpus/"
+  log="$out/$t.log"
+  start=$(date +%s)
+  if "$out/$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$out/crashes/$t-" "$@" "$corpus" >"$log" 2>&1; then
+    status=ok
+  else
+    status=FAILED
+    failed+=("$t")
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  echo "fuzz $t: $status, ${runs:-?} inputs in $(($(date +%s) - start)) s"
+  if [ "$status" != ok ]; then
+    grep -E 'rule broken|ERROR|runtime error|SUMMARY|Test unit written' "$log" >&2 || tail -40 "$log" >&2
+  fi
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz: failed: ${failed[*]} (logs in $out)" >&2
+  exit 1
+fi
