@@ -1,15 +1,63 @@
 // The step table: an SQLite file read and edited through the record set and its grid.
 #include "qt_fixture.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTimer>
 #include <QValidator>
 
 namespace kelvo::qt::testing {
 namespace {
+
+void press(QWidget* widget, int key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &up);
+}
+
+// Answers every message box that opens while it lives, and keeps what they asked.
+class Answer {
+public:
+    explicit Answer(QMessageBox::StandardButton button) {
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, button] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked.push_back(box->text());
+                if (QAbstractButton* answer = box->button(button)) {
+                    answer->click();
+                } else {
+                    box->reject();
+                }
+            }
+        });
+        timer_.start(5);
+    }
+    QStringList asked;
+
+private:
+    QTimer timer_;
+};
+
+// Opens the grid's right-click menu over a row as the user would; returns whether each
+// entry is usable.
+std::pair<bool, bool> menu_entries(QtGrid& grid, int row = 0) {
+    QTableView* view = grid.view();
+    emit view->customContextMenuRequested(view->visualRect(view->model()->index(row, 1)).center());
+    const std::pair<bool, bool> usable{grid.add_action()->isEnabled(),
+                                       grid.delete_action()->isEnabled()};
+    EXPECT_TRUE(grid.menu()->isVisible());
+    grid.menu()->close();
+    return usable;
+}
 
 class StepTableTest : public ::testing::Test {
 protected:
@@ -42,6 +90,12 @@ protected:
         return records->field(position);
     }
     QModelIndex cell(int row, int column) const { return records->model()->index(row, column + 1); }
+    int reopened_count() {
+        grid.reset();
+        records.reset();
+        records = open();
+        return records->record_count();
+    }
 
     ProgramFolder folder;
     std::unique_ptr<QtGrid> grid;
@@ -174,6 +228,116 @@ TEST_F(StepTableTest, TwoRecordSetsOnOneFileGoTheirOwnWays) {
     EXPECT_EQ(records->field(1), platform::FieldValue(5.0));
     other.reset();
     EXPECT_EQ(records->record_count(), 4);
+}
+
+TEST_F(StepTableTest, InsertAddsAnEmptyStepAndOpensItsVoltage) {
+    grid->view()->setCurrentIndex(cell(1, 0));
+    press(grid->view(), Qt::Key_Insert);
+    EXPECT_EQ(records->record_count(), 5);
+    EXPECT_EQ(records->current_row(), 4);
+    EXPECT_EQ(grid->view()->currentIndex(), cell(4, 0));
+    EXPECT_NE(grid->view()->indexWidget(cell(4, 0)), nullptr); // the cell editor is open
+    EXPECT_EQ(records->field(0), platform::FieldValue(5.0));
+    EXPECT_EQ(records->field(1), platform::FieldValue(std::monostate{}));
+
+    // A key the open editor leaves unused adds nothing.
+    press(grid->view()->indexWidget(cell(4, 0)), Qt::Key_Insert);
+    EXPECT_EQ(records->record_count(), 5);
+
+    EXPECT_EQ(reopened_count(), 5);
+    EXPECT_EQ(reopened_field(4, 0), platform::FieldValue(5.0));
+    for (int position = 1; position <= 3; ++position) {
+        EXPECT_EQ(records->field(position), platform::FieldValue(std::monostate{}));
+    }
+}
+
+TEST_F(StepTableTest, DeleteAsksThenTakesTheChosenRowsFromTheFile) {
+    QTableView* view = grid->view();
+    // In a cell, Delete does nothing: rows are deleted only when chosen at their numbers.
+    {
+        Answer yes(QMessageBox::Yes);
+        view->setCurrentIndex(cell(1, 0));
+        press(view, Qt::Key_Delete);
+        EXPECT_TRUE(yes.asked.isEmpty());
+    }
+    view->selectionModel()->select(QItemSelection(cell(1, 0), cell(2, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    {
+        Answer no(QMessageBox::No);
+        press(view, Qt::Key_Delete);
+        EXPECT_EQ(no.asked, QStringList{QStringLiteral("Delete steps 2 to 3?")});
+        EXPECT_EQ(records->record_count(), 4);
+    }
+    {
+        Answer yes(QMessageBox::Yes);
+        press(view, Qt::Key_Delete);
+        EXPECT_EQ(yes.asked.size(), 1);
+    }
+    EXPECT_EQ(records->record_count(), 2);
+    EXPECT_EQ(records->current_row(), 1);
+    EXPECT_EQ(records->field(1), platform::FieldValue(3.3));
+
+    // The menu deletes the row it was opened on.
+    view->setCurrentIndex(cell(1, 2));
+    EXPECT_EQ(menu_entries(*grid, 0), std::make_pair(true, true));
+    {
+        Answer yes(QMessageBox::Yes);
+        grid->delete_action()->trigger();
+        EXPECT_EQ(yes.asked, QStringList{QStringLiteral("Delete step 1?")});
+    }
+    EXPECT_EQ(reopened_count(), 1);
+    records->move_first();
+    EXPECT_EQ(records->field(1), platform::FieldValue(3.3));
+}
+
+TEST_F(StepTableTest, NoStepIsAddedOrDeletedWhileAColumnIsLocked) {
+    grid->set_column_locked(2, true);
+    EXPECT_EQ(menu_entries(*grid), std::make_pair(false, false));
+    EXPECT_FALSE(records->add_record());
+    EXPECT_FALSE(records->delete_records(0, 1));
+    {
+        Answer yes(QMessageBox::Yes);
+        press(grid->view(), Qt::Key_Insert);
+        grid->view()->selectRow(0);
+        press(grid->view(), Qt::Key_Delete);
+        grid->delete_action()->trigger();
+        EXPECT_TRUE(yes.asked.isEmpty());
+    }
+    EXPECT_EQ(records->record_count(), 4);
+
+    grid->set_column_locked(2, false);
+    EXPECT_EQ(menu_entries(*grid), std::make_pair(true, true));
+    EXPECT_TRUE(records->add_record());
+    EXPECT_EQ(reopened_count(), 5);
+}
+
+// RUN takes its copy of the table and locks the grid; STOP gives it back.
+TEST_F(WindowTest, GridIsReadOnlyWhileAProgramRuns) {
+    load();
+    QtGrid& grid = form->DataGrid1;
+    QtRecordSet& records = form->Adodc1;
+    const auto editable = [&records](int column) {
+        return records.model()
+            ->flags(records.model()->index(0, column))
+            .testFlag(Qt::ItemIsEditable);
+    };
+    logic->device_connected = true;
+    logic->Command4_Click();
+    ASSERT_TRUE(logic->program_running);
+    for (int column = 1; column <= 3; ++column) {
+        EXPECT_FALSE(editable(column)) << column;
+    }
+    EXPECT_EQ(menu_entries(grid), std::make_pair(false, false));
+    press(grid.view(), Qt::Key_Insert);
+    EXPECT_EQ(records.record_count(), 4);
+
+    logic->Command4_Click();
+    ASSERT_FALSE(logic->program_running);
+    for (int column = 1; column <= 3; ++column) {
+        EXPECT_TRUE(editable(column)) << column;
+    }
+    press(grid.view(), Qt::Key_Insert);
+    EXPECT_EQ(records.record_count(), 5);
 }
 
 } // namespace

@@ -3,11 +3,18 @@
 #include "platform/qt/access_import.h"
 #include "platform/qt/application.h"
 
+#include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QRegularExpressionValidator>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -75,6 +82,35 @@ std::string unreadable_reason(const std::string& path) {
     return "it is not an SQLite database";
 }
 
+class StepView final : public QTableView {
+public:
+    using QTableView::QTableView;
+    bool editing() const { return state() == EditingState; }
+};
+
+// Insert and Delete on the grid itself. A key the cell editor leaves unused comes up to the
+// grid too, and must not add or delete a step under the user's typing.
+class StepKeys final : public QObject {
+public:
+    StepKeys(StepView* view, std::function<bool(int)> pressed)
+        : QObject(view), view_(view), pressed_(std::move(pressed)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && !view_->editing()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() == Qt::NoModifier && pressed_(key->key())) {
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    StepView* view_;
+    std::function<bool(int)> pressed_;
+};
+
 } // namespace
 
 // ---- the model ----------------------------------------------------------------------------
@@ -96,6 +132,10 @@ void StepTableModel::set_locked(int field, bool locked) {
     if (field >= 0 && field < static_cast<int>(locked_.size())) {
         locked_.at(static_cast<std::size_t>(field)) = locked;
     }
+}
+
+bool StepTableModel::any_locked() const {
+    return std::any_of(locked_.begin(), locked_.end(), [](bool locked) { return locked; });
 }
 
 // ---- the cell editor ----------------------------------------------------------------------
@@ -252,6 +292,136 @@ void QtRecordSet::move_next() {
     }
 }
 
+bool QtRecordSet::steps_changeable() const {
+    return model_ && !model_->any_locked();
+}
+
+bool QtRecordSet::add_record() {
+    error_.clear();
+    if (!steps_changeable()) {
+        return false;
+    }
+    QSqlDatabase database = model_->database();
+    const QSqlDriver* driver = database.driver();
+    const QSqlRecord fields = model_->record();
+    const QString table = driver->escapeIdentifier(model_->tableName(), QSqlDriver::TableName);
+    const QString id = driver->escapeIdentifier(fields.fieldName(0), QSqlDriver::FieldName);
+    // NULL whatever defaults the table declares: a new step is empty until the user fills it.
+    QStringList names;
+    QStringList nulls;
+    for (int field = 1; field <= std::min(kGridFields, fields.count() - 1); ++field) {
+        names << driver->escapeIdentifier(fields.fieldName(field), QSqlDriver::FieldName);
+        nulls << QStringLiteral("NULL");
+    }
+    const QString insert = names.isEmpty()
+                               ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                               : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(table, names.join(u','), nulls.join(u','));
+    QVariant new_id;
+    {
+        QSqlQuery query(database);
+        const auto run = [&query](const QString& statement, const QVariant& rowid) {
+            if (!query.prepare(statement)) {
+                return false;
+            }
+            if (rowid.isValid()) {
+                query.addBindValue(rowid);
+            }
+            return query.exec();
+        };
+        bool done = database.transaction();
+        QVariant rowid;
+        if (done && run(insert, {})) {
+            rowid = query.lastInsertId();
+            // An id SQLite does not hand out itself (no INTEGER PRIMARY KEY) is one past the
+            // largest.
+            done = run(QStringLiteral("UPDATE %1 SET %2 = (SELECT IFNULL(MAX(%2), 0) + 1 FROM %1) "
+                                      "WHERE rowid = ? AND %2 IS NULL")
+                           .arg(table, id),
+                       rowid) &&
+                   run(QStringLiteral("SELECT %2 FROM %1 WHERE rowid = ?").arg(table, id), rowid);
+            if (done && query.next()) {
+                new_id = query.value(0);
+            }
+            query.finish();
+            done = done && database.commit();
+        } else {
+            done = false;
+        }
+        if (!done) {
+            error_ =
+                (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
+            database.rollback();
+            reselect();
+            place(row_);
+            return false;
+        }
+    }
+    reselect();
+    // Where SQLite puts a new row: last, unless the table is read in some other order.
+    int row = record_count() - 1;
+    while (row > 0 && model_->record(row).value(0) != new_id) {
+        --row;
+    }
+    place(model_->record(row).value(0) == new_id ? row : record_count() - 1);
+    return true;
+}
+
+bool QtRecordSet::delete_records(int first, int count) {
+    error_.clear();
+    if (!steps_changeable() || first < 0 || count <= 0 || first + count > record_count()) {
+        return false;
+    }
+    QSqlDatabase database = model_->database();
+    const QSqlDriver* driver = database.driver();
+    const QString table = model_->tableName();
+    const QString remove = driver->sqlStatement(QSqlDriver::DeleteStatement, table, {}, false);
+    bool done = database.transaction();
+    {
+        QSqlQuery query(database);
+        for (int row = first; row < first + count && done; ++row) {
+            // The same statement the model would make, so a table without a primary key
+            // works too.
+            const QSqlRecord key = model_->key_of(row);
+            done = query.prepare(
+                remove + u' ' + driver->sqlStatement(QSqlDriver::WhereStatement, table, key, true));
+            for (int field = 0; field < key.count() && done; ++field) {
+                if (key.isGenerated(field) && !key.isNull(field)) {
+                    query.addBindValue(key.value(field));
+                }
+            }
+            done = done && query.exec();
+        }
+        if (done) {
+            done = database.commit();
+        }
+        if (!done) {
+            error_ =
+                (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
+            database.rollback();
+        }
+    }
+    reselect();
+    place(row_);
+    return done;
+}
+
+void QtRecordSet::reselect() {
+    if (!model_->select() && error_.isEmpty()) {
+        error_ = model_->lastError().text();
+    }
+    fetch_all();
+}
+
+void QtRecordSet::place(int row) {
+    const int count = record_count();
+    row_ = count > 0 ? std::clamp(row, 0, count - 1) : -1;
+    // The reset took the grid's current cell away: put it back even if the row is the same.
+    if (on_move) {
+        on_move(row_);
+    }
+}
+
 platform::FieldValue QtRecordSet::field(int position) const {
     if (!model_ || row_ < 0 || row_ >= record_count() || position < 0 ||
         position >= field_count()) {
@@ -275,7 +445,7 @@ platform::FieldValue QtRecordSet::field(int position) const {
 
 QtGrid::QtGrid(QWidget* parent)
     : WidgetControl(new QWidget(parent)), caption_(new QLabel(widget_)),
-      view_(new QTableView(widget_)), delegate_(new NumberDelegate(view_)) {
+      view_(new StepView(widget_)), delegate_(new NumberDelegate(view_)) {
     auto* layout = new QVBoxLayout(widget_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -290,13 +460,28 @@ QtGrid::QtGrid(QWidget* parent)
     caption_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     view_->setItemDelegate(delegate_);
     view_->setSelectionBehavior(QAbstractItemView::SelectItems);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Contiguous, so that rows can be chosen at their numbers for deleting.
+    view_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
     view_->verticalHeader()->setFixedWidth(px_x(225));
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // The headings are wider than their columns: their beginning is what tells them apart.
     view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view_->horizontalHeader()->setHighlightSections(false);
+
+    menu_ = new QMenu(view_);
+    add_action_ = menu_->addAction(QStringLiteral("Add step\tIns"));
+    delete_action_ = menu_->addAction(QStringLiteral("Delete step"));
+    QObject::connect(add_action_, &QAction::triggered, view_, [this] { add_step(); });
+    QObject::connect(delete_action_, &QAction::triggered, view_,
+                     [this] { delete_steps(menu_rows_.first, menu_rows_.second); });
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view_, &QWidget::customContextMenuRequested, view_, [this](const QPoint& at) {
+        update_actions(view_->indexAt(at).row());
+        menu_->popup(view_->viewport()->mapToGlobal(at));
+    });
+    view_->installEventFilter(
+        new StepKeys(static_cast<StepView*>(view_), [this](int key) { return key_pressed(key); }));
 }
 
 void QtGrid::set_data_source(platform::RecordSet& records) {
@@ -372,6 +557,96 @@ void QtGrid::show_row(int row) {
     if (current.row() != row) {
         view_->selectionModel()->setCurrentIndex(model->index(row, column),
                                                  QItemSelectionModel::NoUpdate);
+    }
+}
+
+std::pair<int, int> QtGrid::chosen_rows() const {
+    const QModelIndexList rows = view_->selectionModel() != nullptr
+                                     ? view_->selectionModel()->selectedRows()
+                                     : QModelIndexList();
+    if (rows.isEmpty()) {
+        return {-1, 0};
+    }
+    const auto [low, high] = std::minmax_element(
+        rows.begin(), rows.end(),
+        [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    return {low->row(), high->row() - low->row() + 1};
+}
+
+void QtGrid::update_actions(int pointer_row) {
+    const auto chosen = chosen_rows();
+    const bool on_chosen = chosen.second > 0 && pointer_row >= chosen.first &&
+                           pointer_row < chosen.first + chosen.second;
+    menu_rows_ = on_chosen          ? chosen
+                 : pointer_row >= 0 ? std::pair(pointer_row, 1)
+                                    : std::pair(-1, 0);
+    const auto [first, count] = menu_rows_;
+    const bool changeable = records_ != nullptr && records_->steps_changeable();
+    add_action_->setEnabled(changeable);
+    delete_action_->setEnabled(changeable && count > 0);
+    // The key deletes only rows chosen at their numbers.
+    const QString key = on_chosen ? QStringLiteral("\tDel") : QString();
+    if (count > 1) {
+        delete_action_->setText(
+            QStringLiteral("Delete steps %1 to %2").arg(first + 1).arg(first + count) + key);
+    } else if (count == 1) {
+        delete_action_->setText(QStringLiteral("Delete step %1").arg(first + 1) + key);
+    } else {
+        delete_action_->setText(QStringLiteral("Delete step"));
+    }
+}
+
+bool QtGrid::key_pressed(int key) {
+    if (key == Qt::Key_Insert) {
+        add_step();
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        const auto [first, count] = chosen_rows();
+        if (count > 0) {
+            delete_steps(first, count);
+            return true;
+        }
+    }
+    return false;
+}
+
+void QtGrid::add_step() {
+    if (records_ == nullptr || !records_->add_record()) {
+        report(records_ != nullptr ? records_->last_error() : QString());
+        return;
+    }
+    // Straight into the new step's voltage.
+    const QModelIndex voltage = view_->model()->index(records_->current_row(), 1);
+    view_->setCurrentIndex(voltage);
+    view_->scrollTo(voltage);
+    view_->setFocus();
+    view_->edit(voltage);
+}
+
+void QtGrid::delete_steps(int first, int count) {
+    if (records_ == nullptr || !records_->steps_changeable() || count <= 0) {
+        return;
+    }
+    const QString question =
+        count == 1 ? QStringLiteral("Delete step %1?").arg(first + 1)
+                   : QStringLiteral("Delete steps %1 to %2?").arg(first + 1).arg(first + count);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("KELVO"), question,
+                    QMessageBox::Yes | QMessageBox::No, view_);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        return;
+    }
+    // A RUN pressed meanwhile wins: the record set refuses then.
+    if (!records_->delete_records(first, count)) {
+        report(records_->last_error());
+    }
+}
+
+void QtGrid::report(const QString& failure) const {
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(view_, QStringLiteral("KELVO"),
+                             QStringLiteral("The step table was not changed: ") + failure);
     }
 }
 

@@ -1,18 +1,23 @@
 // platform/qt/: the step table. An SQLite table read and written through QSqlTableModel
-// (an edit is in the file at once) and shown in a grid whose cells take numbers only.
+// (an edit, a new step or a deleted one is in the file at once) and shown in a grid whose
+// cells take numbers only.
 #pragma once
 
 #include "platform/qt/widgets.h"
 #include "platform/services.h"
 
+#include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QTableView;
 
 namespace kelvo::qt {
@@ -23,6 +28,9 @@ public:
     StepTableModel(QObject* parent, const QSqlDatabase& database);
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void set_locked(int field, bool locked);
+    bool any_locked() const;
+    // What identifies a row in the file: its primary key, or all its fields.
+    QSqlRecord key_of(int row) const { return primaryValues(row); }
 
 private:
     std::array<bool, 4> locked_{};
@@ -57,6 +65,18 @@ public:
     void move_next() override;
     platform::FieldValue field(int position) const override;
 
+    // Steps are added and deleted only while no column is locked: a running program works
+    // on the copy it took at RUN, which must stay what the grid shows.
+    bool steps_changeable() const;
+    // Appends an empty step (no volts, amperes or seconds) under a fresh id and makes it
+    // the current record.
+    bool add_record();
+    // Deletes the rows first..first+count-1, all or none; the current record stays on the
+    // same row number, or the last row.
+    bool delete_records(int first, int count);
+    // Why the last add or delete failed; empty when it was only refused.
+    const QString& last_error() const { return error_; }
+
     StepTableModel* model() const { return model_.get(); }
     int current_row() const { return row_; }
     // The grid's current row is the current record, whichever side moves it.
@@ -66,6 +86,10 @@ public:
 
 private:
     void fetch_all() const;
+    // Reads the table again after a change; the grid's current cell goes with it.
+    void reselect();
+    // Makes `row`, held to the table, the current record, and the grid's current row.
+    void place(int row);
     [[noreturn]] void fail(const std::string& reason) const;
 
     std::string path_;
@@ -73,6 +97,7 @@ private:
     QString connection_;
     std::unique_ptr<StepTableModel> model_;
     int row_ = -1;
+    QString error_;
 };
 
 class QtGrid final : public WidgetControl<platform::Grid> {
@@ -81,6 +106,10 @@ public:
     QWidget* widget() const { return widget_; }
     QTableView* view() const { return view_; }
     QLabel* caption() const { return caption_; }
+    // The right-click menu: add a step, delete the chosen ones.
+    QMenu* menu() const { return menu_; }
+    QAction* add_action() const { return add_action_; }
+    QAction* delete_action() const { return delete_action_; }
     void set_data_source(platform::RecordSet& records) override;
     void refresh() override;
     void set_column_locked(int column, bool locked) override;
@@ -91,10 +120,22 @@ protected:
 private:
     void bind();
     void show_row(int row);
+    // The rows chosen at their numbers: first, count.
+    std::pair<int, int> chosen_rows() const;
+    // The menu's steps: the rows chosen if the pointer is on one of them, else its own row.
+    void update_actions(int pointer_row);
+    bool key_pressed(int key);
+    void add_step();
+    void delete_steps(int first, int count);
+    void report(const QString& failure) const;
 
     QLabel* caption_;
     QTableView* view_;
     NumberDelegate* delegate_;
+    QMenu* menu_;
+    QAction* add_action_;
+    QAction* delete_action_;
+    std::pair<int, int> menu_rows_{-1, 0};
     QtRecordSet* records_ = nullptr;
     std::array<bool, 3> locked_{};
 };
