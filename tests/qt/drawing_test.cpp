@@ -2,6 +2,8 @@
 #include "qt_fixture.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -84,6 +86,31 @@ TEST(Monitor, KeepsTheNewestFiveThousandLines) {
     EXPECT_EQ(monitor.lines().back(), "line 5099");
     monitor.cls();
     EXPECT_TRUE(monitor.lines().empty());
+}
+
+} // namespace
+} // namespace kelvo::qt::testing
+
+namespace kelvo::qt::testing {
+namespace {
+
+TEST(RecordLogBox, TheDisplayLetsOldLinesGoButTheLogKeepsThemAll) {
+    QWidget client;
+    QtLogBox log(&client);
+    log.set_text("KELVO");
+    const int lines = QtLogBox::kShownLogLines + 10;
+    for (int i = 0; i < lines; ++i) {
+        log.append_text("\r\nline " + std::to_string(i));
+    }
+    log.set_sel_start(log.text_length());
+    EXPECT_EQ(log.widget()->document()->blockCount(), QtLogBox::kShownLogLines);
+    EXPECT_TRUE(log.widget()->toPlainText().endsWith(
+        QString::fromStdString("line " + std::to_string(lines - 1))));
+    EXPECT_EQ(log.text().substr(0, 13), "KELVO\r\nline 0");
+    EXPECT_EQ(log.text_length(), log.text().size());
+    // A position the display no longer holds puts the caret at its top.
+    log.set_sel_start(3);
+    EXPECT_EQ(log.widget()->textCursor().position(), 0);
 }
 
 } // namespace

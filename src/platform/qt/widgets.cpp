@@ -258,6 +258,9 @@ QtLogBox::QtLogBox(QWidget* parent) : WidgetControl(new QPlainTextEdit(parent)) 
     widget()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     widget()->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     widget()->setUndoRedoEnabled(false);
+    // A week at a line a second would cost the display over 400 MB; it shows the newest
+    // lines and the whole log stays in text_, which is what is saved.
+    widget()->setMaximumBlockCount(kShownLogLines);
 }
 
 QPlainTextEdit* QtLogBox::widget() const {
@@ -291,10 +294,14 @@ void QtLogBox::set_sel_start(std::size_t position) {
     if (position >= length_) {
         caret.movePosition(QTextCursor::End);
     } else {
-        // The display has no CR: count the characters before the position without them.
+        // The display has no CR and may have let its oldest lines go: count the characters
+        // before the position without CRs, less what the display no longer holds.
         const QString whole = qstr(text_);
         const qsizetype at = utf16_position(whole, position);
-        caret.setPosition(static_cast<int>(at - whole.left(at).count(QLatin1Char('\r'))));
+        const qsizetype shown_whole = whole.size() - whole.count(QLatin1Char('\r'));
+        const qsizetype let_go = shown_whole - (widget()->document()->characterCount() - 1);
+        const qsizetype shown_at = at - whole.left(at).count(QLatin1Char('\r')) - let_go;
+        caret.setPosition(static_cast<int>(std::max<qsizetype>(shown_at, 0)));
     }
     widget()->setTextCursor(caret);
     widget()->ensureCursorVisible();

@@ -112,6 +112,8 @@ private:
 // all, is kept beside the display because it is saved as it is.
 class QtLogBox final : public WidgetControl<platform::TextBox> {
 public:
+    // How many of the newest lines the display keeps; the log itself keeps them all.
+    static constexpr int kShownLogLines = 20000;
     explicit QtLogBox(QWidget* parent);
     QPlainTextEdit* widget() const;
     void set_text(const std::string& text) override;
