@@ -283,9 +283,16 @@ void QtLogBox::set_text(const std::string& text) {
 void QtLogBox::append_text(const std::string& text) {
     text_ += text;
     length_ += characters(text);
+    // A reader at the newest line stays there (the save-path line shows when the period
+    // ends); one who has scrolled back is left where he is.
+    QScrollBar* bar = widget()->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
     QTextCursor end(widget()->document());
     end.movePosition(QTextCursor::End);
     end.insertText(displayed(text));
+    if (following) {
+        bar->setValue(bar->maximum());
+    }
     changed();
 }
 
