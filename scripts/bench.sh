@@ -4,7 +4,18 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
-KELVO_BUILD_DIR="$here/build-release" "$here/scripts/build.sh" -DCMAKE_BUILD_TYPE=Release -DKELVO_TESTS=OFF
-bin="$here/build-release/bin"
-echo "== send stream of kelvo on a pseudo-terminal, answered like a supply"
-"$bin/kelvo-stream-bench" "$bin/kelvo" "${1:-60}"
+dir="$here/build-release"
+cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$dir" -j"$(nproc)" --target kelvo kelvo_assets kelvo-supply-sim \
+  kelvo-stream-bench kelvo-record-log-bench kelvo-tick-bench
+bin="$dir/bin"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== send stream of kelvo on a pseudo-terminal, answered like a supply (${1:-60} s)"
+"$bin/kelvo-stream-bench" "$bin/kelvo" "${1:-60}" 2>/dev/null
+echo
+echo "== one polling tick on the fake platform"
+"$bin/kelvo-tick-bench"
+echo
+echo "== the record log: a week of lines appended to the real control"
+"$bin/kelvo-record-log-bench" 2>/dev/null
