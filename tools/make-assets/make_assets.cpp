@@ -227,13 +227,18 @@ void make_icon(const std::filesystem::path& out) {
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    if (argc != 4) {
-        std::cerr << "usage: kelvo-make-assets <sql-file> <db-out> <ico-out>" << std::endl;
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: kelvo-make-assets <sql-file> <db-out> <ico-out> [<png-out>]"
+                  << std::endl;
         return 2;
     }
     try {
         make_database(QString::fromLocal8Bit(argv[1]), argv[2]);
         make_icon(argv[3]);
+        // The same picture for desktop menus, which want a PNG.
+        if (argc == 5 && !draw_icon(128).save(QString::fromLocal8Bit(argv[4]), "PNG")) {
+            die(std::string("cannot write ") + argv[4]);
+        }
     } catch (const std::exception& error) {
         die(error.what());
     }
