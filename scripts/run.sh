@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and starts KELVO. Without a display it runs the
 # program under Xvfb, takes a screenshot after a few seconds and says where it is.
-#   scripts/run.sh          start on the serial ports of this machine
-#   scripts/run.sh --sim    start attached to the simulated supply (no hardware needed)
+#   scripts/run.sh             the supply on a USB-serial port when one is attached,
+#                              otherwise the simulated supply
+#   scripts/run.sh --sim       always the simulated supply
+#   scripts/run.sh --hardware  always the serial ports of this machine
 set -euo pipefail
-sim=0
+sim=auto
 for a in "$@"; do
   case "$a" in
     --sim) sim=1 ;;
-    *) echo "usage: scripts/run.sh [--sim]" >&2; exit 2 ;;
+    --hardware) sim=0 ;;
+    *) echo "usage: scripts/run.sh [--sim | --hardware]" >&2; exit 2 ;;
   esac
 done
+if [ "$sim" = auto ]; then
+  sim=1
+  if [ -n "${KELVO_SERIAL_PORTS:-}" ] || compgen -G '/dev/ttyUSB*' >/dev/null ||
+     compgen -G '/dev/ttyACM*' >/dev/null; then
+    sim=0
+  fi
+fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"
