@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: once on the normal
-# build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
+# runs the fuzz targets.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -15,4 +16,9 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   KELVO_BUILD_DIR="$here/build-asan" "$here/scripts/build.sh" -DKELVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
   (cd "$here/build-asan" && ctest --output-on-failure -j2)
+fi
+
+# Each fuzz target for 30 seconds (about two minutes in all, with its build).
+if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
+  "$here/scripts/fuzz.sh" 30
 fi
