@@ -23,7 +23,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace kelvo::sim;
 
-enum class Mode { Normal, Silent, Garbage, Bytes255, Torn, Lower, HangUp };
+enum class Mode { Normal, Silent, Garbage, Bytes255, Torn, Lower, HangUp, Overload };
+
+// The load while the schedule says "overload": low enough to make any set-point limit.
+constexpr double kOverloadOhms = 0.1;
 
 struct Step {
     double at_seconds;
@@ -53,13 +56,16 @@ const char* usage =
     "  --hangup-after S   hang up after S seconds ...\n"
     "  --return-after S   ... and come back S seconds later (default 5)\n"
     "  --schedule LIST    modes over time, e.g. 0:normal,10:silent,25:garbage,40:hangup\n"
-    "                     (normal silent garbage bytes-255 torn lower-case hangup)\n";
+    "                     (normal silent garbage bytes-255 torn lower-case hangup overload);\n"
+    "                     overload puts a 0.1 ohm load on the output, so the supply limits\n"
+    "                     at the set current and reports over-current (B) until the next\n"
+    "                     mode brings back the --load\n";
 
 bool parse_mode(const std::string& name, Mode& mode) {
     static const std::pair<const char*, Mode> names[] = {
-        {"normal", Mode::Normal},      {"silent", Mode::Silent}, {"garbage", Mode::Garbage},
-        {"bytes-255", Mode::Bytes255}, {"torn", Mode::Torn},     {"lower-case", Mode::Lower},
-        {"hangup", Mode::HangUp}};
+        {"normal", Mode::Normal},      {"silent", Mode::Silent},    {"garbage", Mode::Garbage},
+        {"bytes-255", Mode::Bytes255}, {"torn", Mode::Torn},        {"lower-case", Mode::Lower},
+        {"hangup", Mode::HangUp},      {"overload", Mode::Overload}};
     for (const auto& [text, value] : names) {
         if (name == text) {
             mode = value;
@@ -280,10 +286,12 @@ int main(int argc, char** argv) {
         }
         next_reply += std::chrono::milliseconds(o.period_ms);
 
-        std::string out = reply_frame(measure(command, o.load_ohms));
+        std::string out =
+            reply_frame(measure(command, mode == Mode::Overload ? kOverloadOhms : o.load_ohms));
         switch (mode) {
         case Mode::Normal:
         case Mode::HangUp:
+        case Mode::Overload:
             break;
         case Mode::Silent:
             out.clear();
