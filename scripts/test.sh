@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: once on the normal
 # build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
-# runs the fuzz targets.
+# runs the fuzz targets and the fault soak.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -21,4 +21,10 @@ fi
 # Each fuzz target for 30 seconds (about two minutes in all, with its build).
 if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
   "$here/scripts/fuzz.sh" 30
+fi
+
+# Two minutes of the fault soak on the normal build: the simulator misbehaves every way it
+# can while a scripted user keeps the output on; the program must come through.
+if [ "${KELVO_SKIP_SOAK:-0}" != 1 ]; then
+  "$here/build/bin/kelvo-soak" --minutes 2
 fi
