@@ -13,6 +13,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
 bin=$1 work=$2
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
 "$bin/kelvo-supply-sim" --link "$work/tty" --record "$work/rx.bin" \
   --hangup-after 4 --return-after 2 >"$work/sim.out" 2>&1 &
 for _ in $(seq 50); do [ -e "$work/tty" ] && break; sleep 0.1; done
