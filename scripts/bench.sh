@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks, printing their figures. Not part of the tests.
-#   scripts/bench.sh [SECONDS]    length of the send-stream run (default 60)
+#   scripts/bench.sh [STREAM-SECONDS [STEADY-SECONDS]]   (defaults 60 and 600)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -19,3 +19,6 @@ echo "== one polling tick on the fake platform"
 echo
 echo "== the record log: a week of lines appended to the real control"
 "$bin/kelvo-record-log-bench" 2>/dev/null
+echo
+echo "== kelvo on the simulated supply with the output on (${2:-600} s, under Xvfb)"
+"$here/bench/steady_cpu.sh" "$bin" "${2:-600}"
