@@ -129,6 +129,9 @@ void QtSerialPort::close() {
 void QtSerialPort::write(const std::string& bytes) {
     if (port_.isOpen()) {
         port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        // Hand the character to the driver now: waiting for the event loop to report the
+        // port writable would wake the program a second time on every 5 ms tick.
+        port_.flush();
     }
 }
 
