@@ -139,6 +139,11 @@ struct BrokenFolder {
     const char* reason;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const BrokenFolder& folder, std::ostream* out) {
+    *out << folder.name;
+}
+
 class LoadFailure : public WindowTest, public ::testing::WithParamInterface<BrokenFolder> {};
 
 TEST_P(LoadFailure, NamesTheFileAndTheReason) {
