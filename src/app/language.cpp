@@ -17,7 +17,7 @@ void Form1::refresh_captions() {
         StatusBar1.set_panel_text(1, en ? "communication:connection is successful "
                                         : "communication:connection is successful  ");
     } else {
-        StatusBar1.set_panel_text(1, en ? "communication:wait..." : "communication:wait... ");
+        StatusBar1.set_panel_text(1, en ? texts::kWaitStatus : "communication:wait... ");
     }
     StatusBar1.set_panel_text(3, en ? texts::kVersion : "版本号：1.0");
     // The two modes are written again and the choice selected again, which also sets

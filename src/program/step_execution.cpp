@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/texts.h"
 #include "program/step_table.h"
 #include "settings/setpoint_text.h"
 
@@ -58,8 +59,7 @@ void Form1::report_step_error(bool voltage) {
         return;
     }
     step_error_shown = true;
-    show_message(voltage ? "Please enter 4 positive number less than 31"
-                         : "Please enter 4 positive number less than 5.1",
+    show_message(voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt,
                  "database error");
 }
 

@@ -349,9 +349,7 @@ bool QtRecordSet::add_record() {
             done = false;
         }
         if (!done) {
-            error_ =
-                (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
-            database.rollback();
+            roll_back(query, database);
             reselect();
             place(row_);
             return false;
@@ -396,14 +394,18 @@ bool QtRecordSet::delete_records(int first, int count) {
             done = database.commit();
         }
         if (!done) {
-            error_ =
-                (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
-            database.rollback();
+            roll_back(query, database);
         }
     }
     reselect();
     place(row_);
     return done;
+}
+
+// A change of the table failed half-way: keep the reason and leave the file as it was.
+void QtRecordSet::roll_back(const QSqlQuery& query, QSqlDatabase& database) {
+    error_ = (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
+    database.rollback();
 }
 
 void QtRecordSet::reselect() {

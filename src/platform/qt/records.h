@@ -6,6 +6,8 @@
 #include "platform/qt/widgets.h"
 #include "platform/services.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
@@ -87,6 +89,7 @@ public:
 private:
     void fetch_all() const;
     // Reads the table again after a change; the grid's current cell goes with it.
+    void roll_back(const QSqlQuery& query, QSqlDatabase& database);
     void reselect();
     // Makes `row`, held to the table, the current record, and the grid's current row.
     void place(int row);
