@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # CPU time and peak memory of the real kelvo binary connected to the simulated supply with
-# the output on, under Xvfb, for a given time (default 600 s).
+# the output on, under Xvfb, for a given time (default 600 s); then, for the same time,
+# a bare Qt program keeping the same stream to the same simulator, for reference.
 #   steady_cpu.sh BIN-DIR [SECONDS]
 set -euo pipefail
 bin=$1 seconds=${2:-600}
@@ -32,5 +33,11 @@ awk '/VmHWM/ { printf "kelvo peak RSS           %.1f MB\n", $2 / 1024 }' "/proc/
 xdotool mousemove 96 681 click 1
 sleep 2
 echo "record lines (one a second)  $(cat "$work"/Record/*.TXT | grep -c 'V   ')"
+# The reference: a bare Qt program keeping the same stream to the same simulator.
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+if [ -x "$bin/kelvo-bare-stream" ]; then
+  "$bin/kelvo-bare-stream" "$work/tty" "$seconds" 2>/dev/null
+fi
 INSIDE
 xvfb-run -a -s "-screen 0 1440x900x24" bash "$work/inside.sh" "$bin" "$work" "$seconds"

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 dir="$here/build-release"
 cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target kelvo kelvo_assets kelvo-supply-sim \
-  kelvo-stream-bench kelvo-record-log-bench kelvo-tick-bench
+  kelvo-stream-bench kelvo-record-log-bench kelvo-tick-bench kelvo-bare-stream
 bin="$dir/bin"
 export QT_QPA_PLATFORM=offscreen
 

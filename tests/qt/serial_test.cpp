@@ -51,6 +51,7 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& slave() const { return slave_; }
+    int master() const { return master_; }
     void send(const std::string& bytes) const {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
@@ -88,6 +89,8 @@ protected:
         port = std::make_unique<QtSerialPort>(map);
         port->set_settings("9600,N,8,1");
     }
+
+    int terminal_fd() const { return terminal.master(); }
 
     PseudoTerminal terminal;
     std::unique_ptr<QtSerialPort> port;
@@ -131,6 +134,33 @@ TEST_F(SerialTest, EveryByteValuePassesBothWays) {
         return got.size() >= all.size();
     });
     EXPECT_EQ(got, all);
+}
+
+TEST_F(SerialTest, WhatTheDriverCannotTakeYetFollowsInOrder) {
+    port->set_port_number(3);
+    ASSERT_EQ(port->open(), platform::OpenResult::Opened);
+    // Far more than a terminal holds while nobody reads: the driver refuses the rest.
+    std::string block(256 * 1024, '\0');
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        block[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+    }
+    port->write(block);
+    EXPECT_GT(port->port().bytesToWrite(), 0);
+    port->write("Z"); // queued behind the rest, never ahead of it
+    std::string got;
+    char buffer[4096];
+    std::string expected = block + "Z";
+    wait_until(
+        [&] {
+            const ssize_t n = ::read(terminal_fd(), buffer, sizeof buffer);
+            if (n > 0) {
+                got.append(buffer, static_cast<std::size_t>(n));
+            }
+            return got.size() >= expected.size();
+        },
+        10000);
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
 }
 
 TEST_F(SerialTest, AVanishedDeviceClosesThePortAndFailsTheRead) {

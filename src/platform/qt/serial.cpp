@@ -1,8 +1,13 @@
 #include "platform/qt/serial.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace kelvo::qt {
 
@@ -127,11 +132,30 @@ void QtSerialPort::close() {
 }
 
 void QtSerialPort::write(const std::string& bytes) {
-    if (port_.isOpen()) {
-        port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        // Hand the character to the driver now: waiting for the event loop to report the
-        // port writable would wake the program a second time on every 5 ms tick.
-        port_.flush();
+    if (!port_.isOpen()) {
+        return;
+    }
+    std::size_t sent = 0;
+#ifdef Q_OS_UNIX
+    // Straight to the driver: QSerialPort would also watch the port for room to write,
+    // which wakes the program a second time on every 5 ms tick. Its own buffer is used
+    // only when the driver takes less than all or fails, so nothing is reordered and
+    // errors still come through errorOccurred.
+    if (port_.bytesToWrite() == 0) {
+        while (sent < bytes.size()) {
+            const ssize_t n = ::write(port_.handle(), bytes.data() + sent, bytes.size() - sent);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                break;
+            }
+        }
+    }
+#endif
+    if (sent < bytes.size()) {
+        port_.write(bytes.data() + sent, static_cast<qint64>(bytes.size() - sent));
     }
 }
 
