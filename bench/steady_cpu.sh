@@ -30,7 +30,7 @@ if [ -x "$bin/kelvo-bare-stream" ]; then
   bare=$!
 fi
 sleep 2
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { print s }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
 start=$(cpu_ns "$pid")
 [ -z "$bare" ] || bare_start=$(cpu_ns "$bare")
 sleep "$seconds"
