@@ -51,7 +51,6 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& slave() const { return slave_; }
-    int master() const { return master_; }
     void send(const std::string& bytes) const {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
@@ -89,8 +88,6 @@ protected:
         port = std::make_unique<QtSerialPort>(map);
         port->set_settings("9600,N,8,1");
     }
-
-    int terminal_fd() const { return terminal.master(); }
 
     PseudoTerminal terminal;
     std::unique_ptr<QtSerialPort> port;
@@ -147,18 +144,8 @@ TEST_F(SerialTest, WhatTheDriverCannotTakeYetFollowsInOrder) {
     port->write(block);
     EXPECT_GT(port->port().bytesToWrite(), 0);
     port->write("Z"); // queued behind the rest, never ahead of it
-    std::string got;
-    char buffer[4096];
-    std::string expected = block + "Z";
-    wait_until(
-        [&] {
-            const ssize_t n = ::read(terminal_fd(), buffer, sizeof buffer);
-            if (n > 0) {
-                got.append(buffer, static_cast<std::size_t>(n));
-            }
-            return got.size() >= expected.size();
-        },
-        10000);
+    const std::string expected = block + "Z";
+    const std::string got = terminal.received(expected.size());
     EXPECT_EQ(got.size(), expected.size());
     EXPECT_TRUE(got == expected);
 }

@@ -402,7 +402,6 @@ bool QtRecordSet::delete_records(int first, int count) {
     return done;
 }
 
-// A change of the table failed half-way: keep the reason and leave the file as it was.
 void QtRecordSet::roll_back(const QSqlQuery& query, QSqlDatabase& database) {
     error_ = (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
     database.rollback();

@@ -88,8 +88,9 @@ public:
 
 private:
     void fetch_all() const;
-    // Reads the table again after a change; the grid's current cell goes with it.
+    // A change failed half-way: keeps the reason and leaves the file as it was.
     void roll_back(const QSqlQuery& query, QSqlDatabase& database);
+    // Reads the table again after a change; the grid's current cell goes with it.
     void reselect();
     // Makes `row`, held to the table, the current record, and the grid's current row.
     void place(int row);
