@@ -29,6 +29,13 @@ Form1::Form1(const platform::FormControls& c)
     Timer2.on_tick([this] { Timer2_Timer(); });
 }
 
+Form1::~Form1() {
+    // The send timer ticks on a thread of its own: once this returns, no tick is running
+    // and none will start.
+    Timer2.on_tick(nullptr);
+    Timer1.on_tick(nullptr);
+}
+
 void Form1::show_message(const std::string& prompt, const std::string& title) {
     // The box is modal but its event loop still delivers timer ticks: the polling cycle
     // looks at this count and waits, while the send stream goes on.

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ using platform::FieldValue;
 class Form1 {
 public:
     explicit Form1(const platform::FormControls& controls);
+    // Detaches the handlers from the timers, which may outlive the window model.
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -27,8 +30,10 @@ public:
     void refresh_captions(); // app/language.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
-    std::int16_t COM_SCAN();                    // link/serial_link.cpp
-    void connect_port();                        // link/serial_link.cpp
+    std::int16_t COM_SCAN(); // link/serial_link.cpp
+    void connect_port();     // link/serial_link.cpp
+    // May run on the send timer's own thread: it touches only send_position, the command
+    // frame (under frame_mutex) and the port's is_open and write.
     void Timer2_Timer();                        // link/serial_link.cpp
     void monitor_line(const std::string& line); // link/serial_link.cpp
     void Timer1_Timer();                        // link/polling_cycle.cpp
@@ -132,7 +137,9 @@ public:
     bool read_failure_shown = false;
 
     // link/: device protocol
+    // Replaced as a whole under frame_mutex; the send tick reads it under the same lock.
     std::string command_frame;
+    std::mutex frame_mutex;
     std::string voltage_reading;
     std::string current_reading;
     std::string reply_status;

@@ -68,7 +68,11 @@ void Form1::Timer1_Timer() {
             output_letter = 'N';
         }
     }
-    command_frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
+    std::string frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
+    {
+        const std::lock_guard<std::mutex> lock(frame_mutex);
+        command_frame.swap(frame);
+    }
 
     if (port_ready && read_due) {
         read_replies();

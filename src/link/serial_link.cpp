@@ -78,8 +78,15 @@ void Form1::Timer2_Timer() {
         return;
     }
     const auto position = static_cast<std::size_t>(send_position);
-    if (position <= command_frame.size()) {
-        MSComm1.write(command_frame.substr(position - 1, 1));
+    std::string character;
+    {
+        const std::lock_guard<std::mutex> lock(frame_mutex);
+        if (position <= command_frame.size()) {
+            character = command_frame.substr(position - 1, 1);
+        }
+    }
+    if (!character.empty()) {
+        MSComm1.write(character);
     }
 }
 

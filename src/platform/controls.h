@@ -118,6 +118,8 @@ public:
     virtual void print(const std::string& text) = 0;
 };
 
+// A timer may tick on a thread of its own (the send timer does, in the real window). Setting
+// the handler waits for a tick under way, so after on_tick(nullptr) no tick runs any more.
 class Timer {
 public:
     virtual ~Timer() = default;

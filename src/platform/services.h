@@ -54,6 +54,8 @@ public:
     virtual int port_number() const = 0;
     virtual OpenResult open() = 0;
     virtual void close() = 0;
+    // These two may be called from the send timer's thread while the window's thread opens,
+    // closes and reads.
     virtual bool is_open() const = 0;
     virtual void write(const std::string& bytes) = 0;
     // Everything received since the last read; nullopt when the read failed.

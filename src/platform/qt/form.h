@@ -6,6 +6,7 @@
 #include "platform/qt/records.h"
 #include "platform/qt/serial.h"
 #include "platform/qt/services.h"
+#include "platform/qt/thread_timer.h"
 #include "platform/qt/widgets.h"
 
 #include <QMainWindow>
@@ -88,7 +89,7 @@ public:
     QtButton Command5;
     MonitorBox Picture2;
     QtTimer Timer1;
-    QtTimer Timer2;
+    QtThreadTimer Timer2;
     QtStatusBar StatusBar1;
     QtRecordSet Adodc1;
     QtSerialPort MSComm1;

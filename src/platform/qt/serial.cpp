@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#ifdef Q_OS_UNIX
 #include <unistd.h>
-#endif
 
 namespace kelvo::qt {
 
@@ -122,46 +120,67 @@ platform::OpenResult QtSerialPort::open() {
                                                      : platform::OpenResult::Failed;
     }
     read_failed_ = false;
+    write_failed_ = false;
+    {
+        const std::lock_guard<std::mutex> lock(io_);
+        fd_ = port_.handle();
+        pending_.clear();
+    }
     return platform::OpenResult::Opened;
 }
 
 void QtSerialPort::close() {
+    shut();
+}
+
+void QtSerialPort::shut() {
+    {
+        // After this no write touches the descriptor, which the system may hand out again
+        // as soon as it is closed.
+        const std::lock_guard<std::mutex> lock(io_);
+        fd_ = -1;
+        pending_.clear();
+    }
     if (port_.isOpen()) {
         port_.close();
     }
 }
 
+bool QtSerialPort::is_open() const {
+    const std::lock_guard<std::mutex> lock(io_);
+    return fd_ >= 0;
+}
+
 void QtSerialPort::write(const std::string& bytes) {
-    if (!port_.isOpen()) {
+    // QSerialPort would watch the port for room to write, which wakes the window's thread
+    // on every character; the driver takes a character at once unless the line is stuck.
+    const std::lock_guard<std::mutex> lock(io_);
+    if (fd_ < 0 || write_failed_) {
         return;
     }
+    pending_ += bytes;
     std::size_t sent = 0;
-#ifdef Q_OS_UNIX
-    // Straight to the driver: QSerialPort would also watch the port for room to write,
-    // which wakes the program a second time on every 5 ms tick. Its own buffer is used
-    // only when the driver takes less than all or fails, so nothing is reordered and
-    // errors still come through errorOccurred.
-    if (port_.bytesToWrite() == 0) {
-        while (sent < bytes.size()) {
-            const ssize_t n = ::write(port_.handle(), bytes.data() + sent, bytes.size() - sent);
-            if (n > 0) {
-                sent += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                break;
+    while (sent < pending_.size()) {
+        const ssize_t n = ::write(fd_, pending_.data() + sent, pending_.size() - sent);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                write_failed_ = true;
             }
+            break;
         }
     }
-#endif
-    if (sent < bytes.size()) {
-        port_.write(bytes.data() + sent, static_cast<qint64>(bytes.size() - sent));
-    }
+    pending_.erase(0, sent);
 }
 
 std::optional<std::string> QtSerialPort::read() {
-    if (read_failed_) {
+    if (read_failed_ || write_failed_) {
         read_failed_ = false;
+        write_failed_ = false;
+        shut();
         return std::nullopt;
     }
     if (!port_.isOpen()) {
@@ -178,7 +197,7 @@ void QtSerialPort::error_occurred(QSerialPort::SerialPortError error) {
     }
     // A vanished device keeps raising errors as fast as it can until the port is closed.
     if (port_.isOpen()) {
-        port_.close();
+        shut();
         read_failed_ = true;
     }
     port_.clearError();

@@ -7,6 +7,8 @@
 #include <QSerialPort>
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <string>
 
 namespace kelvo::qt {
@@ -29,12 +31,15 @@ public:
     int port_number() const override { return number_; }
     platform::OpenResult open() override;
     void close() override;
-    bool is_open() const override { return port_.isOpen(); }
+    bool is_open() const override;
+    // Straight to the driver, from any thread; what it cannot take yet goes first with the
+    // next write. A failed write closes the port at the next read, which reports it.
     void write(const std::string& bytes) override;
     std::optional<std::string> read() override;
 
 private:
     void error_occurred(QSerialPort::SerialPortError error);
+    void shut();
 
     DeviceMap devices_;
     QSerialPort port_;
@@ -45,6 +50,12 @@ private:
     QSerialPort::StopBits stop_bits_ = QSerialPort::OneStop;
     bool opening_ = false;
     bool read_failed_ = false;
+    // The send thread's view of the port. QSerialPort itself is used from the window's
+    // thread only: open, close, read and its error reports.
+    mutable std::mutex io_;
+    int fd_ = -1; // -1 while closed
+    std::string pending_;
+    std::atomic<bool> write_failed_{false};
 };
 
 } // namespace kelvo::qt
