@@ -12,8 +12,8 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    // Qt's own event loop wakes for the 5 ms send tick at about four fifths of the cost of
-    // the GLib one, and nothing here needs GLib's loop.
+    // Qt's own event loop wakes at about four fifths of the cost of the GLib one, and
+    // nothing here needs GLib's loop.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
         qputenv("QT_NO_GLIB", "1");
     }

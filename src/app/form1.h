@@ -32,8 +32,8 @@ public:
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
     std::int16_t COM_SCAN(); // link/serial_link.cpp
     void connect_port();     // link/serial_link.cpp
-    // May run on the send timer's own thread: it touches only send_position, the command
-    // frame (under frame_mutex) and the port's is_open and write.
+    // May run on the send timer's own thread. It holds send_mutex and touches only
+    // send_position, command_frame and the port's is_open and write.
     void Timer2_Timer();                        // link/serial_link.cpp
     void monitor_line(const std::string& line); // link/serial_link.cpp
     void Timer1_Timer();                        // link/polling_cycle.cpp
@@ -137,9 +137,11 @@ public:
     bool read_failure_shown = false;
 
     // link/: device protocol
-    // Replaced as a whole under frame_mutex; the send tick reads it under the same lock.
     std::string command_frame;
-    std::mutex frame_mutex;
+    // Held by the send tick, and by whatever changes what the tick sees: the frame being
+    // replaced, and the search for the supply, which opens and closes ports (nothing is
+    // sent into a port opened only to see whether it exists).
+    std::mutex send_mutex;
     std::string voltage_reading;
     std::string current_reading;
     std::string reply_status;

@@ -70,7 +70,7 @@ void Form1::Timer1_Timer() {
     }
     std::string frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
     {
-        const std::lock_guard<std::mutex> lock(frame_mutex);
+        const std::lock_guard<std::mutex> lock(send_mutex);
         command_frame.swap(frame);
     }
 

@@ -26,6 +26,7 @@ std::int16_t Form1::COM_SCAN() {
 }
 
 void Form1::connect_port() {
+    const std::lock_guard<std::mutex> lock(send_mutex);
     if (MSComm1.is_open()) {
         MSComm1.close();
     }
@@ -69,6 +70,7 @@ void Form1::connect_port() {
 }
 
 void Form1::Timer2_Timer() {
+    const std::lock_guard<std::mutex> lock(send_mutex);
     if (send_position >= 16) {
         send_position = 1;
     } else {
@@ -78,15 +80,8 @@ void Form1::Timer2_Timer() {
         return;
     }
     const auto position = static_cast<std::size_t>(send_position);
-    std::string character;
-    {
-        const std::lock_guard<std::mutex> lock(frame_mutex);
-        if (position <= command_frame.size()) {
-            character = command_frame.substr(position - 1, 1);
-        }
-    }
-    if (!character.empty()) {
-        MSComm1.write(character);
+    if (position <= command_frame.size()) {
+        MSComm1.write(command_frame.substr(position - 1, 1));
     }
 }
 

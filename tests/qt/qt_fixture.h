@@ -9,11 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace kelvo::qt::testing {
 
@@ -77,5 +80,60 @@ inline bool wait_until(const std::function<bool()>& condition, int milliseconds 
     }
     return true;
 }
+
+// The far end of a pseudo-terminal: what a supply would see.
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+            slave_ = ::ptsname(master_);
+        }
+    }
+    ~PseudoTerminal() { hang_up(); }
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    const std::string& slave() const { return slave_; }
+    void send(const std::string& bytes) const {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    // Reads until the wanted count arrived; meanwhile runs between reads.
+    std::string received(std::size_t wanted, const std::function<void()>& meanwhile = {}) const {
+        std::string bytes;
+        wait_until([&] {
+            if (meanwhile) {
+                meanwhile();
+            }
+            char buffer[256];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                bytes.append(buffer, static_cast<std::size_t>(n));
+            }
+            return bytes.size() >= wanted;
+        });
+        return bytes;
+    }
+    // Everything that has arrived so far.
+    std::string drain() const {
+        std::string bytes;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(master_, buffer, sizeof buffer)) > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        return bytes;
+    }
+    void hang_up() {
+        if (master_ >= 0) {
+            ::close(master_);
+            master_ = -1;
+        }
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+};
 
 } // namespace kelvo::qt::testing

@@ -91,6 +91,34 @@ TEST_F(WindowTest, LoadStepLeavesTheWindowReadyToRun) {
     EXPECT_EQ(w.Adodc1.record_count(), 4);
 }
 
+TEST_F(WindowTest, TheSearchForTheSupplyNeverSendsIntoOtherPorts) {
+    // COM1-15 are other devices; the search opens them only to see that they exist, then
+    // takes COM16, the highest number.
+    std::array<PseudoTerminal, 15> others;
+    PseudoTerminal supply;
+    std::string ports;
+    for (const PseudoTerminal& other : others) {
+        ports += other.slave() + ":";
+    }
+    ASSERT_EQ(::setenv("KELVO_SERIAL_PORTS", (ports + supply.slave()).c_str(), 1), 0);
+    make();
+    ::unsetenv("KELVO_SERIAL_PORTS");
+    {
+        const std::lock_guard<std::mutex> lock(logic->send_mutex);
+        logic->command_frame = "QZPPSU1200H1500O";
+    }
+    ASSERT_TRUE(wait_until([&] { return form->Timer2.running(); }));
+    for (int i = 0; i < 100; ++i) {
+        logic->connect_port();
+        ASSERT_EQ(logic->port_number, 16);
+        supply.drain();
+    }
+    EXPECT_FALSE(supply.received(16).empty());
+    for (const PseudoTerminal& other : others) {
+        EXPECT_EQ(other.drain(), "") << other.slave();
+    }
+}
+
 TEST_F(WindowTest, LayoutPlacesControlsInTheirContainersAtTheScreensScale) {
     load();
     QtForm& w = *form;
