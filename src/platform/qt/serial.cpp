@@ -130,10 +130,6 @@ platform::OpenResult QtSerialPort::open() {
 }
 
 void QtSerialPort::close() {
-    shut();
-}
-
-void QtSerialPort::shut() {
     {
         // After this no write touches the descriptor, which the system may hand out again
         // as soon as it is closed.
@@ -180,7 +176,7 @@ std::optional<std::string> QtSerialPort::read() {
     if (read_failed_ || write_failed_) {
         read_failed_ = false;
         write_failed_ = false;
-        shut();
+        close();
         return std::nullopt;
     }
     if (!port_.isOpen()) {
@@ -197,7 +193,7 @@ void QtSerialPort::error_occurred(QSerialPort::SerialPortError error) {
     }
     // A vanished device keeps raising errors as fast as it can until the port is closed.
     if (port_.isOpen()) {
-        shut();
+        close();
         read_failed_ = true;
     }
     port_.clearError();

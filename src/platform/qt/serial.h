@@ -39,7 +39,6 @@ public:
 
 private:
     void error_occurred(QSerialPort::SerialPortError error);
-    void shut();
 
     DeviceMap devices_;
     QSerialPort port_;
