@@ -95,7 +95,7 @@ QtForm::QtForm(const std::string& program_folder)
       Text2(Frame2.widget()), Slider1(Frame2.widget()), Slider2(Frame2.widget()),
       Label6(Frame2.widget()), Combo4(Frame2.widget()), Command1(Frame2.widget()),
       Picture1_0(client_), Picture1_1(client_), Text3(client_), DataGrid1(client_), Label7(client_),
-      Combo5(client_), Command4(client_), Command5(client_), Timer1(main_, 100, false), Timer2(1),
+      Combo5(client_), Command4(client_), Command5(client_), Timer1(main_, 100), Timer2(1),
       StatusBar1(main_->statusBar()), message_box(main_), files(program_folder) {
     // The design: places in twips within the container, fonts, text colours. The
     // load step's layout then scales all of it to the screen.

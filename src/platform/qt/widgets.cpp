@@ -481,8 +481,7 @@ bool QtSlider::enabled() const {
 
 // ---- timers -------------------------------------------------------------------------------
 
-QtTimer::QtTimer(QWidget* owner, int interval, bool precise) : timer_(new QTimer(owner)) {
-    timer_->setTimerType(precise ? Qt::PreciseTimer : Qt::CoarseTimer);
+QtTimer::QtTimer(QWidget* owner, int interval) : timer_(new QTimer(owner)) {
     QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
         if (tick_) {
             tick_();

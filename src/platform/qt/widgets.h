@@ -183,8 +183,9 @@ private:
 
 class QtTimer final : public platform::Timer {
 public:
-    // Runs from creation; its ticks arrive once the event loop runs.
-    QtTimer(QWidget* owner, int interval, bool precise);
+    // Runs from creation; its ticks arrive once the event loop runs. A coarse timer: the
+    // send stream, which needs exact ticks, has QtThreadTimer.
+    QtTimer(QWidget* owner, int interval);
     QTimer* timer() const { return timer_; }
     void set_interval(int milliseconds) override;
     int interval() const override;
