@@ -248,6 +248,7 @@ bool Soak::start() {
         if (logic_) {
             logic_->Form_Unload();
         }
+        return true;
     };
     logic_->Form_Load();
     form_->show();

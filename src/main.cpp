@@ -24,9 +24,14 @@ int main(int argc, char** argv) {
         std::make_unique<kelvo::qt::QtForm>(QCoreApplication::applicationDirPath().toStdString());
     auto logic = std::make_unique<kelvo::Form1>(form->controls());
     form->main_window().on_close = [&logic] {
-        if (logic) {
-            logic->Form_Unload();
+        if (!logic) {
+            return true;
         }
+        if (!logic->Form_QueryUnload()) {
+            return false;
+        }
+        logic->Form_Unload();
+        return true;
     };
 
     try {

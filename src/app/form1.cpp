@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/texts.h"
 
 namespace kelvo {
 
@@ -34,19 +35,85 @@ Form1::~Form1() {
     // and none will start.
     Timer2.on_tick(nullptr);
     Timer1.on_tick(nullptr);
+    // No answer may come back to a window model that is gone.
+    reports.clear();
+    if (report_box_up) {
+        report_box_up = false;
+        MsgBox.dismiss();
+    }
 }
 
+namespace {
+
+// Reports waiting behind the box on screen; more go to the monitor only.
+constexpr std::size_t kMaxReportsWaiting = 16;
+
+std::string counted_prompt(const std::string& prompt, int count) {
+    if (count <= 1) {
+        return prompt;
+    }
+    return prompt + "\n\n" + texts::kRepeatedReport + std::to_string(count) +
+           texts::kRepeatedReportEnd;
+}
+
+} // namespace
+
 void Form1::show_message(const std::string& prompt, const std::string& title) {
-    // The box is modal but its event loop still delivers timer ticks: the polling cycle
-    // looks at this count and waits, while the send stream goes on.
-    ++open_message_boxes;
+    ask(prompt, title, {}, nullptr);
+}
+
+void Form1::ask(const std::string& prompt, const std::string& title,
+                const std::vector<std::string>& buttons, std::function<void(int)> on_answer) {
+    // Every report is in the monitor too, with its time, whatever becomes of its box.
+    monitor_line(title.empty() ? prompt : title + ": " + prompt);
+    if (!on_answer) {
+        // The same report again (a link that drops every few minutes overnight): one box
+        // and a count, not one box each time.
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            Report& waiting = reports[i];
+            if (!waiting.on_answer && waiting.prompt == prompt && waiting.title == title) {
+                ++waiting.count;
+                if (i == 0 && report_box_up) {
+                    MsgBox.set_prompt(counted_prompt(waiting.prompt, waiting.count));
+                }
+                return;
+            }
+        }
+        if (reports.size() >= kMaxReportsWaiting) {
+            return;
+        }
+    }
+    reports.push_back({prompt, title, buttons, std::move(on_answer)});
+    show_next_report();
+}
+
+void Form1::show_next_report() {
+    if (report_box_up || reports.empty()) {
+        return;
+    }
+    report_box_up = true;
+    const Report& next = reports.front();
     try {
-        MsgBox.show(prompt, title);
+        MsgBox.show(counted_prompt(next.prompt, next.count), next.title, next.buttons,
+                    [this](int answer) { report_answered(answer); });
     } catch (...) {
-        --open_message_boxes;
+        report_box_up = false;
+        reports.pop_front();
         throw;
     }
-    --open_message_boxes;
+}
+
+void Form1::report_answered(int answer) {
+    if (!report_box_up || reports.empty()) {
+        return;
+    }
+    Report answered = std::move(reports.front());
+    reports.pop_front();
+    report_box_up = false;
+    if (answered.on_answer) {
+        answered.on_answer(answer);
+    }
+    show_next_report();
 }
 
 } // namespace kelvo

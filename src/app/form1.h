@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,7 +26,12 @@ public:
     Form1& operator=(const Form1&) = delete;
 
     // ---- app/: start-up, shutdown, language ------------------------------------------
-    void Form_Load();        // app/startup.cpp
+    void Form_Load(); // app/startup.cpp
+    // The user asks to close: true when the window may go now. With the output on it asks
+    // first and closes the window itself once answered.
+    bool Form_QueryUnload(); // app/startup.cpp
+    // The window goes: the output is switched off on the wire (unless the user chose to
+    // leave it on) and the record saved before the port is closed.
     void Form_Unload();      // app/startup.cpp
     void Combo3_Click();     // app/language.cpp
     void refresh_captions(); // app/language.cpp
@@ -75,14 +82,29 @@ public:
     void begin_record_log();                                                         // record/
     void append_record_line(const std::string& voltage, const std::string& current); // record/
     bool GBDY_CX();                                                                  // record/
+    // Puts "N" into the frame on the wire at once, before anything that could wait.
+    void switch_output_off(); // record/record_log.cpp
+    // Ends the log of the period with its path line and saves it as a record file; false
+    // (and the log says why) when no folder could take it.
+    bool save_record(); // record/record_files.cpp
+    // Everything logged goes to the journal of the period as well.
+    void log_text(const std::string& text);          // record/record_files.cpp
+    void open_journal();                             // record/record_files.cpp
+    void recover_journals();                         // record/record_files.cpp
+    std::vector<std::string> record_folders() const; // record/record_files.cpp
 
     // ---- layout/: screen-resolution layout ---------------------------------------------
     bool FBL_PD();  // layout/layout.cpp
     void FBL_REV(); // layout/layout.cpp
 
-    // A modal message box. While one is open the polling cycle does not run.
+    // Reports to the user (app/form1.cpp). A box never holds anything up: it is shown and
+    // the program goes on. One box at a time; the next waits for the answer, and a report
+    // that is already up or waiting is only counted.
     void show_message(const std::string& prompt, const std::string& title);
-    bool message_box_open() const { return open_message_boxes > 0; }
+    void ask(const std::string& prompt, const std::string& title,
+             const std::vector<std::string>& buttons, std::function<void(int)> on_answer);
+    bool message_box_open() const { return report_box_up; }
+    std::size_t reports_waiting() const { return reports.size(); }
 
     // ---- controls ----------------------------------------------------------------------
     platform::Window& window;
@@ -194,8 +216,27 @@ public:
     float last_scale_x = 0;
     float last_scale_y = 0;
 
+    // app/: shutdown. The user chose to leave the output on when the window goes.
+    bool leave_output_on = false;
+    bool close_question_up = false;
+
+    // record/: where the running period's journal is, empty when none could be opened;
+    // whether it still takes the log's lines.
+    std::string journal_folder;
+    bool journal_writing = false;
+
 private:
-    int open_message_boxes = 0;
+    struct Report {
+        std::string prompt;
+        std::string title;
+        std::vector<std::string> buttons;
+        std::function<void(int)> on_answer;
+        int count = 1;
+    };
+    void show_next_report();
+    void report_answered(int answer);
+    std::deque<Report> reports; // the first is on screen while report_box_up
+    bool report_box_up = false;
 };
 
 } // namespace kelvo

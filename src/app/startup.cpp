@@ -82,14 +82,58 @@ void Form1::Form_Load() {
     Text3.set_text("");
     Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
     Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
+    // Periods that a crash or a power cut left open become records now.
+    recover_journals();
 
     StatusBar1.set_panel_text(1, texts::kWaitStatus);
 }
 
-void Form1::Form_Unload() {
-    if (MSComm1.is_open()) {
-        MSComm1.close();
+bool Form1::Form_QueryUnload() {
+    if (!output_on || leave_output_on) {
+        return true;
     }
+    if (close_question_up) {
+        return false;
+    }
+    close_question_up = true;
+    ask(texts::kClosePrompt, texts::kCloseTitle,
+        {texts::kCloseSwitchOff, texts::kCloseLeaveOn, texts::kCloseCancel}, [this](int answer) {
+            close_question_up = false;
+            if (answer != 0 && answer != 1) {
+                return; // stay
+            }
+            // The output may have gone off while the question was up (a trip, the end of
+            // the run count); then there is nothing left to decide.
+            if (output_on) {
+                if (answer == 0) {
+                    GBDY_CX();
+                } else {
+                    leave_output_on = true;
+                    Text3.append_text(texts::kCrLf);
+                    save_record();
+                }
+            }
+            window.close();
+        });
+    return false;
+}
+
+void Form1::Form_Unload() {
+    // Any way the window goes without the question (the session ends): off and saved.
+    if (output_on && !leave_output_on) {
+        GBDY_CX();
+    }
+    const std::lock_guard<std::mutex> lock(send_mutex);
+    if (!MSComm1.is_open()) {
+        return;
+    }
+    // The supply must hear "N" before the line goes quiet: the rest of the frame on the
+    // wire, then a whole one, at once. The port's close waits for them to leave.
+    if (!output_on && command_frame.size() == 16) {
+        const auto sent = static_cast<std::size_t>(send_position) % 16;
+        MSComm1.write(command_frame.substr(sent) + command_frame);
+    }
+    MSComm1.close();
 }
 
 } // namespace kelvo

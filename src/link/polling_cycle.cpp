@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/texts.h"
 #include "link/protocol.h"
 
 namespace kelvo {
@@ -11,11 +12,8 @@ constexpr std::int16_t kLinkLossLimit = 10;
 } // namespace
 
 void Form1::Timer1_Timer() {
-    // A message box opened by this cycle (or by a handler) holds the cycle until it is
-    // closed; the send stream goes on meanwhile.
-    if (message_box_open()) {
-        return;
-    }
+    // Nothing waits for a message box: readings, the trip, the record and the running
+    // program go on while one is up.
 
     // Layout: only a new screen size costs anything.
     if (FBL_PD()) {
@@ -107,7 +105,7 @@ void Form1::read_replies() {
         // Once per opened port: a vanished adapter fails every read until the link is
         // dropped, and one box is enough to tell the user.
         read_failure_shown = true;
-        show_message("read USB connection date error", "");
+        show_message(texts::kReadErrorPrompt, "");
     }
 
     if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {

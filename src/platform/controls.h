@@ -144,6 +144,9 @@ public:
     virtual void set_icon(const std::string& path) = 0;
     virtual void move(double left, double top) = 0;
     virtual void set_maximized() = 0;
+    // Closes the window as the user's close would, once the user has answered the
+    // question that held the close back.
+    virtual void close() = 0;
 };
 
 } // namespace kelvo::platform

@@ -4,9 +4,12 @@
 
 #include "platform/controls.h"
 
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace kelvo::platform {
 
@@ -86,8 +89,17 @@ public:
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
-    // Modal; returns when the user has pressed OK. An empty title means none of its own.
-    virtual void show(const std::string& prompt, const std::string& title) = 0;
+    // Puts a box on screen and returns at once: the timers and the serial port go on while
+    // it waits for the user. on_answer, when given, runs with the index of the button
+    // pressed (buttons empty: one "OK", index 0). One box at a time: the window model
+    // waits for the answer before it shows the next. An empty title means none of its own.
+    virtual void show(const std::string& prompt, const std::string& title,
+                      const std::vector<std::string>& buttons,
+                      std::function<void(int)> on_answer) = 0;
+    // The text of the box on screen (a report that came again).
+    virtual void set_prompt(const std::string& prompt) = 0;
+    // Takes the box away without an answer: the window model is going.
+    virtual void dismiss() = 0;
 };
 
 class FileSystem {
@@ -98,8 +110,36 @@ public:
     virtual bool folder_exists(const std::string& path) const = 0;
     virtual bool file_exists(const std::string& path) const = 0;
     // Both return an empty text on success, otherwise the system's reason.
+    // Creates the folder and any missing parents.
     virtual std::string create_folder(const std::string& path) = 0;
+    // Writes a whole file that did not exist, durably: on success it is on the disk under
+    // that name; on failure nothing is left under that name.
     virtual std::string write_new_file(const std::string& path, const std::string& bytes) = 0;
+
+    // Where the user's own files go when the program folder cannot be written.
+    virtual std::string user_data_folder() const = 0;
+
+    // The journal of the output period that is running: one file in a record folder that
+    // grows line by line and reaches the disk at least every 10 s, so that a crash or a
+    // power cut costs at most that much. One journal at a time; opening a new one closes
+    // the last. Each returns an empty text on success, otherwise the reason.
+    virtual std::string open_journal(const std::string& folder) = 0;
+    virtual std::string append_journal(const std::string& bytes) = 0;
+    // Closes and deletes the journal: its period has been saved as a record.
+    virtual void discard_journal() = 0;
+    // Closes the journal and leaves it on disk: its period could not be saved, and the
+    // next start makes a record of it.
+    virtual void close_journal() = 0;
+
+    struct Journal {
+        std::string path;
+        DateTime last_written;
+    };
+    // Journals in a folder that no running program holds open: periods that were never
+    // closed, oldest first.
+    virtual std::vector<Journal> abandoned_journals(const std::string& folder) const = 0;
+    virtual std::optional<std::string> read_file(const std::string& path) const = 0;
+    virtual std::string remove_file(const std::string& path) = 0;
 };
 
 } // namespace kelvo::platform

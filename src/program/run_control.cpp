@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "app/texts.h"
 #include "program/step_table.h"
 #include "settings/setpoint_text.h"
@@ -40,16 +41,37 @@ std::string step_row_prompt(int row, bool voltage) {
            (voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt);
 }
 
+std::optional<std::int16_t> parse_run_count(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int count = 0;
+    std::from_chars(text.data(), text.data() + text.size(), count);
+    if (count < 1 || count > limits::kMaxRuns) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(count);
+}
+
 void Form1::Combo5_Click() {
     const std::string text = Combo5.text();
     if (text == "x") {
         run_forever = true;
         return;
     }
-    run_forever = false;
-    // A typed count need not be one of the list's entries: its leading number counts,
-    // held to the 16-bit range.
-    runs_left = to_int16(leading_number(text));
+    // Every entry of the list is a count; a typed text that is none is refused at RUN and
+    // changes nothing here.
+    if (const auto count = parse_run_count(text)) {
+        run_forever = false;
+        runs_left = *count;
+    }
 }
 
 void Form1::Command4_Click() {
@@ -62,12 +84,26 @@ void Form1::Command4_Click() {
     if (!device_connected) {
         return;
     }
+    // "-5" would run forever and "0" not at all: only "x" or a count starts a program.
+    if (Combo5.text() != "x" && !parse_run_count(Combo5.text())) {
+        show_message(texts::kRunCountPrompt + std::to_string(limits::kMaxRuns) +
+                         texts::kRunCountPromptEnd,
+                     texts::kRunCountTitle);
+        return;
+    }
     chart_sample_index = 0;
     Combo5_Click();
     Adodc1.move_first();
     const int records = Adodc1.record_count();
     if (records <= 0) {
-        show_message("The step table is empty", texts::kProductName);
+        show_message(texts::kEmptyTablePrompt, texts::kProductName);
+        return;
+    }
+    // The step counter is 16 bits: a longer table would wrap it.
+    if (records > limits::kMaxSteps) {
+        show_message(texts::kTooManySteps + std::to_string(records) + ", " +
+                         std::to_string(limits::kMaxSteps) + texts::kTooManyStepsEnd,
+                     texts::kStepTableTitle);
         return;
     }
     const int fields = std::min(Adodc1.field_count(), 5);
@@ -91,6 +127,11 @@ void Form1::Command4_Click() {
         Adodc1.move_next();
     }
 
+    // The manual period before RUN is a record of its own.
+    if (output_on) {
+        Text3.append_text(texts::kCrLf);
+        save_record();
+    }
     for (int column = 0; column < 3; ++column) {
         DataGrid1.set_column_locked(column, true);
     }

@@ -4,14 +4,20 @@
 
 #include "platform/services.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvo {
 
 // A cell as a number: empty counts as 0, a number as itself, text only when it is a
 // whole number written out ("12.5", " 3 "); other text is not a number.
 std::optional<double> cell_number(const platform::FieldValue& cell);
+
+// A run count: a whole number from 1 to 32767, blanks around it allowed; nothing for any
+// other text ("x" is the caller's).
+std::optional<std::int16_t> parse_run_count(std::string_view text);
 
 // The prompt that refuses row `row` (0-based) of the step table.
 std::string step_row_prompt(int row, bool voltage);

@@ -270,11 +270,56 @@ std::string FakeClock::time_text(const DateTime& at) const {
     return text;
 }
 
-void FakeMessageBox::show(const std::string& prompt, const std::string& title) {
-    shown.push_back({prompt, title});
-    if (while_open) {
-        while_open(shown.back());
+void FakeMessageBox::show(const std::string& prompt, const std::string& title,
+                          const std::vector<std::string>& buttons,
+                          std::function<void(int)> on_answer) {
+    shown.push_back({prompt, title, buttons});
+    on_screen = prompt;
+    is_open = true;
+    pending_ = std::move(on_answer);
+    if (!stay_open) {
+        answer(0);
     }
+}
+
+void FakeMessageBox::answer(int index) {
+    if (!is_open) {
+        return;
+    }
+    is_open = false;
+    on_screen.clear();
+    auto answered = std::move(pending_);
+    pending_ = nullptr;
+    if (answered) {
+        answered(index);
+    }
+}
+
+void FakeMessageBox::dismiss() {
+    if (is_open) {
+        ++dismissed;
+    }
+    is_open = false;
+    pending_ = nullptr;
+}
+
+namespace {
+
+std::string parent_of(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+} // namespace
+
+std::string FakeFileSystem::refusal(const std::string& folder) const {
+    if (folders.count(folder) == 0) {
+        return "No such file or directory";
+    }
+    if (read_only.count(folder) > 0) {
+        return "Permission denied";
+    }
+    return {};
 }
 
 std::string FakeFileSystem::create_folder(const std::string& path) {
@@ -283,6 +328,15 @@ std::string FakeFileSystem::create_folder(const std::string& path) {
     }
     if (folders.count(path) > 0) {
         return "File exists";
+    }
+    const std::string parent = parent_of(path);
+    if (folders.count(parent) == 0 && parent != "/") {
+        if (std::string reason = create_folder(parent); !reason.empty()) {
+            return reason;
+        }
+    }
+    if (read_only.count(parent) > 0) {
+        return "Permission denied";
     }
     folders.insert(path);
     return {};
@@ -295,12 +349,82 @@ std::string FakeFileSystem::write_new_file(const std::string& path, const std::s
     if (files.count(path) > 0) {
         return "File exists";
     }
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos && folders.count(path.substr(0, slash)) == 0) {
-        return "No such file or directory";
+    if (std::string reason = refusal(parent_of(path)); !reason.empty()) {
+        return reason;
     }
     files[path] = bytes;
     return {};
+}
+
+std::string FakeFileSystem::open_journal(const std::string& folder) {
+    journal_open.clear();
+    if (std::string reason = refusal(folder); !reason.empty()) {
+        return reason;
+    }
+    journal_open = folder + "/unfinished-" + std::to_string(++journals_made_) + ".journal";
+    journals[journal_open] = "";
+    if (clock_moment != nullptr) {
+        journal_written[journal_open] = *clock_moment;
+    }
+    return {};
+}
+
+std::string FakeFileSystem::append_journal(const std::string& bytes) {
+    if (journal_open.empty()) {
+        return "Bad file descriptor";
+    }
+    if (!write_error.empty()) {
+        return write_error;
+    }
+    journals[journal_open] += bytes;
+    if (clock_moment != nullptr) {
+        journal_written[journal_open] = *clock_moment;
+    }
+    return {};
+}
+
+void FakeFileSystem::discard_journal() {
+    if (!journal_open.empty()) {
+        journals.erase(journal_open);
+        journal_open.clear();
+    }
+}
+
+std::vector<platform::FileSystem::Journal>
+FakeFileSystem::abandoned_journals(const std::string& folder) const {
+    std::vector<Journal> found;
+    for (const auto& [path, content] : journals) {
+        if (path != journal_open && parent_of(path) == folder) {
+            const auto written = journal_written.find(path);
+            found.push_back(
+                {path, written == journal_written.end() ? DateTime{} : written->second});
+        }
+    }
+    return found;
+}
+
+std::optional<std::string> FakeFileSystem::read_file(const std::string& path) const {
+    if (const auto it = files.find(path); it != files.end()) {
+        return it->second;
+    }
+    if (const auto it = journals.find(path); it != journals.end()) {
+        return it->second;
+    }
+    return std::nullopt;
+}
+
+std::string FakeFileSystem::remove_file(const std::string& path) {
+    if (files.erase(path) + journals.erase(path) == 0) {
+        return "No such file or directory";
+    }
+    return {};
+}
+
+void FakeWindow::close() {
+    ++close_calls;
+    if (on_close) {
+        on_close();
+    }
 }
 
 void FakeWindow::set_icon(const std::string& path) {
@@ -311,6 +435,7 @@ void FakeWindow::set_icon(const std::string& path) {
 }
 
 FakeForm::FakeForm() {
+    files.clock_moment = &clock.moment;
     // The window as designed, before the load step touches it. Set directly, so the
     // histories hold only what the program did.
     Label1.current_caption = "U:";

@@ -337,12 +337,26 @@ public:
     struct Shown {
         std::string prompt;
         std::string title;
+        std::vector<std::string> buttons;
     };
-    // Records the box, then runs while_open (if set) as if events came while it is open.
-    void show(const std::string& prompt, const std::string& title) override;
+    // Records the box. Unless stay_open is set it is answered with the first button at
+    // once, as by a user who clicks it away; otherwise it waits for answer().
+    void show(const std::string& prompt, const std::string& title,
+              const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
+    void set_prompt(const std::string& prompt) override { on_screen = prompt; }
+    void dismiss() override;
+    // The user presses button `index` of the box on screen.
+    void answer(int index = 0);
+    bool open() const { return is_open; }
 
     std::vector<Shown> shown;
-    std::function<void(const Shown&)> while_open;
+    bool stay_open = false;
+    bool is_open = false;
+    std::string on_screen; // the prompt of the box on screen, counts and all
+    int dismissed = 0;
+
+private:
+    std::function<void(int)> pending_;
 };
 
 // Paths are plain strings with "/" separators; the program folder exists from the start.
@@ -351,17 +365,40 @@ public:
     std::string program_folder() const override { return folder; }
     bool folder_exists(const std::string& path) const override { return folders.count(path) > 0; }
     bool file_exists(const std::string& path) const override { return files.count(path) > 0; }
-    // Fails with create_folder_error when set.
+    // Fails with create_folder_error when set, and with "Permission denied" in a read-only
+    // folder. Creates missing parents.
     std::string create_folder(const std::string& path) override;
-    // Fails with write_error when set, with "File exists" when the file exists and with
-    // "No such file or directory" when its folder does not.
+    // Fails with write_error when set (nothing is left), with "File exists" when the file
+    // exists, with "No such file or directory" when its folder does not and with
+    // "Permission denied" in a read-only folder.
     std::string write_new_file(const std::string& path, const std::string& bytes) override;
+    std::string user_data_folder() const override { return user_folder; }
+
+    // Journals live in `journals`; the open one is journal_open. An append fails with
+    // write_error when set.
+    std::string open_journal(const std::string& folder) override;
+    std::string append_journal(const std::string& bytes) override;
+    void discard_journal() override;
+    void close_journal() override { journal_open.clear(); }
+    std::vector<Journal> abandoned_journals(const std::string& folder) const override;
+    std::optional<std::string> read_file(const std::string& path) const override;
+    std::string remove_file(const std::string& path) override;
 
     std::string folder = "/prog";
-    std::set<std::string> folders{"/prog"};
+    std::string user_folder = "/home/user/.local/share/kelvo";
+    std::set<std::string> folders{"/prog", "/home/user/.local/share/kelvo"};
+    std::set<std::string> read_only; // folders in which nothing can be created
     std::map<std::string, std::string> files;
     std::string create_folder_error;
     std::string write_error;
+    std::map<std::string, std::string> journals;
+    std::map<std::string, DateTime> journal_written; // the clock's moment of the last append
+    std::string journal_open;
+    const DateTime* clock_moment = nullptr;
+
+private:
+    std::string refusal(const std::string& folder) const;
+    int journals_made_ = 0;
 };
 
 class FakeWindow : public platform::Window {
@@ -372,8 +409,13 @@ public:
     void set_icon(const std::string& path) override;
     void move(double left, double top) override { position = {left, top}; }
     void set_maximized() override { maximized = true; }
+    // Runs on_close, as the window's own close does.
+    void close() override;
 
     std::string caption = "Form1";
+    // What the platform does on a close: ask the window model, then unload it.
+    std::function<void()> on_close;
+    int close_calls = 0;
     bool border_sizable = false;
     std::string icon_path;
     std::optional<std::string> icon_error;

@@ -2,6 +2,9 @@
 // controls raise their events.
 #include "qt_fixture.h"
 
+#include <QAbstractButton>
+#include <QMessageBox>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -267,6 +270,9 @@ TEST_F(WindowTest, ListsRaiseClickForEveryChoiceButNotForTyping) {
     press(edit, Qt::Key_Return);
     EXPECT_EQ(list.text(), "中文");
     EXPECT_EQ(clicks, 2);
+    // ... and leaves the field (Tab, a click elsewhere): still no choice.
+    emit edit->editingFinished();
+    EXPECT_EQ(clicks, 2);
 
     // Choosing again from code shows the item's text again.
     list.set_selected_index(1);
@@ -364,13 +370,56 @@ TEST_F(WindowTest, RecordLogKeepsItsExactTextAndGrowsAtTheEnd) {
     EXPECT_EQ(log.widget()->textCursor().position(), 6);
 }
 
-TEST_F(WindowTest, ClosingTheWindowRunsTheUnloadHook) {
+TEST_F(WindowTest, ClosingAsksTheHookWhichMayKeepTheWindowOpen) {
     make();
-    int closed = 0;
-    form->main_window().on_close = [&] { ++closed; };
+    int asked = 0;
+    bool may_close = false;
+    form->main_window().on_close = [&] {
+        ++asked;
+        return may_close;
+    };
     form->main_window().show();
     form->main_window().close();
-    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(form->main_window().isVisible());
+    may_close = true;
+    form->window.close(); // from the model, once the user has answered
+    EXPECT_TRUE(wait_until([&] { return !form->main_window().isVisible(); }));
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(WindowTest, BoxesLetTheProgramRunAndReportTheButtonPressed) {
+    make();
+    form->main_window().show();
+    int answer = -1;
+    form->message_box.show("Switch off?", "Q", {"Off", "Leave on", "Cancel"},
+                           [&](int pressed) { answer = pressed; });
+    QMessageBox* box = form->message_box.box();
+    ASSERT_NE(box, nullptr); // shown, and show() has returned
+    EXPECT_TRUE(wait_until([&] { return box->isVisible(); }));
+    form->message_box.set_prompt("Switch off now?");
+    EXPECT_EQ(box->text(), QStringLiteral("Switch off now?"));
+    EXPECT_EQ(box->buttons().size(), 3);
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == QStringLiteral("Leave on")) {
+            button->click();
+        }
+    }
+    EXPECT_TRUE(wait_until([&] { return answer == 1; }));
+
+    // Escape is the way back: the last button.
+    answer = -1;
+    form->message_box.show("Sure?", "", {"Yes", "No"}, [&](int pressed) { answer = pressed; });
+    form->message_box.box()->reject();
+    EXPECT_TRUE(wait_until([&] { return answer == 1; }));
+
+    // A box taken away answers nothing.
+    answer = -1;
+    form->message_box.show("gone", "", {}, [&](int pressed) { answer = pressed; });
+    form->message_box.dismiss();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answer, -1);
+    EXPECT_EQ(form->message_box.box(), nullptr);
 }
 
 } // namespace

@@ -119,26 +119,20 @@ TEST_F(RunCountTest, ChosenCountsAndEndlessRuns) {
     EXPECT_EQ(form.runs_left, 100);
 }
 
-TEST_F(RunCountTest, TypedCountsAreHeldToSixteenBits) {
+TEST_F(RunCountTest, ATypedTextCountsOnlyWhenItIsACount) {
     // Typing raises no Click; the count is read when the handler next runs.
-    fake.Combo5.type_edit("40000");
+    fake.Combo5.type_edit("32767");
     EXPECT_TRUE(form.run_forever);
     form.Combo5_Click();
     EXPECT_FALSE(form.run_forever);
     EXPECT_EQ(form.runs_left, 32767);
-
-    fake.Combo5.type_edit("-3");
-    form.Combo5_Click();
-    EXPECT_EQ(form.runs_left, -3);
-
-    fake.Combo5.type_edit("2.5");
-    form.Combo5_Click();
-    EXPECT_EQ(form.runs_left, 2);
-
-    fake.Combo5.type_edit("abc");
-    form.Combo5_Click();
-    EXPECT_EQ(form.runs_left, 0);
-    EXPECT_FALSE(form.run_forever);
+    // What is not a count changes nothing (RUN refuses it).
+    for (const char* text : {"-3", "40000", "2.5", "abc", "0"}) {
+        fake.Combo5.type_edit(text);
+        form.Combo5_Click();
+        EXPECT_EQ(form.runs_left, 32767) << text;
+        EXPECT_FALSE(form.run_forever);
+    }
 }
 
 using SetpointTest = LoadedFormTest;
@@ -169,11 +163,11 @@ TEST_F(SetpointTest, CurrentConversion) {
 TEST_F(SetpointTest, VoltageOutOfRangeIsRefusedAndTheBoxRestored) {
     form.SZDYZH("12V");
     fake.Text1.type("31.01V");
-    fake.message_box.while_open = [&](const FakeMessageBox::Shown&) {
-        EXPECT_TRUE(form.message_box_open());
-        EXPECT_EQ(fake.Text1.text(), "31.01V"); // restored only once the box is closed
-    };
+    fake.message_box.stay_open = true;
     form.SZDYZH("31.01V");
+    EXPECT_TRUE(form.message_box_open());
+    EXPECT_EQ(fake.Text1.text(), "12V"); // restored while the box is still up
+    fake.message_box.answer();
     ASSERT_EQ(fake.message_box.shown.size(), 1u);
     EXPECT_EQ(fake.message_box.shown[0].prompt, kVoltagePrompt);
     EXPECT_EQ(fake.message_box.shown[0].title, kVoltageTitle);
@@ -227,38 +221,65 @@ TEST_F(SetpointTest, EveryChangeOfABoxRestartsItsOwnDelay) {
 
 using MessageBoxTest = LoadedFormTest;
 
-TEST_F(MessageBoxTest, IsOpenOnlyWhileShown) {
+TEST_F(MessageBoxTest, OneBoxAtATimeTheSameReportOnlyCounted) {
+    fake.message_box.stay_open = true;
+    form.show_message("link lost", "");
+    form.show_message("second", "T");
+    form.show_message("link lost", "");
+    form.show_message("link lost", "");
+    form.show_message("second", "T");
+    ASSERT_EQ(fake.message_box.shown.size(), 1u);
+    EXPECT_EQ(fake.message_box.shown[0].prompt, "link lost");
+    EXPECT_NE(fake.message_box.on_screen.find("3 times"), std::string::npos)
+        << fake.message_box.on_screen;
+    EXPECT_EQ(form.reports_waiting(), 2u);
+
+    fake.message_box.answer();
+    ASSERT_EQ(fake.message_box.shown.size(), 2u);
+    EXPECT_EQ(fake.message_box.shown[1].title, "T");
+    EXPECT_NE(fake.message_box.shown[1].prompt.find("2 times"), std::string::npos);
+    fake.message_box.answer();
     EXPECT_FALSE(form.message_box_open());
-    bool open_inside = false;
-    fake.message_box.while_open = [&](const FakeMessageBox::Shown& box) {
-        open_inside = form.message_box_open();
-        EXPECT_EQ(box.prompt, "hello");
-        EXPECT_EQ(box.title, "");
-    };
-    form.show_message("hello", "");
-    EXPECT_TRUE(open_inside);
-    EXPECT_FALSE(form.message_box_open());
+    EXPECT_EQ(form.reports_waiting(), 0u);
+
+    // Answered: the same report later is a box of its own again.
+    form.show_message("link lost", "");
+    EXPECT_EQ(fake.message_box.shown.size(), 3u);
+    EXPECT_EQ(fake.message_box.shown[2].prompt, "link lost");
 }
 
-TEST_F(MessageBoxTest, NestedBoxesKeepItOpenUntilTheLastCloses) {
-    int depth = 0;
-    fake.message_box.while_open = [&](const FakeMessageBox::Shown&) {
-        if (depth++ == 0) {
-            form.show_message("inner", "");
-            EXPECT_TRUE(form.message_box_open());
-        }
-    };
-    form.show_message("outer", "");
-    EXPECT_EQ(fake.message_box.shown.size(), 2u);
-    EXPECT_FALSE(form.message_box_open());
+TEST_F(MessageBoxTest, AQuestionWaitsItsTurnAndHearsItsOwnAnswer) {
+    fake.message_box.stay_open = true;
+    form.show_message("first", "");
+    int heard = -1;
+    form.ask("sure?", "Q", {"Yes", "No"}, [&](int answer) { heard = answer; });
+    EXPECT_EQ(fake.message_box.shown.size(), 1u);
+    fake.message_box.answer();
+    ASSERT_EQ(fake.message_box.shown.size(), 2u);
+    EXPECT_EQ(fake.message_box.shown[1].buttons, (std::vector<std::string>{"Yes", "No"}));
+    EXPECT_EQ(heard, -1);
+    fake.message_box.answer(1);
+    EXPECT_EQ(heard, 1);
 }
 
 TEST_F(MessageBoxTest, AFailingBoxDoesNotStayOpen) {
-    fake.message_box.while_open = [](const FakeMessageBox::Shown&) {
-        throw std::runtime_error("no display");
-    };
-    EXPECT_THROW(form.show_message("x", ""), std::runtime_error);
-    EXPECT_FALSE(form.message_box_open());
+    struct Failing : fake::FakeMessageBox {
+        void show(const std::string&, const std::string&, const std::vector<std::string>&,
+                  std::function<void(int)>) override {
+            throw std::runtime_error("no display");
+        }
+    } failing;
+    fake::FakeForm ui;
+    platform::FormControls c = ui.controls();
+    Form1 other{{c.window,     c.Label1,   c.Label2,   c.Label3,   c.Label4,     c.Label5,
+                 c.Label6,     c.Label7,   c.Frame1,   c.Frame2,   c.Text1,      c.Text2,
+                 c.Text3,      c.Combo1,   c.Combo2,   c.Combo3,   c.Combo4,     c.Combo5,
+                 c.Slider1,    c.Slider2,  c.Command1, c.Command4, c.Command5,   c.Picture1_0,
+                 c.Picture1_1, c.Picture2, c.Timer1,   c.Timer2,   c.StatusBar1, c.DataGrid1,
+                 c.Adodc1,     c.MSComm1,  c.screen,   c.clock,    failing,      c.files}};
+    EXPECT_THROW(other.show_message("x", ""), std::runtime_error);
+    EXPECT_FALSE(other.message_box_open());
+    EXPECT_EQ(other.reports_waiting(), 0u);
 }
 
 } // namespace

@@ -188,26 +188,38 @@ TEST_F(Link, WhenEveryPortFoundHasFailedTheMarksAreClearedAndTheSupplyFoundAgain
     EXPECT_EQ(form.port_number, 4);
 }
 
-TEST_F(Link, AFailingReadIsReportedOncePerOpenedPortAndPausesThePolling) {
+TEST_F(Link, AFailingReadIsReportedOnceAndThePollingGoesOnUnderTheBox) {
     with_ports({2});
-    int ticks_while_open = 0;
-    ui.message_box.while_open = [&](const fake::FakeMessageBox::Shown&) {
-        const std::int16_t divider = form.display_divider;
-        tick(5); // the cycle waits while the box is open
-        ticks_while_open += form.display_divider == divider ? 5 : 0;
-        ui.Timer2.tick(16); // the send stream goes on
-    };
+    ui.message_box.stay_open = true;
     ui.MSComm1.fail_next_read();
     tick(10);
     ASSERT_EQ(ui.message_box.shown.size(), 1u);
     EXPECT_EQ(ui.message_box.shown[0].prompt, "read USB connection date error");
     EXPECT_EQ(ui.message_box.shown[0].title, "");
-    EXPECT_EQ(ticks_while_open, 5);
-    EXPECT_FALSE(ui.MSComm1.written.empty());
     EXPECT_EQ(form.no_answer_count, 1); // the read second went on with empty data
+
+    // The box stays up; readings, counts and the send stream go on under it.
+    ui.MSComm1.queue_read("QZPPSU1234A0567W");
+    tick(10);
+    EXPECT_EQ(form.voltage_reading, "1234");
+    EXPECT_EQ(ui.Label2.caption(), "12.34V");
+    ui.Timer2.tick(16);
+    EXPECT_FALSE(ui.MSComm1.written.empty());
+
+    // The same failure on the same port adds nothing; after a reconnect it is counted on
+    // the box that is still up, not stacked as a second one.
     ui.MSComm1.fail_next_read();
     tick(10);
     EXPECT_EQ(ui.message_box.shown.size(), 1u);
+    form.port_ready = false;
+    tick();
+    ui.MSComm1.fail_next_read();
+    tick(10);
+    EXPECT_EQ(ui.message_box.shown.size(), 1u);
+    EXPECT_NE(ui.message_box.on_screen.find("2 times"), std::string::npos)
+        << ui.message_box.on_screen;
+    ui.message_box.answer();
+    EXPECT_FALSE(form.message_box_open());
 }
 
 TEST_F(Link, ClosingTheWindowClosesAnOpenPortOnly) {

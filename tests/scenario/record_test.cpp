@@ -94,69 +94,74 @@ TEST_F(RecordTest, EarlierRecordsAreNeverReplaced) {
     EXPECT_TRUE(ui.message_box.shown.empty());
 }
 
-TEST_F(RecordTest, FolderThatCannotBeCreatedIsReportedAndTheWindowGoesBackToIdle) {
-    attach_supply();
-    ui.files.create_folder_error = "Permission denied";
-    at({2026, 12, 6, 1, 17, 3});
-    ui.Command1.click();
-    second(2);
-    ui.Command1.click();
+TEST_F(RecordTest, AProgramFolderThatCannotBeWrittenSendsRecordsToTheUsersFolder) {
+    ui.files.read_only.insert("/prog");
+    attach_supply("1234", "0567");
+    period({2026, 12, 6, 1, 17, 0}, {2026, 12, 6, 1, 17, 3}, 2);
 
-    ASSERT_EQ(ui.message_box.shown.size(), 1u);
-    const std::string& prompt = ui.message_box.shown[0].prompt;
-    EXPECT_NE(prompt.find("/prog/Record"), std::string::npos) << prompt;
-    EXPECT_NE(prompt.find("Permission denied"), std::string::npos) << prompt;
-    EXPECT_TRUE(ui.files.files.empty());
-    EXPECT_FALSE(form.output_on);
-    EXPECT_EQ(ui.Command1.caption(), "ON");
-    EXPECT_TRUE(enabled_as_idle());
-    const std::string log = ui.Text3.text();
-    EXPECT_EQ(log.rfind(kHeader, 0), 0u);
-    EXPECT_NE(log.find("Save Path:/prog/Record/20261261173.TXT"), std::string::npos);
-
-    // The program goes on: the log stays, and the next period is saved.
-    second();
-    EXPECT_EQ(ui.Text3.text(), log);
-    EXPECT_EQ(output_letter(), 'N');
-    ui.files.create_folder_error.clear();
-    period({2026, 12, 6, 1, 18, 0}, {2026, 12, 6, 1, 18, 5});
-    EXPECT_EQ(ui.files.files.count("/prog/Record/20261261185.TXT"), 1u);
-    EXPECT_EQ(ui.message_box.shown.size(), 1u);
+    const std::string path = "/home/user/.local/share/kelvo/Record/20261261173.TXT";
+    ASSERT_EQ(ui.files.files.count(path), 1u);
+    const std::string line = "Save Path:" + path;
+    EXPECT_EQ(file(path).substr(file(path).size() - line.size() - 2), line + "\r\n");
+    EXPECT_EQ(ui.Text3.text().substr(ui.Text3.text().size() - line.size()), line);
+    EXPECT_TRUE(ui.message_box.shown.empty());
 }
 
-TEST_F(RecordTest, FileThatCannotBeWrittenOnATripIsReportedAndPollingGoesOn) {
+TEST_F(RecordTest, NoFolderThatCanBeWrittenSaysPlainlyThatNothingWasSaved) {
+    ui.files.read_only = {"/prog", "/home/user/.local/share/kelvo"};
     attach_supply();
-    ui.files.write_error = "No space left on device";
-    ui.Combo4.choose(1);
-    ui.Command1.click();
-    answer("0500", "5100", 'B');
-    second();
-    at({2026, 12, 6, 1, 17, 3});
-    int ticks_held = 0;
-    ui.message_box.while_open = [&](const fake::FakeMessageBox::Shown&) {
-        const std::string frame = form.command_frame;
-        tick(3);
-        ticks_held += form.command_frame == frame ? 3 : 0;
-    };
-    tick(); // the trip
+    period({2026, 12, 6, 1, 17, 0}, {2026, 12, 6, 1, 17, 3}, 2);
 
+    EXPECT_TRUE(ui.files.files.empty());
+    const std::string log = ui.Text3.text();
+    EXPECT_EQ(log.find("Save Path:"), std::string::npos) << log;
+    const std::size_t said = log.rfind("\r\nRecord NOT saved: ");
+    ASSERT_NE(said, std::string::npos) << log;
+    EXPECT_NE(log.find("/prog/Record: Permission denied", said), std::string::npos) << log;
     ASSERT_EQ(ui.message_box.shown.size(), 1u);
-    const std::string& prompt = ui.message_box.shown[0].prompt;
-    EXPECT_NE(prompt.find("/prog/Record/20261261173.TXT"), std::string::npos) << prompt;
-    EXPECT_NE(prompt.find("No space left on device"), std::string::npos) << prompt;
-    EXPECT_EQ(ticks_held, 3);
-    EXPECT_FALSE(form.output_on);
+    EXPECT_EQ(ui.message_box.shown[0].title, "Record file error");
+    EXPECT_NE(ui.message_box.shown[0].prompt.find("Permission denied"), std::string::npos);
     EXPECT_TRUE(enabled_as_idle());
-    EXPECT_EQ(output_letter(), 'N');
-    ui.message_box.while_open = nullptr;
+    EXPECT_EQ(ui.Command1.caption(), "ON");
+}
+
+TEST_F(RecordTest, AFullDiskLeavesTheJournalForTheNextStart) {
+    attach_supply("1234", "0567");
+    at({2026, 12, 6, 1, 17, 0});
+    ui.Command1.click();
+    at({2026, 12, 6, 1, 17, 2});
+    second(2);
+    const std::string journal = ui.files.journal_open;
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(ui.files.journals[journal], ui.Text3.text()); // the period, line for line
+    ui.files.write_error = "No space left on device";
+    second();
+    ui.Command1.click();
+
+    EXPECT_TRUE(ui.files.files.empty());
+    EXPECT_NE(ui.Text3.text().find("Record NOT saved: /prog/Record/"), std::string::npos);
+    EXPECT_NE(ui.message_box.shown.at(0).prompt.find("No space left on device"), std::string::npos);
+    // Kept, closed: what reached it becomes a record when the program starts again.
+    EXPECT_EQ(ui.files.journals.count(journal), 1u);
+    EXPECT_TRUE(ui.files.journal_open.empty());
 
     ui.files.write_error.clear();
-    answer("0500", "0100");
-    second(2);
-    EXPECT_FALSE(form.over_current);
-    period({2026, 12, 6, 1, 20, 0}, {2026, 12, 6, 1, 20, 9});
-    EXPECT_EQ(ui.files.files.count("/prog/Record/20261261209.TXT"), 1u);
-    EXPECT_EQ(ui.message_box.shown.size(), 1u);
+    fake::FakeForm again;
+    again.files.journals = ui.files.journals;
+    again.files.journal_written = ui.files.journal_written;
+    again.files.folders = ui.files.folders;
+    Form1 restarted{again.controls()};
+    restarted.Form_Load();
+    ASSERT_EQ(again.files.files.size(), 1u);
+    const auto& [path, text] = *again.files.files.begin();
+    EXPECT_EQ(path, "/prog/Record/20261261172.TXT"); // the moment of its last line
+    EXPECT_EQ(text.rfind(ui.files.journals[journal], 0), 0u);
+    EXPECT_NE(text.find("readings after the line above were lost.\r\nSave Path:" + path + "\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_TRUE(again.files.journals.empty());
+    EXPECT_EQ(again.Text3.text(),
+              "KELVO\r\nVersion: 1.0\r\nRecovered an unfinished record: " + path + "\r\n");
 }
 
 // Text3 with every change counted: a log that is rebuilt each second costs more the

@@ -16,6 +16,7 @@ constexpr const char* kFile = "/prog/Record/2024351479.TXT";
 const std::string kFive = RunFixture::frame(500, 1000, 'O');
 const std::string kTen = RunFixture::frame(1000, 2000, 'O');
 const std::string kOff = RunFixture::frame(0, 0, 'N');
+const std::string kFiveOff = RunFixture::frame(500, 1000, 'N');
 
 class StepProgram : public RunFixture {
 protected:
@@ -61,8 +62,9 @@ TEST_F(StepProgram, OnePassSendsEachStepForItsSecondsThenSwitchesOff) {
     run();
     second(6);
     // RUN came right after a display second: the first step gets 3 whole seconds. On the
-    // wrap-around second the first step is sent once more before the output goes off.
-    const FrameRuns expected{{kFive, 30}, {kTen, 19}, {kFive, 1}, {kOff, 10}};
+    // wrap-around second the first step's codes go out once more, already with "N": the
+    // switch-off puts it into the frame at once.
+    const FrameRuns expected{{kFive, 30}, {kTen, 19}, {kFiveOff, 1}, {kOff, 10}};
     EXPECT_EQ(frame_runs(), expected);
     EXPECT_TRUE(form.run_finished);
     EXPECT_EQ(form.runs_left, 0);
@@ -75,8 +77,8 @@ TEST_F(StepProgram, SecondPassRestartsWithTheFirstStepsOwnDuration) {
     ui.Combo5.choose(2);
     run();
     second(11);
-    const FrameRuns expected{{kFive, 30}, {kTen, 19}, {kFive, 31},
-                             {kTen, 19},  {kFive, 1}, {kOff, 10}};
+    const FrameRuns expected{{kFive, 30}, {kTen, 19},    {kFive, 31},
+                             {kTen, 19},  {kFiveOff, 1}, {kOff, 10}};
     EXPECT_EQ(frame_runs(), expected);
     EXPECT_EQ(record_files(), 1u);
 }
@@ -91,7 +93,7 @@ TEST_F(StepProgram, SingleStepIsRepeatedOncePerCountedPass) {
     EXPECT_EQ(form.runs_left, 1);
     EXPECT_TRUE(form.program_running);
     second(4);
-    const FrameRuns expected{{kFive, 90}, {kOff, 10}};
+    const FrameRuns expected{{kFive, 89}, {kFiveOff, 1}, {kOff, 10}};
     EXPECT_EQ(frame_runs(), expected);
     EXPECT_TRUE(form.run_finished);
     EXPECT_EQ(record_files(), 1u);
@@ -162,7 +164,7 @@ TEST_F(StepProgram, CountChosenDuringARunSetsThePassesStillToGo) {
     EXPECT_FALSE(form.program_running);
     EXPECT_TRUE(form.run_finished);
     EXPECT_EQ(frames.size(), 200u);
-    EXPECT_EQ(frames.back(), kFive);
+    EXPECT_EQ(frames.back(), kFiveOff);
     tick();
     EXPECT_EQ(frames.back(), kOff);
     EXPECT_EQ(record_files(), 1u);
@@ -226,7 +228,8 @@ TEST_F(StepProgram, RunningLocksTheFrontPanelAndSendsTheStepCodesInstead) {
     EXPECT_EQ(frames.back(), frame(1200, 2000, 'N'));
 }
 
-TEST_F(StepProgram, RunDuringManualOutputDiscardsTheManualLog) {
+TEST_F(StepProgram, RunDuringManualOutputSavesTheManualPeriodFirst) {
+    ui.clock.moment = {2024, 3, 5, 14, 58, 0};
     ui.Command1.click();
     ASSERT_TRUE(form.output_on);
     second(2);
@@ -234,17 +237,22 @@ TEST_F(StepProgram, RunDuringManualOutputDiscardsTheManualLog) {
     ui.Combo5.choose(1);
     run();
     EXPECT_EQ(ui.Command1.back_color, std::nullopt);
-    EXPECT_EQ(record_files(), 0u);
+    ASSERT_EQ(record_files(), 1u); // the manual period, at once
+    const std::string manual = ui.files.files["/prog/Record/2024351500.TXT"];
+    EXPECT_EQ(manual.rfind("KELVO\r\nVersion: 1.0\r\n2024-3-5   14:58:00\r\n", 0), 0u) << manual;
+    EXPECT_NE(manual.find("\r\nSave Path:/prog/Record/2024351500.TXT\r\n"), std::string::npos);
+    EXPECT_TRUE(form.output_on); // the output stays on into the program
+    EXPECT_EQ(form.command_frame.back(), 'O');
     second(5);
     ASSERT_FALSE(form.program_running);
-    ASSERT_EQ(record_files(), 1u);
+    ASSERT_EQ(record_files(), 2u);
     const std::string reading = "\r\n15:00:00          05.00V          1.000A";
     std::string expected = "KELVO\r\nVersion: 1.0\r\n2024-3-5   15:00:00";
     for (int i = 0; i < 5; ++i) {
         expected += reading;
     }
-    expected += "\r\nSave Path:/prog/Record/2024351500.TXT\r\n";
-    EXPECT_EQ(ui.files.files["/prog/Record/2024351500.TXT"], expected);
+    expected += "\r\nSave Path:/prog/Record/2024351500-2.TXT\r\n";
+    EXPECT_EQ(ui.files.files["/prog/Record/2024351500-2.TXT"], expected);
 }
 
 // ---- the table check at RUN --------------------------------------------------------------
@@ -366,65 +374,56 @@ TEST_F(StepProgram, ValueOutOfRangeAtExecutionIsReportedOncePerRunAndSentAsZero)
     EXPECT_EQ(frame_runs()[1], std::make_pair(frame(1000, 0, 'O'), 19));
 }
 
-TEST_F(StepProgram, HugeDurationAndTypedCountsAreHeldToSixteenBits) {
+TEST_F(StepProgram, HugeDurationIsHeldToSixteenBits) {
     ui.Adodc1.rows = {{1.0, 5.0, 1.0, 40000.0}};
-    ui.Combo5.type_edit("40000");
+    ui.Combo5.type_edit("32767");
     run();
     EXPECT_EQ(form.step_seconds, 32767);
     EXPECT_FALSE(form.run_forever);
     EXPECT_EQ(form.runs_left, 32767);
     second(3);
     EXPECT_EQ(form.step_seconds_left, 32764);
-    ui.Command4.click();
+}
 
-    // A negative count never reaches 0: the program repeats until STOP.
+// "-5" would never reach 0 and run forever; "0" or "abc" would end at the first second.
+TEST_F(StepProgram, RunCountsOtherThanOneTo32767OrXAreRefused) {
     ui.Adodc1.rows = {{1.0, 5.0, 1.0, 1.0}};
-    ui.Combo5.type_edit("-5");
-    run();
-    second(5);
-    EXPECT_TRUE(form.program_running);
-    EXPECT_EQ(form.runs_left, -5);
-    ui.Command4.click();
-
-    // No leading number is a count of 0: the first display second ends the run.
-    ui.Combo5.type_edit("abc");
-    run();
-    tick(9);
-    EXPECT_TRUE(form.program_running);
-    tick();
-    EXPECT_FALSE(form.program_running);
-    EXPECT_TRUE(form.run_finished);
-    EXPECT_EQ(record_files(), 3u);
-}
-
-// The end-of-count check belongs to a running program. A refused RUN still reads the run
-// count, so a typed 0 can be in force while no program runs.
-TEST_F(StepProgram, CountOfZeroWhileIdleWritesNoRecordFile) {
-    ui.Adodc1.rows = {{1.0, 31.5, 1.0, 1.0}};
-    ui.Combo5.type_edit("0");
-    run();
-    ASSERT_FALSE(form.run_forever);
-    ASSERT_EQ(form.runs_left, 0);
+    ui.Command1.click(); // manual output: a refused RUN leaves it as it is
     const std::string log = ui.Text3.text();
-    second(3);
+    for (const char* count : {"-5", "0", "32768", "99999999999", "abc", "2.5", "", "1e3", "x2"}) {
+        ui.message_box.shown.clear();
+        ui.Combo5.type_edit(count);
+        run();
+        EXPECT_FALSE(form.program_running) << count;
+        ASSERT_EQ(ui.message_box.shown.size(), 1u) << count;
+        EXPECT_EQ(ui.message_box.shown[0].prompt,
+                  "The run count must be a whole number from 1 to 32767, or x (run until "
+                  "stopped).");
+        second();
+        EXPECT_TRUE(form.output_on) << count;
+        EXPECT_EQ(frames.back().back(), 'O');
+    }
     EXPECT_EQ(record_files(), 0u);
-    EXPECT_EQ(ui.Text3.text(), log);
-    EXPECT_FALSE(form.run_finished);
+    EXPECT_EQ(ui.Text3.text().substr(0, log.size()), log);
+
+    ui.Combo5.type_edit(" 3 ");
+    run();
+    EXPECT_TRUE(form.program_running);
+    EXPECT_EQ(form.runs_left, 3);
 }
 
-TEST_F(StepProgram, CountOfZeroDuringManualOutputLeavesTheOutputOn) {
-    ui.Command1.click();
-    ui.Adodc1.rows = {{1.0, 31.5, 1.0, 1.0}};
-    ui.Combo5.type_edit("0");
+TEST_F(StepProgram, TableLongerThanTheStepCounterIsRefused) {
+    ui.Adodc1.rows.assign(32768, {1.0, 5.0, 1.0, 1.0});
     run();
-    ASSERT_EQ(form.runs_left, 0);
-    second(3);
-    EXPECT_TRUE(form.output_on);
-    EXPECT_EQ(frames.back().back(), 'O');
-    EXPECT_EQ(ui.Command1.caption(), "OFF");
-    EXPECT_EQ(record_files(), 0u);
-    ui.Command1.click();
-    EXPECT_EQ(record_files(), 1u);
+    EXPECT_FALSE(form.program_running);
+    ASSERT_EQ(ui.message_box.shown.size(), 1u);
+    EXPECT_NE(ui.message_box.shown[0].prompt.find("32768"), std::string::npos);
+    EXPECT_NE(ui.message_box.shown[0].prompt.find("32767"), std::string::npos);
+    ui.Adodc1.rows.pop_back();
+    ui.message_box.shown.clear();
+    run();
+    EXPECT_TRUE(form.program_running);
+    EXPECT_TRUE(ui.message_box.shown.empty());
 }
 
 } // namespace

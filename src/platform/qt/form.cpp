@@ -1,5 +1,7 @@
 #include "platform/qt/form.h"
+
 #include "platform/qt/application.h"
+#include <QTimer>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +18,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cerrno>
@@ -51,8 +54,9 @@ MainWindow::MainWindow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (on_close) {
-        on_close();
+    if (on_close && !on_close()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }
@@ -83,6 +87,11 @@ void QtWindow::set_icon(const std::string& path) {
 
 void QtWindow::move(double left, double top) {
     window_->move(px_x(left), px_y(top));
+}
+
+void QtWindow::close() {
+    // Not from inside the answer's own signal: the box that asked is still being closed.
+    QTimer::singleShot(0, window_, [window = window_] { window->close(); });
 }
 
 // ---- the form -----------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/form_controls.h"
+#include "platform/qt/files.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/records.h"
 #include "platform/qt/serial.h"
@@ -19,8 +20,8 @@ namespace kelvo::qt {
 class MainWindow final : public QMainWindow {
 public:
     MainWindow();
-    // Runs when the user closes the window; closing always proceeds.
-    std::function<void()> on_close;
+    // Runs when the window is to close; false keeps it open.
+    std::function<bool()> on_close;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -35,6 +36,7 @@ public:
     void move(double left, double top) override;
     // Only noted: the window is shown once the load step is done.
     void set_maximized() override { maximized_ = true; }
+    void close() override;
     bool maximized() const { return maximized_; }
 
 private:

@@ -5,14 +5,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace kelvo::qt {
 
@@ -88,62 +84,65 @@ std::string QtClock::time_text(const platform::DateTime& moment) const {
 
 // ---- message boxes ------------------------------------------------------------------------
 
-void QtMessageBox::show(const std::string& prompt, const std::string& title) {
-    QMessageBox box(QMessageBox::NoIcon, title.empty() ? QStringLiteral("KELVO") : qstr(title),
-                    qstr(prompt), QMessageBox::Ok, parent_);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+QtMessageBox::~QtMessageBox() {
+    dismiss();
 }
 
-// ---- files --------------------------------------------------------------------------------
-
-StdFileSystem::StdFileSystem(std::string program_folder) : folder_(std::move(program_folder)) {
-    while (folder_.size() > 1 && folder_.back() == '/') {
-        folder_.pop_back();
-    }
-}
-
-bool StdFileSystem::folder_exists(const std::string& path) const {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
-bool StdFileSystem::file_exists(const std::string& path) const {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
-
-std::string StdFileSystem::create_folder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) != 0) {
-        return std::strerror(errno);
-    }
-    return {};
-}
-
-std::string StdFileSystem::write_new_file(const std::string& path, const std::string& bytes) {
-    // Never over an existing file: a record is written once, in one go.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return std::strerror(errno);
-    }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            std::string reason = std::strerror(errno);
-            ::close(fd);
-            return reason;
+void QtMessageBox::show(const std::string& prompt, const std::string& title,
+                        const std::vector<std::string>& buttons,
+                        std::function<void(int)> on_answer) {
+    dismiss();
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, title.empty() ? QStringLiteral("KELVO") : qstr(title),
+                        qstr(prompt), QMessageBox::NoButton, parent_);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<QAbstractButton*> added;
+    if (buttons.empty()) {
+        added.push_back(box->addButton(QMessageBox::Ok));
+    } else {
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            // The last of several is the way back (Escape, the title bar's close).
+            const auto role = buttons.size() > 1 && i + 1 == buttons.size()
+                                  ? QMessageBox::RejectRole
+                                  : QMessageBox::AcceptRole;
+            added.push_back(box->addButton(qstr(buttons[i]), role));
         }
-        written += static_cast<std::size_t>(n);
     }
-    if (::close(fd) != 0) {
-        return std::strerror(errno);
+    box->setDefaultButton(static_cast<QPushButton*>(added.front()));
+    box->setEscapeButton(added.back());
+    QObject::connect(
+        box, &QMessageBox::finished, box, [this, box, added, on_answer = std::move(on_answer)] {
+            const auto it = std::find(added.begin(), added.end(), box->clickedButton());
+            const int answer = it == added.end() ? static_cast<int>(added.size()) - 1
+                                                 : static_cast<int>(it - added.begin());
+            if (box_ == box) {
+                box_ = nullptr;
+            }
+            if (on_answer) {
+                on_answer(answer);
+            }
+        });
+    box_ = box;
+    // Modal to the window, which waits for the answer; its timers and the serial port do
+    // not: open() returns at once.
+    box->open();
+}
+
+void QtMessageBox::set_prompt(const std::string& prompt) {
+    if (box_) {
+        box_->setText(qstr(prompt));
     }
-    return {};
+}
+
+void QtMessageBox::dismiss() {
+    if (QMessageBox* box = box_) {
+        box_ = nullptr;
+        // Gone without an answer: nobody is left to hear it.
+        QObject::disconnect(box, &QMessageBox::finished, nullptr, nullptr);
+        box->hide();
+        box->deleteLater();
+    }
 }
 
 } // namespace kelvo::qt

@@ -3,6 +3,8 @@
 
 #include "platform/services.h"
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 class QWidget;
@@ -26,26 +28,23 @@ public:
     std::string time_text(const platform::DateTime& moment) const override;
 };
 
+// A box over the window that does not stop the program: shown, and answered later.
 class QtMessageBox final : public platform::MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
-    void show(const std::string& prompt, const std::string& title) override;
+    ~QtMessageBox() override;
+    QtMessageBox(const QtMessageBox&) = delete;
+    QtMessageBox& operator=(const QtMessageBox&) = delete;
+    void show(const std::string& prompt, const std::string& title,
+              const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
+    void set_prompt(const std::string& prompt) override;
+    void dismiss() override;
+    // The box on screen, for tests.
+    QMessageBox* box() const { return box_; }
 
 private:
     QWidget* parent_;
-};
-
-class StdFileSystem final : public platform::FileSystem {
-public:
-    explicit StdFileSystem(std::string program_folder);
-    std::string program_folder() const override { return folder_; }
-    bool folder_exists(const std::string& path) const override;
-    bool file_exists(const std::string& path) const override;
-    std::string create_folder(const std::string& path) override;
-    std::string write_new_file(const std::string& path, const std::string& bytes) override;
-
-private:
-    std::string folder_;
+    QPointer<QMessageBox> box_;
 };
 
 } // namespace kelvo::qt

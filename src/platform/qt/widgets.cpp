@@ -355,6 +355,9 @@ QtListBox::QtListBox(QWidget* parent) : WidgetControl(new QComboBox(parent)) {
     auto* filter = new SwallowEnter(combo);
     combo->installEventFilter(filter);
     combo->lineEdit()->installEventFilter(filter);
+    // Leaving the edit field makes Qt choose the item that matches the typed text and
+    // report it as a choice ("7V" and Tab would set 7 V). Typing chooses nothing here.
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     QObject::connect(combo, &QComboBox::activated, combo, [this] { clicked(); });
 }
 

@@ -134,7 +134,7 @@ private:
 };
 
 // A drop-down list with an edit field. Only a choice (from code, from the list, by the
-// arrow keys) raises Click; typing and Enter in the edit field do not.
+// arrow keys) raises Click; typing, Enter and leaving the edit field do not.
 class QtListBox final : public WidgetControl<platform::ListBox> {
 public:
     explicit QtListBox(QWidget* parent);

@@ -1,0 +1,169 @@
+// Where records go, the journal that keeps a running period on disk, and the records made
+// at start-up from periods a crash or a power cut left open.
+#include "app/form1.h"
+#include "app/texts.h"
+#include "record/record_log.h"
+
+#include <algorithm>
+
+namespace kelvo {
+
+namespace {
+
+// Copies of one name before a folder counts as unusable: two periods ending in the same
+// second, or two moments with the same digits, need only a few.
+constexpr int kMaxCopies = 1000;
+
+} // namespace
+
+std::vector<std::string> Form1::record_folders() const {
+    // The folder beside the program, as a portable copy expects; the user's own data
+    // folder when that cannot be written (a system-wide install). The folder that holds
+    // the period's journal goes first: it could be written when the period began.
+    std::vector<std::string> folders;
+    const auto add = [&folders](const std::string& folder) {
+        if (!folder.empty() && folder.front() == '/' &&
+            std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
+        }
+    };
+    if (!journal_folder.empty()) {
+        add(journal_folder);
+    }
+    add(Files.program_folder() + "/" + texts::kRecordFolder);
+    const std::string user = Files.user_data_folder();
+    if (!user.empty()) {
+        add(user + "/" + texts::kRecordFolder);
+    }
+    return folders;
+}
+
+void Form1::log_text(const std::string& text) {
+    Text3.append_text(text);
+    if (!journal_writing) {
+        return;
+    }
+    if (const std::string reason = Files.append_journal(text); !reason.empty()) {
+        // The log in the window still holds everything and the save at the end tries
+        // again; the journal keeps what it has in case there is no end.
+        monitor_line(texts::kJournalError + reason);
+        journal_writing = false;
+    }
+}
+
+void Form1::open_journal() {
+    journal_folder.clear();
+    journal_writing = false;
+    std::string reasons;
+    for (const std::string& folder : record_folders()) {
+        std::string reason;
+        if (!Files.folder_exists(folder)) {
+            reason = Files.create_folder(folder);
+        }
+        if (reason.empty()) {
+            reason = Files.open_journal(folder);
+        }
+        if (reason.empty()) {
+            journal_folder = folder;
+            break;
+        }
+        reasons += (reasons.empty() ? "" : "; ") + folder + ": " + reason;
+    }
+    if (journal_folder.empty()) {
+        monitor_line(texts::kJournalError + reasons);
+        return;
+    }
+    journal_writing = true;
+    if (const std::string reason = Files.append_journal(Text3.text()); !reason.empty()) {
+        monitor_line(texts::kJournalError + reason);
+        journal_writing = false;
+    }
+}
+
+bool Form1::save_record() {
+    const platform::DateTime now = Clock.now();
+    const std::string label = english_mode ? texts::kSavePath : texts::kSavePathZh;
+    std::string reasons;
+    for (const std::string& folder : record_folders()) {
+        std::string reason;
+        if (!Files.folder_exists(folder)) {
+            reason = Files.create_folder(folder);
+        }
+        for (int copy = 1; reason.empty() && copy <= kMaxCopies; ++copy) {
+            // Never over an earlier record.
+            const std::string path = folder + "/" + record_file_name(now, copy);
+            if (Files.file_exists(path)) {
+                continue;
+            }
+            const std::string line = label + path;
+            reason = Files.write_new_file(path, Text3.text() + line + texts::kCrLf);
+            if (reason.empty()) {
+                Text3.append_text(line);
+                Files.discard_journal();
+                journal_folder.clear();
+                journal_writing = false;
+                return true;
+            }
+            if (Files.file_exists(path)) {
+                reason.clear(); // taken meanwhile: the next copy
+            } else {
+                reason = path + ": " + reason;
+            }
+        }
+        if (reason.empty()) {
+            reason = "every name of this second is taken";
+        }
+        if (reason.front() != '/') {
+            reason = folder + ": " + reason;
+        }
+        reasons += (reasons.empty() ? "" : "; ") + reason;
+    }
+    // Said plainly in the log, where the path would have stood. A journal that could be
+    // kept stays on disk and becomes a record at the next start.
+    Text3.append_text((english_mode ? texts::kNotSaved : texts::kNotSavedZh) + reasons);
+    Files.close_journal();
+    journal_folder.clear();
+    journal_writing = false;
+    show_message(texts::kRecordErrorPrompt + reasons, texts::kRecordErrorTitle);
+    return false;
+}
+
+void Form1::recover_journals() {
+    for (const std::string& folder : record_folders()) {
+        for (const platform::FileSystem::Journal& journal : Files.abandoned_journals(folder)) {
+            const std::optional<std::string> content = Files.read_file(journal.path);
+            if (!content) {
+                continue;
+            }
+            if (content->empty()) {
+                // Opened and never written: nothing to keep.
+                Files.remove_file(journal.path);
+                continue;
+            }
+            std::string saved;
+            std::string reason;
+            for (int copy = 1; saved.empty() && copy <= kMaxCopies; ++copy) {
+                const std::string path =
+                    folder + "/" + record_file_name(journal.last_written, copy);
+                if (Files.file_exists(path)) {
+                    continue;
+                }
+                reason = Files.write_new_file(path, *content + texts::kCrLf +
+                                                        texts::kRecoveredNote + texts::kCrLf +
+                                                        texts::kSavePath + path + texts::kCrLf);
+                if (!reason.empty()) {
+                    break;
+                }
+                saved = path;
+            }
+            if (saved.empty()) {
+                monitor_line(texts::kJournalError + journal.path + ": " + reason);
+                continue;
+            }
+            Files.remove_file(journal.path);
+            Text3.append_text(texts::kRecoveredLog + saved + texts::kCrLf);
+        }
+    }
+}
+
+} // namespace kelvo
