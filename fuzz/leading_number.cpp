@@ -1,6 +1,7 @@
-// The leading-number parse as it reads run counts, and the step-table cells: any text
-// gives a number (never NaN) that converts to a 16-bit code without undefined behaviour,
-// and a cell is a finite number or none.
+// The leading-number parse, the run count and the step-table cells: any text gives a
+// number (never NaN) that converts to a 16-bit code without undefined behaviour, a run
+// count is exactly a whole number from 1 to 32767, and a cell is a finite number or none
+// whose step codes stay in range when it passes the check at RUN.
 #include "chart/chart.h"
 #include "check.h"
 #include "platform/services.h"
@@ -51,7 +52,26 @@ double reference_leading_number(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(bytes), size);
 
-    // A typed run count.
+    // A typed run count: digits only, blanks around them allowed, 1 to 32767.
+    const auto runs = parse_run_count(text);
+    {
+        const std::size_t first = text.find_first_not_of(' ');
+        const std::size_t last = text.find_last_not_of(' ');
+        std::string bare =
+            first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+        while (bare.size() > 1 && bare.front() == '0' && bare[1] >= '0' && bare[1] <= '9') {
+            bare.erase(0, 1);
+        }
+        const bool digits_only =
+            !bare.empty() && bare.find_first_not_of("0123456789") == std::string::npos;
+        const bool in_range = digits_only && bare.size() <= 12 &&
+                              std::strtoll(bare.c_str(), nullptr, 10) >= 1 &&
+                              std::strtoll(bare.c_str(), nullptr, 10) <= 32767;
+        KELVO_FUZZ_REQUIRE(runs.has_value() == in_range);
+        KELVO_FUZZ_REQUIRE(!runs || *runs == std::strtoll(bare.c_str(), nullptr, 10));
+    }
+
+    // A leading number.
     const double number = leading_number(text);
     KELVO_FUZZ_REQUIRE(!std::isnan(number));
     const double expected = reference_leading_number(text);
@@ -73,8 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto cell = cell_number(platform::FieldValue{text});
     if (cell) {
         KELVO_FUZZ_REQUIRE(std::isfinite(*cell));
-        to_int16(*cell * 100);
-        to_int16(*cell * 1000);
+        const std::int16_t volts = to_int16(*cell * 100);
+        const std::int16_t amps = to_int16(*cell * 1000);
+        // What passes the check at RUN is sent as it is, never as a wrapped code.
+        if (*cell >= 0 && *cell <= 31) {
+            KELVO_FUZZ_REQUIRE(volts >= 0 && volts <= 3100);
+        }
+        if (*cell >= 0 && *cell <= 5.1) {
+            KELVO_FUZZ_REQUIRE(amps >= 0 && amps <= 5100);
+        }
         // A plain decimal cell reads as the same number a typed text does.
         if (text.find_first_not_of(" -.0123456789") == std::string::npos) {
             KELVO_FUZZ_REQUIRE(*cell == number);

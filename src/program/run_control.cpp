@@ -48,8 +48,14 @@ std::optional<std::int16_t> parse_run_count(std::string_view text) {
     while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
-    if (text.empty() || text.size() > 5 ||
+    if (text.empty() ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    while (text.size() > 1 && text.front() == '0') {
+        text.remove_prefix(1); // "007" is 7
+    }
+    if (text.size() > 5) {
         return std::nullopt;
     }
     int count = 0;
