@@ -6,10 +6,41 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <exception>
+#include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
+
+namespace {
+
+// A signal handler may only write to a descriptor: the event loop hears it at the other
+// end of this pipe. The one piece of state outside the window model, as signals need.
+int signal_pipe[2] = {-1, -1};
+
+void signal_arrived(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(signal_pipe[1], &byte, 1);
+}
+
+// kill, logout, a closed terminal: the output goes off and the record is saved as on any
+// other way out, instead of the process vanishing with "O" as the last frame on the wire.
+void end_on_signals() {
+    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = signal_arrived;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Qt's own event loop wakes at about four fifths of the cost of the GLib one, and
@@ -50,6 +81,19 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
+
+    end_on_signals();
+    QSocketNotifier signal_notifier(signal_pipe[0], QSocketNotifier::Read);
+    QObject::connect(&signal_notifier, &QSocketNotifier::activated, [&] {
+        char byte = 0;
+        while (::read(signal_pipe[0], &byte, 1) > 0) {
+        }
+        form->main_window().on_close = nullptr;
+        if (logic) {
+            logic->Form_Unload();
+        }
+        QApplication::quit();
+    });
 
     form->show();
     const int code = QApplication::exec();

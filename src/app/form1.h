@@ -224,6 +224,7 @@ public:
     // whether it still takes the log's lines.
     std::string journal_folder;
     bool journal_writing = false;
+    bool journal_warning_shown = false;
 
 private:
     struct Report {

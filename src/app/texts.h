@@ -34,7 +34,9 @@ inline constexpr const char* kRecordErrorTitle = "Record file error";
 inline constexpr const char* kRecoveredNote =
     "The program ended while the output was on; readings after the line above were lost.";
 inline constexpr const char* kRecoveredLog = "Recovered an unfinished record: ";
-inline constexpr const char* kJournalError = "The running record cannot be kept on disk: ";
+inline constexpr const char* kJournalError =
+    "The record of this period cannot be kept on disk while it runs; it will be saved when "
+    "the output goes off if a folder can be written then. ";
 
 // Closing the window while the output is on.
 inline constexpr const char* kCloseTitle = "Output is on";

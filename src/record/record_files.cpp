@@ -70,7 +70,14 @@ void Form1::open_journal() {
         reasons += (reasons.empty() ? "" : "; ") + folder + ": " + reason;
     }
     if (journal_folder.empty()) {
-        monitor_line(texts::kJournalError + reasons);
+        // Said once: the period runs without its copy on disk, and the user should know
+        // before a crash tells him.
+        if (!journal_warning_shown) {
+            journal_warning_shown = true;
+            show_message(texts::kJournalError + reasons, texts::kRecordErrorTitle);
+        } else {
+            monitor_line(texts::kJournalError + reasons);
+        }
         return;
     }
     journal_writing = true;

@@ -3,7 +3,8 @@
 #  1. with nowhere to save a record, OFF still takes the output off at once: the supply
 #     hears no "O" frame from 80 ms after the click on, while it did hear them before;
 #  2. a program killed with the output on leaves its period on disk, and the next start
-#     from the same program folder turns it into a record file.
+#     from the same program folder turns it into a record file;
+#  3. a program ended by a signal (kill, logout) switches the output off and saves first.
 # Each program folder is a copy of the binary, db1.mdb and PPS.ico. About 40 s.
 #   safety_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
 set -euo pipefail
@@ -12,7 +13,7 @@ work=$(mktemp -d)
 unset QT_QPA_PLATFORM
 trap 'kill $(jobs -p) 2>/dev/null || true; [ -n "${KELVO_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 
-for folder in no-save normal; do
+for folder in no-save normal term; do
   mkdir "$work/$folder"
   cp "$bin/kelvo" "$bin/db1.mdb" "$bin/PPS.ico" "$work/$folder/"
 done
@@ -102,6 +103,20 @@ done
 sleep 0.5
 kill "$kelvo"
 wait "$kelvo" 2>/dev/null || true
+
+# ---- 3. SIGTERM with the output on -----------------------------------------------------
+start_sim c
+start_kelvo term c XDG_DATA_HOME="$work/data"
+sleep 1.5
+switch_on c
+sleep 2
+kill -TERM "$kelvo"
+wait "$kelvo" 2>/dev/null || true
+sleep 0.2
+last_frame=$(grep -ao 'QZPPSU.\{10\}' "$work/c.bin" | tail -n 1)
+echo "ended by SIGTERM: the last frame on the wire was $last_frame"
+[ "${last_frame: -1}" = N ] || fail "the supply was left on: $last_frame"
+ls "$work"/term/Record/*.TXT >/dev/null 2>&1 || fail "no record saved at SIGTERM"
 INSIDE
 
 xvfb-run -a -s "-screen 0 1440x900x24" bash "$work/inside.sh" "$bin" "$work"

@@ -118,10 +118,16 @@ TEST_F(RecordTest, NoFolderThatCanBeWrittenSaysPlainlyThatNothingWasSaved) {
     const std::size_t said = log.rfind("\r\nRecord NOT saved: ");
     ASSERT_NE(said, std::string::npos) << log;
     EXPECT_NE(log.find("/prog/Record: Permission denied", said), std::string::npos) << log;
-    ASSERT_EQ(ui.message_box.shown.size(), 1u);
-    EXPECT_EQ(ui.message_box.shown[0].title, "Record file error");
-    EXPECT_NE(ui.message_box.shown[0].prompt.find("Permission denied"), std::string::npos);
+    // Told at switch-on that the period has no copy on disk, and at the end that it was
+    // not saved.
+    ASSERT_EQ(ui.message_box.shown.size(), 2u);
+    EXPECT_NE(ui.message_box.shown[0].prompt.find("cannot be kept on disk"), std::string::npos);
+    EXPECT_EQ(ui.message_box.shown[1].title, "Record file error");
+    EXPECT_NE(ui.message_box.shown[1].prompt.find("Permission denied"), std::string::npos);
     EXPECT_TRUE(enabled_as_idle());
+    // Once: the next period only says that it was not saved.
+    period({2026, 12, 6, 1, 18, 0}, {2026, 12, 6, 1, 18, 3});
+    EXPECT_EQ(ui.message_box.shown.size(), 3u);
     EXPECT_EQ(ui.Command1.caption(), "ON");
 }
 

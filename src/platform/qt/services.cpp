@@ -124,9 +124,10 @@ void QtMessageBox::show(const std::string& prompt, const std::string& title,
             }
         });
     box_ = box;
-    // Modal to the window, which waits for the answer; its timers and the serial port do
-    // not: open() returns at once.
-    box->open();
+    // Not modal: the output switch stays within reach while a box waits for its answer,
+    // and the timers and the serial port go on. The box stays above the window.
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void QtMessageBox::set_prompt(const std::string& prompt) {
