@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,6 +15,9 @@
 #include <QTableView>
 #include <QTimer>
 #include <QValidator>
+
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -45,6 +49,76 @@ public:
 
 private:
     QTimer timer_;
+};
+
+// Another program in a write transaction on the file, holding SQLite's POSIX locks as SQLite
+// itself does: writing (a read lock on the readers' bytes, a write lock on the reserved byte)
+// or committing (a write lock on all lock bytes, which shuts readers out too).
+class LockHolder {
+public:
+    enum Stage { Reading, Writing, Committing };
+    static constexpr off_t kPending = 0x40000000;
+
+    LockHolder(const std::string& path, Stage stage) {
+        int ready[2];
+        int release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls here: the test process has threads.
+            ::prctl(PR_SET_NAME, "lock-holder");
+            ::close(ready[0]);
+            ::close(release[1]); // so that the test closing its end is the end of the wait
+            const int file = ::open(path.c_str(), O_RDWR);
+            const auto lock = [file](short type, off_t start, off_t length) {
+                struct flock range {};
+                range.l_type = type;
+                range.l_whence = SEEK_SET;
+                range.l_start = start;
+                range.l_len = length;
+                return ::fcntl(file, F_SETLK, &range) == 0;
+            };
+            const bool held = stage == Committing
+                                  ? lock(F_WRLCK, kPending, 512)
+                                  : lock(F_RDLCK, kPending + 2, 510) &&
+                                        (stage == Reading || lock(F_WRLCK, kPending + 1, 1));
+            const char answer = held ? 'y' : 'n';
+            char until_closed = 0;
+            if (::write(ready[1], &answer, 1) == 1) {
+                while (::read(release[0], &until_closed, 1) > 0) {
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char answer = 'n';
+        held_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        ::close(release_);
+        if (pid_ > 0) {
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool held() const { return held_; }
+    // The words the program names it by.
+    QString named() const {
+        return QStringLiteral("the file is locked by another program (lock-holder, process %1)")
+            .arg(pid_);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool held_ = false;
 };
 
 // Opens the grid's right-click menu over a row as the user would; returns whether each
@@ -309,6 +383,21 @@ TEST_F(StepTableTest, NoStepIsAddedOrDeletedWhileAColumnIsLocked) {
     EXPECT_EQ(menu_entries(*grid), std::make_pair(true, true));
     EXPECT_TRUE(records->add_record());
     EXPECT_EQ(reopened_count(), 5);
+}
+
+TEST_F(StepTableTest, AFileLockedAtStartUpIsReportedAsLocked) {
+    const LockHolder committing(folder.file("db1.mdb"), LockHolder::Committing);
+    ASSERT_TRUE(committing.held());
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        open();
+        ADD_FAILURE() << "a locked file opened";
+    } catch (const platform::StartupError& error) {
+        EXPECT_EQ(error.what(), "cannot open the step table " + folder.file("db1.mdb") + ": " +
+                                    committing.named().toStdString());
+    }
+    EXPECT_LT(clock.elapsed(), 200);
 }
 
 // RUN takes its copy of the table and locks the grid; STOP gives it back.
