@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <fcntl.h>
@@ -273,6 +274,21 @@ Qt::ItemFlags StepTableModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
+bool StepTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (QSqlTableModel::setData(index, value, role)) {
+        return true;
+    }
+    // Left in the model, the value would be shown and run although the file never got it.
+    if (isDirty()) {
+        const QSqlError error = lastError();
+        revertAll();
+        if (on_write_failed) {
+            on_write_failed(error);
+        }
+    }
+    return false;
+}
+
 void StepTableModel::set_locked(int field, bool locked) {
     if (field >= 0 && field < static_cast<int>(locked_.size())) {
         locked_.at(static_cast<std::size_t>(field)) = locked;
@@ -390,6 +406,7 @@ void QtRecordSet::refresh() {
         // An edit makes the model read the table again; it must always be whole.
         QObject::connect(model.get(), &QAbstractItemModel::modelReset, model.get(),
                          [this] { fetch_all(); });
+        model->on_write_failed = [this](const QSqlError& error) { edit_refused(error); };
         model_ = std::move(model);
         fetch_all();
     }
@@ -483,7 +500,8 @@ bool QtRecordSet::add_record() {
             }
             return query.exec();
         };
-        bool done = database.transaction();
+        QSqlError error;
+        bool done = execute(database, QStringLiteral("BEGIN"), error);
         QVariant rowid;
         if (done && run(insert, {})) {
             rowid = query.lastInsertId();
@@ -498,18 +516,17 @@ bool QtRecordSet::add_record() {
                 new_id = query.value(0);
             }
             query.finish();
-            done = done && database.commit();
+            done = done && execute(database, QStringLiteral("COMMIT"), error);
         } else {
             done = false;
         }
         if (!done) {
-            roll_back(query, database);
-            reselect();
-            place(row_);
+            roll_back(error.isValid() ? error : query.lastError(), database);
+            reread_soon();
             return false;
         }
     }
-    reselect();
+    reread();
     // Where SQLite puts a new row: last, unless the table is read in some other order.
     int row = record_count() - 1;
     while (row > 0 && model_->record(row).value(0) != new_id) {
@@ -528,7 +545,8 @@ bool QtRecordSet::delete_records(int first, int count) {
     const QSqlDriver* driver = database.driver();
     const QString table = model_->tableName();
     const QString remove = driver->sqlStatement(QSqlDriver::DeleteStatement, table, {}, false);
-    bool done = database.transaction();
+    QSqlError error;
+    bool done = execute(database, QStringLiteral("BEGIN"), error);
     {
         QSqlQuery query(database);
         for (int row = first; row < first + count && done; ++row) {
@@ -545,27 +563,57 @@ bool QtRecordSet::delete_records(int first, int count) {
             done = done && query.exec();
         }
         if (done) {
-            done = database.commit();
+            done = execute(database, QStringLiteral("COMMIT"), error);
         }
         if (!done) {
-            roll_back(query, database);
+            roll_back(error.isValid() ? error : query.lastError(), database);
         }
     }
-    reselect();
+    if (!done) {
+        reread_soon();
+        return false;
+    }
+    reread();
     place(row_);
-    return done;
+    return true;
 }
 
-void QtRecordSet::roll_back(const QSqlQuery& query, QSqlDatabase& database) {
-    error_ = (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
+void QtRecordSet::roll_back(const QSqlError& error, QSqlDatabase& database) {
+    error_ = failure_reason(error, path_);
     database.rollback();
 }
 
-void QtRecordSet::reselect() {
-    if (!model_->select() && error_.isEmpty()) {
-        error_ = model_->lastError().text();
+bool QtRecordSet::reread() {
+    const ReadLock lock(model_->database());
+    const bool read = !lock.error().isValid() && model_->select();
+    if (!read && error_.isEmpty()) {
+        error_ = failure_reason(lock.error().isValid() ? lock.error() : model_->lastError(), path_);
     }
     fetch_all();
+    return read;
+}
+
+void QtRecordSet::reread_soon(std::function<void()> then) {
+    // Not straight after the wait that refused a change, as reading may have to wait as long:
+    // the window's thread takes its other work in between.
+    QTimer::singleShot(1, model_.get(), [this, then = std::move(then)] {
+        reread();
+        place(row_);
+        if (then) {
+            then();
+        }
+    });
+}
+
+void QtRecordSet::edit_refused(const QSqlError& error) {
+    // While the lock that refused the edit is still held, so that its holder can be named.
+    const QString reason = failure_reason(error, path_);
+    // Reported from outside the edit: the grid is still closing the cell editor.
+    reread_soon([this, reason] {
+        if (on_refused) {
+            on_refused(reason);
+        }
+    });
 }
 
 void QtRecordSet::place(int row) {
@@ -644,6 +692,7 @@ void QtGrid::set_data_source(platform::RecordSet& records) {
     if (records_ != nullptr && records_ != qt_records) {
         records_->on_reload = nullptr;
         records_->on_move = nullptr;
+        records_->on_refused = nullptr;
     }
     records_ = qt_records;
     if (records_ == nullptr) {
@@ -651,6 +700,7 @@ void QtGrid::set_data_source(platform::RecordSet& records) {
     }
     records_->on_reload = [this] { bind(); };
     records_->on_move = [this](int row) { show_row(row); };
+    records_->on_refused = [this](const QString& reason) { report(reason); };
     bind();
 }
 
