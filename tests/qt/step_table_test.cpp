@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,6 +15,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QValidator>
+
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -47,6 +53,135 @@ private:
     QTimer timer_;
 };
 
+// The longest the window's thread went without turning its event loop while this lived.
+class Heartbeat {
+public:
+    Heartbeat() {
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { beat(); });
+        timer_.start(5);
+    }
+    qint64 longest_ms() {
+        beat();
+        return longest_;
+    }
+
+private:
+    void beat() {
+        const qint64 now = clock_.elapsed();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    QElapsedTimer clock_;
+    QTimer timer_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
+// Another program in a write transaction on the file, holding SQLite's POSIX locks as SQLite
+// itself does: writing (a read lock on the readers' bytes, a write lock on the reserved byte)
+// or committing (a write lock on all lock bytes, which shuts readers out too).
+class LockHolder {
+public:
+    enum Stage { Reading, Writing, Committing };
+    static constexpr off_t kPending = 0x40000000;
+
+    LockHolder(const std::string& path, Stage stage) {
+        int ready[2];
+        int release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls here: the test process has threads.
+            ::prctl(PR_SET_NAME, "lock-holder");
+            ::close(ready[0]);
+            ::close(release[1]); // so that the test closing its end is the end of the wait
+            const int file = ::open(path.c_str(), O_RDWR);
+            const auto lock = [file](short type, off_t start, off_t length) {
+                struct flock range {};
+                range.l_type = type;
+                range.l_whence = SEEK_SET;
+                range.l_start = start;
+                range.l_len = length;
+                return ::fcntl(file, F_SETLK, &range) == 0;
+            };
+            const bool held = stage == Committing
+                                  ? lock(F_WRLCK, kPending, 512)
+                                  : lock(F_RDLCK, kPending + 2, 510) &&
+                                        (stage == Reading || lock(F_WRLCK, kPending + 1, 1));
+            const char answer = held ? 'y' : 'n';
+            char until_closed = 0;
+            if (::write(ready[1], &answer, 1) == 1) {
+                while (::read(release[0], &until_closed, 1) > 0) {
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char answer = 'n';
+        held_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        ::close(release_);
+        if (pid_ > 0) {
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool held() const { return held_; }
+    // The words the program names it by.
+    QString named() const {
+        return QStringLiteral("the file is locked by another program (lock-holder, process %1)")
+            .arg(pid_);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool held_ = false;
+};
+
+// A user's rights to files while it lives, for a test run as root: the override of file
+// permissions is taken from this thread's effective capabilities, then given back.
+class UserFileRights {
+public:
+    UserFileRights() {
+        if (::geteuid() != 0) {
+            usable_ = true;
+            return;
+        }
+        if (::syscall(SYS_capget, &header_, saved_.data()) != 0) {
+            return;
+        }
+        auto reduced = saved_;
+        reduced[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
+        usable_ = dropped_ = ::syscall(SYS_capset, &header_, reduced.data()) == 0;
+    }
+    ~UserFileRights() {
+        if (dropped_) {
+            ::syscall(SYS_capset, &header_, saved_.data());
+        }
+    }
+    UserFileRights(const UserFileRights&) = delete;
+    UserFileRights& operator=(const UserFileRights&) = delete;
+    bool usable() const { return usable_; }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    std::array<__user_cap_data_struct, 2> saved_{};
+    bool usable_ = false;
+    bool dropped_ = false;
+};
+
+const QString kNotChanged = QStringLiteral("The step table was not changed: ");
+
 // Opens the grid's right-click menu over a row as the user would; returns whether each
 // entry is usable.
 std::pair<bool, bool> menu_entries(QtGrid& grid, int row = 0) {
@@ -70,6 +205,25 @@ protected:
     void TearDown() override {
         grid.reset();
         records.reset();
+    }
+    // Opens the file again, into a grid of its own.
+    void reopen() {
+        TearDown();
+        SetUp();
+    }
+    // Another program's change to the file.
+    void change_file(const QStringList& statements) const {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "writer");
+            db.setDatabaseName(QString::fromStdString(folder.file("db1.mdb")));
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            for (const QString& statement : statements) {
+                ASSERT_TRUE(query.exec(statement)) << statement.toStdString();
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
     }
     std::unique_ptr<QtRecordSet> open() const {
         auto set = std::make_unique<QtRecordSet>();
@@ -200,17 +354,8 @@ TEST_F(StepTableTest, LockedColumnsRefuseEditsFromTheUserAndFromCode) {
 }
 
 TEST_F(StepTableTest, FieldsArriveAsNothingNumbersOrText) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "writer");
-        db.setDatabaseName(QString::fromStdString(folder.file("db1.mdb")));
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec(QStringLiteral(
-            "UPDATE QZ7150PPS1 SET \"U（V）\" = '五', \"A（A）\" = NULL, \"T（S）\" = '' "
-            "WHERE ID = 1")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    change_file({QStringLiteral("UPDATE QZ7150PPS1 SET \"U（V）\" = '五', \"A（A）\" = NULL, "
+                                "\"T（S）\" = '' WHERE ID = 1")});
     records->refresh();
     records->move_first();
     EXPECT_EQ(records->field(0), platform::FieldValue(1.0));
@@ -309,6 +454,118 @@ TEST_F(StepTableTest, NoStepIsAddedOrDeletedWhileAColumnIsLocked) {
     EXPECT_EQ(menu_entries(*grid), std::make_pair(true, true));
     EXPECT_TRUE(records->add_record());
     EXPECT_EQ(reopened_count(), 5);
+}
+
+TEST_F(StepTableTest, AReadOnlyFileRefusesEditsAndNewStepsAndSaysWhy) {
+    std::filesystem::permissions(folder.file("db1.mdb"), std::filesystem::perms::owner_read);
+    {
+        const UserFileRights rights;
+        if (!rights.usable()) {
+            GTEST_SKIP() << "run as root, and root's override of file permissions cannot be "
+                            "given up here";
+        }
+        reopen();
+    }
+    Answer ok(QMessageBox::Ok);
+    EXPECT_FALSE(records->model()->setData(cell(0, 0), 7.25));
+    // At once, not only when the message shows: RUN must not take the refused value.
+    records->move_first();
+    EXPECT_EQ(records->field(1), platform::FieldValue(5.0));
+    EXPECT_EQ(grid->view()->model()->data(cell(0, 0)), QVariant(5.0));
+    ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 1; }));
+
+    press(grid->view(), Qt::Key_Insert);
+    ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 2; }));
+    EXPECT_EQ(ok.asked, QStringList(2, kNotChanged + QStringLiteral("the file is read-only")));
+    EXPECT_EQ(records->record_count(), 4);
+}
+
+TEST_F(StepTableTest, AFileLockedByAnotherProgramRefusesChangesQuicklyAndNamesIt) {
+    // The other program changed the first voltage before it took its lock.
+    change_file({QStringLiteral("UPDATE QZ7150PPS1 SET \"U（V）\" = 6 WHERE ID = 1")});
+    Answer ok(QMessageBox::Ok);
+    for (const auto stage : {LockHolder::Committing, LockHolder::Writing, LockHolder::Reading}) {
+        SCOPED_TRACE(stage);
+        const LockHolder other(folder.file("db1.mdb"), stage);
+        ASSERT_TRUE(other.held());
+        ok.asked.clear();
+        Heartbeat heartbeat;
+        EXPECT_FALSE(records->model()->setData(cell(0, 0), 7.25));
+        ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 1; }));
+        press(grid->view(), Qt::Key_Insert);
+        ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 2; }));
+        EXPECT_EQ(ok.asked, QStringList(2, kNotChanged + other.named()));
+        EXPECT_LT(heartbeat.longest_ms(), 200);
+        // Read again where the other program lets it be read: the file's value. A committing
+        // program keeps readers out, and the grid keeps what it read last.
+        records->move_first();
+        EXPECT_EQ(records->field(1),
+                  platform::FieldValue(stage == LockHolder::Committing ? 5.0 : 6.0));
+        EXPECT_EQ(records->record_count(), 4);
+    }
+
+    // Nothing refused got into the file, and once the other program is done, edits go through
+    // again.
+    EXPECT_EQ(reopened_count(), 4);
+    EXPECT_EQ(reopened_field(0, 1), platform::FieldValue(6.0));
+    EXPECT_TRUE(records->model()->setData(cell(0, 0), 7.25));
+    EXPECT_EQ(reopened_field(0, 1), platform::FieldValue(7.25));
+}
+
+TEST_F(StepTableTest, AFileLockedAtStartUpIsReportedAsLocked) {
+    const LockHolder committing(folder.file("db1.mdb"), LockHolder::Committing);
+    ASSERT_TRUE(committing.held());
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        open();
+        ADD_FAILURE() << "a locked file opened";
+    } catch (const platform::StartupError& error) {
+        EXPECT_EQ(error.what(), "cannot open the step table " + folder.file("db1.mdb") + ": " +
+                                    committing.named().toStdString());
+    }
+    EXPECT_LT(clock.elapsed(), 200);
+}
+
+// SQLite refuses a file that may not grow as it refuses one on a full disk.
+TEST_F(StepTableTest, ANewStepOnAFullDiskIsRefusedAndSaysWhy) {
+    const QString empty_step =
+        QStringLiteral("INSERT INTO QZ7150PPS1 (\"U（V）\", \"A（A）\", \"T（S）\") "
+                       "VALUES (NULL, NULL, NULL)");
+    const auto pages = [](QSqlQuery& query) {
+        query.exec(QStringLiteral("PRAGMA page_count"));
+        return query.next() ? query.value(0).toInt() : -1;
+    };
+    // Empty steps up to the end of the table's page: one more needs a page of its own.
+    int fit = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "filler");
+        db.setDatabaseName(QString::fromStdString(folder.file("db1.mdb")));
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec(QStringLiteral("BEGIN")));
+        for (const int before = pages(query); pages(query) == before; ++fit) {
+            ASSERT_TRUE(query.exec(empty_step));
+        }
+        query.exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("filler"));
+    change_file(QStringList{QStringLiteral("BEGIN")} + QStringList(fit - 1, empty_step) +
+                QStringList{QStringLiteral("COMMIT")});
+    reopen();
+    const int steps = records->record_count();
+    {
+        QSqlDatabase db = records->model()->database();
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages(query))));
+    }
+
+    Answer ok(QMessageBox::Ok);
+    press(grid->view(), Qt::Key_Insert);
+    ASSERT_TRUE(wait_until([&ok] { return !ok.asked.isEmpty(); }));
+    EXPECT_EQ(ok.asked, QStringList{kNotChanged + QStringLiteral("the disk is full")});
+    EXPECT_EQ(records->record_count(), steps);
 }
 
 // RUN takes its copy of the table and locks the grid; STOP gives it back.

@@ -17,19 +17,44 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace kelvo::qt {
 
 namespace {
 
 constexpr int kGridFields = 3; // fields 1..3 are the grid's columns 0..2
+
+// How long SQLite waits for another program's lock before it gives up. A commit elsewhere
+// takes a few milliseconds; anything longer is reported rather than waited out on the
+// window's thread, which also runs the 100 ms polling cycle.
+constexpr int kBusyTimeoutMs = 50;
+
+// SQLite's result codes, the primary one in the low byte of an extended code.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteIoError = 10;
+constexpr int kSqliteFull = 13;
+
+// SQLite's POSIX record locks on a database file: the pending byte at 1 GiB, the reserved
+// byte after it, then 510 bytes for readers.
+constexpr off_t kLockBytesStart = 0x40000000;
+constexpr off_t kLockBytesLength = 512;
 
 QString number_text(double value) {
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
@@ -82,6 +107,127 @@ std::string unreadable_reason(const std::string& path) {
     return "it is not an SQLite database";
 }
 
+// The program holding SQLite's lock on the file, as "NAME, process PID"; empty when the
+// system does not tell.
+QString lock_holder(const std::string& path) {
+    struct stat file {};
+    if (::stat(path.c_str(), &file) != 0) {
+        return {};
+    }
+    // Closing any descriptor of the file drops every POSIX lock this process holds on it,
+    // SQLite's own included: ask through a descriptor SQLite keeps open, and open one only
+    // when there is none (and so no lock to lose).
+    int descriptor = -1;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        const std::string name = entry.path().filename().string();
+        int number = -1;
+        std::from_chars(name.data(), name.data() + name.size(), number);
+        struct stat opened {};
+        if (number >= 0 && ::fstat(number, &opened) == 0 && opened.st_dev == file.st_dev &&
+            opened.st_ino == file.st_ino) {
+            descriptor = number;
+            break;
+        }
+    }
+    const bool own = descriptor < 0;
+    if (own) {
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = kLockBytesStart;
+    probe.l_len = kLockBytesLength;
+    const bool asked = descriptor >= 0 && ::fcntl(descriptor, F_GETLK, &probe) == 0;
+    if (own && descriptor >= 0) {
+        ::close(descriptor);
+    }
+    if (!asked || probe.l_type == F_UNLCK || probe.l_pid <= 0) {
+        return {};
+    }
+    std::string name;
+    std::getline(std::ifstream("/proc/" + std::to_string(probe.l_pid) + "/comm"), name);
+    return name.empty() ? QStringLiteral("process %1").arg(probe.l_pid)
+                        : QStringLiteral("%1, process %2").arg(qstr(name)).arg(probe.l_pid);
+}
+
+// SQLite reports some writes into a full disk (a flush, a file growing in advance) as I/O
+// errors: the free space tells them apart.
+bool disk_full(const std::string& path) {
+    struct statvfs disk {};
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return ::statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0 &&
+           static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize < 64 * 1024;
+}
+
+// Why the file refused a read or a write, in the user's words.
+QString failure_reason(const QSqlError& error, const std::string& path) {
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case kSqliteBusy:
+    case kSqliteLocked: {
+        const QString holder = lock_holder(path);
+        return QStringLiteral("the file is locked by another program") +
+               (holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
+    }
+    case kSqliteReadOnly:
+        return QStringLiteral("the file is read-only");
+    case kSqliteFull:
+        return QStringLiteral("the disk is full");
+    case kSqliteIoError:
+        if (disk_full(path)) {
+            return QStringLiteral("the disk is full");
+        }
+        break;
+    default:
+        break;
+    }
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// One statement of its own; its error keeps SQLite's code, which QSqlDatabase::commit()
+// and its kin drop.
+bool execute(QSqlDatabase& database, const QString& statement, QSqlError& error) {
+    QSqlQuery query(database);
+    if (query.exec(statement)) {
+        return true;
+    }
+    error = query.lastError();
+    return false;
+}
+
+// Holds the file's read lock over a group of reads, so that they see one state of the file
+// and none of them fails half-way on another program's lock. A select that failed would
+// leave the model empty.
+class ReadLock {
+public:
+    explicit ReadLock(QSqlDatabase database) : database_(std::move(database)) {
+        held_ = execute(database_, QStringLiteral("BEGIN"), error_);
+        if (held_ &&
+            !execute(database_, QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), error_)) {
+            release();
+        }
+    }
+    ~ReadLock() { release(); }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+    // Invalid while the lock is held.
+    const QSqlError& error() const { return error_; }
+
+private:
+    void release() {
+        if (held_) {
+            QSqlError ignored;
+            execute(database_, QStringLiteral("COMMIT"), ignored);
+            held_ = false;
+        }
+    }
+
+    QSqlDatabase database_;
+    QSqlError error_;
+    bool held_ = false;
+};
+
 class StepView final : public QTableView {
 public:
     using QTableView::QTableView;
@@ -126,6 +272,21 @@ Qt::ItemFlags StepTableModel::flags(const QModelIndex& index) const {
         flags &= ~Qt::ItemIsEditable;
     }
     return flags;
+}
+
+bool StepTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (QSqlTableModel::setData(index, value, role)) {
+        return true;
+    }
+    // Left in the model, the value would be shown and run although the file never got it.
+    if (isDirty()) {
+        const QSqlError error = lastError();
+        revertAll();
+        if (on_write_failed) {
+            on_write_failed(error);
+        }
+    }
+    return false;
 }
 
 void StepTableModel::set_locked(int field, bool locked) {
@@ -216,29 +377,39 @@ void QtRecordSet::refresh() {
                                 : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     database.close();
     database.setDatabaseName(qstr(path_));
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!database.open()) {
         fail("the database cannot be opened (" + utf8(database.lastError().text()) + ")");
     }
-    QString table;
-    for (const QString& name : database.tables()) {
-        if (name.compare(qstr(table_), Qt::CaseInsensitive) == 0) {
-            table = name;
+    {
+        // Without the lock, a locked file would read as one without tables.
+        const ReadLock lock(database);
+        if (lock.error().isValid()) {
+            fail(utf8(failure_reason(lock.error(), path_)));
         }
+        QString table;
+        for (const QString& name : database.tables()) {
+            if (name.compare(qstr(table_), Qt::CaseInsensitive) == 0) {
+                table = name;
+            }
+        }
+        if (table.isEmpty()) {
+            fail("it has no table " + table_);
+        }
+        auto model = std::make_unique<StepTableModel>(nullptr, database);
+        model->setTable(table);
+        model->setEditStrategy(QSqlTableModel::OnFieldChange);
+        if (!model->select()) {
+            fail("the table " + table_ + " cannot be read (" +
+                 utf8(failure_reason(model->lastError(), path_)) + ")");
+        }
+        // An edit makes the model read the table again; it must always be whole.
+        QObject::connect(model.get(), &QAbstractItemModel::modelReset, model.get(),
+                         [this] { fetch_all(); });
+        model->on_write_failed = [this](const QSqlError& error) { edit_refused(error); };
+        model_ = std::move(model);
+        fetch_all();
     }
-    if (table.isEmpty()) {
-        fail("it has no table " + table_);
-    }
-    auto model = std::make_unique<StepTableModel>(nullptr, database);
-    model->setTable(table);
-    model->setEditStrategy(QSqlTableModel::OnFieldChange);
-    if (!model->select()) {
-        fail("the table " + table_ + " cannot be read (" + utf8(model->lastError().text()) + ")");
-    }
-    // An edit makes the model read the table again; it must always be whole.
-    QObject::connect(model.get(), &QAbstractItemModel::modelReset, model.get(),
-                     [this] { fetch_all(); });
-    model_ = std::move(model);
-    fetch_all();
     row_ = record_count() > 0 ? std::clamp(previous, 0, record_count() - 1) : -1;
     if (on_reload) {
         on_reload();
@@ -329,7 +500,8 @@ bool QtRecordSet::add_record() {
             }
             return query.exec();
         };
-        bool done = database.transaction();
+        QSqlError error;
+        bool done = execute(database, QStringLiteral("BEGIN"), error);
         QVariant rowid;
         if (done && run(insert, {})) {
             rowid = query.lastInsertId();
@@ -344,18 +516,17 @@ bool QtRecordSet::add_record() {
                 new_id = query.value(0);
             }
             query.finish();
-            done = done && database.commit();
+            done = done && execute(database, QStringLiteral("COMMIT"), error);
         } else {
             done = false;
         }
         if (!done) {
-            roll_back(query, database);
-            reselect();
-            place(row_);
+            roll_back(error.isValid() ? error : query.lastError(), database);
+            reread_soon();
             return false;
         }
     }
-    reselect();
+    reread();
     // Where SQLite puts a new row: last, unless the table is read in some other order.
     int row = record_count() - 1;
     while (row > 0 && model_->record(row).value(0) != new_id) {
@@ -374,7 +545,8 @@ bool QtRecordSet::delete_records(int first, int count) {
     const QSqlDriver* driver = database.driver();
     const QString table = model_->tableName();
     const QString remove = driver->sqlStatement(QSqlDriver::DeleteStatement, table, {}, false);
-    bool done = database.transaction();
+    QSqlError error;
+    bool done = execute(database, QStringLiteral("BEGIN"), error);
     {
         QSqlQuery query(database);
         for (int row = first; row < first + count && done; ++row) {
@@ -391,27 +563,57 @@ bool QtRecordSet::delete_records(int first, int count) {
             done = done && query.exec();
         }
         if (done) {
-            done = database.commit();
+            done = execute(database, QStringLiteral("COMMIT"), error);
         }
         if (!done) {
-            roll_back(query, database);
+            roll_back(error.isValid() ? error : query.lastError(), database);
         }
     }
-    reselect();
+    if (!done) {
+        reread_soon();
+        return false;
+    }
+    reread();
     place(row_);
-    return done;
+    return true;
 }
 
-void QtRecordSet::roll_back(const QSqlQuery& query, QSqlDatabase& database) {
-    error_ = (query.lastError().isValid() ? query.lastError() : database.lastError()).text();
+void QtRecordSet::roll_back(const QSqlError& error, QSqlDatabase& database) {
+    error_ = failure_reason(error, path_);
     database.rollback();
 }
 
-void QtRecordSet::reselect() {
-    if (!model_->select() && error_.isEmpty()) {
-        error_ = model_->lastError().text();
+bool QtRecordSet::reread() {
+    const ReadLock lock(model_->database());
+    const bool read = !lock.error().isValid() && model_->select();
+    if (!read && error_.isEmpty()) {
+        error_ = failure_reason(lock.error().isValid() ? lock.error() : model_->lastError(), path_);
     }
     fetch_all();
+    return read;
+}
+
+void QtRecordSet::reread_soon(std::function<void()> then) {
+    // Not straight after the wait that refused a change, as reading may have to wait as long:
+    // the window's thread takes its other work in between.
+    QTimer::singleShot(1, model_.get(), [this, then = std::move(then)] {
+        reread();
+        place(row_);
+        if (then) {
+            then();
+        }
+    });
+}
+
+void QtRecordSet::edit_refused(const QSqlError& error) {
+    // While the lock that refused the edit is still held, so that its holder can be named.
+    const QString reason = failure_reason(error, path_);
+    // Reported from outside the edit: the grid is still closing the cell editor.
+    reread_soon([this, reason] {
+        if (on_refused) {
+            on_refused(reason);
+        }
+    });
 }
 
 void QtRecordSet::place(int row) {
@@ -490,6 +692,7 @@ void QtGrid::set_data_source(platform::RecordSet& records) {
     if (records_ != nullptr && records_ != qt_records) {
         records_->on_reload = nullptr;
         records_->on_move = nullptr;
+        records_->on_refused = nullptr;
     }
     records_ = qt_records;
     if (records_ == nullptr) {
@@ -497,6 +700,7 @@ void QtGrid::set_data_source(platform::RecordSet& records) {
     }
     records_->on_reload = [this] { bind(); };
     records_->on_move = [this](int row) { show_row(row); };
+    records_->on_refused = [this](const QString& reason) { report(reason); };
     bind();
 }
 

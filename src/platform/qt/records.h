@@ -7,6 +7,7 @@
 #include "platform/services.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlTableModel>
@@ -24,15 +25,19 @@ class QTableView;
 
 namespace kelvo::qt {
 
-// The step table's model: the grid's columns 0..2 are fields 1..3 and can be locked.
+// The step table's model: the grid's columns 0..2 are fields 1..3 and can be locked. An edit
+// the file refuses does not stay behind in the model: the cell shows the file's value again
+// at once, and on_write_failed hears why.
 class StepTableModel final : public QSqlTableModel {
 public:
     StepTableModel(QObject* parent, const QSqlDatabase& database);
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     void set_locked(int field, bool locked);
     bool any_locked() const;
     // What identifies a row in the file: its primary key, or all its fields.
     QSqlRecord key_of(int row) const { return primaryValues(row); }
+    std::function<void(const QSqlError&)> on_write_failed;
 
 private:
     std::array<bool, 4> locked_{};
@@ -76,7 +81,7 @@ public:
     // Deletes the rows first..first+count-1, all or none; the current record stays on the
     // same row number, or the last row.
     bool delete_records(int first, int count);
-    // Why the last add or delete failed; empty when it was only refused.
+    // Why the last add or delete failed, in the user's words; empty when it was only refused.
     const QString& last_error() const { return error_; }
 
     StepTableModel* model() const { return model_.get(); }
@@ -85,13 +90,19 @@ public:
     void set_current_row(int row);
     std::function<void()> on_reload;
     std::function<void(int)> on_move;
+    // A grid edit did not reach the file; the grid already shows the file again.
+    std::function<void(const QString& reason)> on_refused;
 
 private:
     void fetch_all() const;
     // A change failed half-way: keeps the reason and leaves the file as it was.
-    void roll_back(const QSqlQuery& query, QSqlDatabase& database);
-    // Reads the table again after a change; the grid's current cell goes with it.
-    void reselect();
+    void roll_back(const QSqlError& error, QSqlDatabase& database);
+    // Reads the table again, all of it or nothing: when the file cannot be read now, the grid
+    // keeps what it read last.
+    bool reread();
+    // The same after a change the file refused, once the window's thread has turned.
+    void reread_soon(std::function<void()> then = {});
+    void edit_refused(const QSqlError& error);
     // Makes `row`, held to the table, the current record, and the grid's current row.
     void place(int row);
     [[noreturn]] void fail(const std::string& reason) const;
