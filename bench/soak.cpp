@@ -86,8 +86,8 @@ Options parse(int argc, char** argv) {
         if (a == "--minutes") {
             char* end = nullptr;
             o.minutes = std::strtod(value, &end);
-            if (end == value || *end != '\0' || o.minutes < 0.5 || o.minutes > 30) {
-                usage_error("--minutes takes 0.5 to 30");
+            if (end == value || *end != '\0' || o.minutes < 0.5 || o.minutes > 240) {
+                usage_error("--minutes takes 0.5 to 240");
             }
         } else if (a == "--sim") {
             o.sim = value;

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The fault soak with kelvo's memory watched from outside: RSS every 30 s, then the RSS at
+# each tenth of the run and the growth over the last hour (or the last half, when shorter).
+#   soak_rss.sh BIN-DIR MINUTES
+set -euo pipefail
+bin=$1
+minutes=${2:-120}
+samples=$(mktemp)
+trap 'rm -f "$samples"' EXIT
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+"$bin/kelvo-soak" --minutes "$minutes" &
+soak=$!
+start=$(date +%s)
+while kill -0 "$soak" 2>/dev/null; do
+  rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$soak/status" 2>/dev/null || true)
+  [ -n "$rss" ] && echo "$(($(date +%s) - start)) $rss" >>"$samples"
+  sleep 30
+done
+wait "$soak" && result=PASS || result=FAIL
+awk -v total="$((minutes * 60))" -v result="$result" '
+  { t[NR] = $1; r[NR] = $2 / 1024 }
+  END {
+    if (NR == 0) { print "no samples"; exit 1 }
+    for (i = 1; i <= 10; i++) {
+      want = total * i / 10; best = 1
+      for (j = 1; j <= NR; j++) if (t[j] <= want) best = j
+      printf "minute %5.1f  RSS %6.1f MB\n", t[best] / 60, r[best]
+    }
+    window = total >= 7200 ? 3600 : total / 2
+    from = 1
+    for (j = 1; j <= NR; j++) if (t[j] <= t[NR] - window) from = j
+    max = 0; for (j = from; j <= NR; j++) if (r[j] > max) max = r[j]
+    printf "soak %s; RSS first %.1f MB, last %.1f MB, highest %.1f MB; over the last %d min: %+.2f MB (start of window %.1f MB, highest in window %.1f MB)\n",
+      result, r[1], r[NR], max, window / 60, r[NR] - r[from], r[from], max
+  }' "$samples"
+[ "$result" = PASS ]
