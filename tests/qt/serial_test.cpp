@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -94,22 +96,69 @@ TEST_F(SerialTest, EveryByteValuePassesBothWays) {
     EXPECT_EQ(got, all);
 }
 
-TEST_F(SerialTest, WhatTheDriverCannotTakeYetFollowsInOrder) {
+TEST_F(SerialTest, AHeldLineDeliversAtMostOneFrameOfOldCharacters) {
     port->set_port_number(3);
     ASSERT_EQ(port->open(), platform::OpenResult::Opened);
-    // Far more than a terminal holds while nobody reads: the driver refuses the rest.
-    std::string block(256 * 1024, '\0');
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+    // Flow control holds the line, as a supply or an adapter that stops taking characters
+    // does: the driver refuses every write until it is let go.
+    const int line = ::open(terminal.slave().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(line, 0);
+
+    // A short hold loses nothing.
+    ASSERT_EQ(::tcflow(line, TCOOFF), 0);
+    for (const char c : std::string("0123456789")) {
+        port->write(std::string(1, c));
     }
-    port->write(block);
-    port->write("Z"); // queued behind the rest, never ahead of it
-    const std::string expected = block + "Z";
-    // The send stream writes every few milliseconds; each write first offers what is left.
-    const std::string got = terminal.received(expected.size(), [&] { port->write(""); });
-    EXPECT_EQ(got.size(), expected.size());
-    EXPECT_TRUE(got == expected);
-    EXPECT_EQ(port->port().bytesToWrite(), 0); // QSerialPort never watched for room
+    ::tcflow(line, TCOON);
+    port->write("A");
+    EXPECT_EQ(terminal.received(11), "0123456789A");
+
+    // Three seconds of the send stream into a held line, then the current frame.
+    ::tcflow(line, TCOOFF);
+    std::string old;
+    for (int i = 0; i < 600; ++i) {
+        old += static_cast<char>('a' + i % 26);
+        port->write(old.substr(old.size() - 1));
+    }
+    ::tcflow(line, TCOON);
+    port->write("NOW");
+    std::string got;
+    EXPECT_TRUE(wait_until([&] {
+        got += terminal.drain();
+        return got.ends_with("NOW");
+    }));
+    const std::string stale = got.substr(0, got.size() - 3);
+    EXPECT_LE(stale.size(), QtSerialPort::kMaxUnsent) << stale;
+    EXPECT_TRUE(old.ends_with(stale)) << stale; // the newest of them, in order
+    EXPECT_EQ(port->port().bytesToWrite(), 0);  // QSerialPort never watched for room
+    ::close(line);
+}
+
+TEST_F(SerialTest, KeepsOnlyTheNewestBytesReceivedBetweenReads) {
+    port->set_port_number(3);
+    ASSERT_EQ(port->open(), platform::OpenResult::Opened);
+    const auto unread = [&] {
+        int bytes = 0;
+        ::ioctl(port->port().handle(), FIONREAD, &bytes);
+        return bytes;
+    };
+    int arrivals = 0;
+    QObject::connect(&port->port(), &QSerialPort::readyRead, [&] { ++arrivals; });
+    // A flood far beyond what the once-a-second read could use, taken as it comes.
+    std::string all;
+    for (int i = 0; i < 64; ++i) {
+        const std::string chunk(1000, static_cast<char>('a' + i % 26));
+        const int before = arrivals;
+        terminal.send(chunk);
+        all += chunk;
+        ASSERT_TRUE(wait_until([&] { return arrivals > before && unread() == 0; }));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(wait_until([&] { return unread() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(port->port().bytesAvailable(), 0); // nothing piles up in QSerialPort
+    EXPECT_EQ(port->read(), all.substr(all.size() - QtSerialPort::kMaxReceived));
+    EXPECT_EQ(port->read(), std::optional<std::string>(""));
 }
 
 TEST_F(SerialTest, WritesFromAnotherThreadStopAtTheClose) {

@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace kelvo::qt {
@@ -42,6 +45,8 @@ QtSerialPort::QtSerialPort() : QtSerialPort(device_map(std::getenv("KELVO_SERIAL
 QtSerialPort::QtSerialPort(DeviceMap devices) : devices_(std::move(devices)) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError error) { error_occurred(error); });
+    // Left to itself QSerialPort keeps everything that arrives until it is read.
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { keep_received(); });
 }
 
 void QtSerialPort::set_settings(const std::string& settings) {
@@ -121,6 +126,7 @@ platform::OpenResult QtSerialPort::open() {
     }
     read_failed_ = false;
     write_failed_ = false;
+    received_.clear();
     {
         const std::lock_guard<std::mutex> lock(io_);
         fd_ = port_.handle();
@@ -137,6 +143,7 @@ void QtSerialPort::close() {
         fd_ = -1;
         pending_.clear();
     }
+    received_.clear();
     if (port_.isOpen()) {
         port_.close();
     }
@@ -153,6 +160,18 @@ void QtSerialPort::write(const std::string& bytes) {
     const std::lock_guard<std::mutex> lock(io_);
     if (fd_ < 0 || write_failed_) {
         return;
+    }
+    // What the driver still holds counts too: a USB adapter that stopped draining takes
+    // characters into its buffer long after the line stopped moving. (A pseudo-terminal
+    // always reports 0: its far side's buffer is out of sight.)
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0) {
+        queued = 0;
+    }
+    const std::size_t waiting = pending_.size() + static_cast<std::size_t>(queued);
+    if (waiting > 0 && waiting + bytes.size() > kMaxUnsent) {
+        pending_.clear();
+        ::tcflush(fd_, TCOFLUSH);
     }
     pending_ += bytes;
     std::size_t sent = 0;
@@ -182,8 +201,19 @@ std::optional<std::string> QtSerialPort::read() {
     if (!port_.isOpen()) {
         return std::nullopt;
     }
-    const QByteArray bytes = port_.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    keep_received();
+    return std::exchange(received_, std::string());
+}
+
+void QtSerialPort::keep_received() {
+    char chunk[4096];
+    qint64 n = 0;
+    while ((n = port_.read(chunk, sizeof chunk)) > 0) {
+        received_.append(chunk, static_cast<std::size_t>(n));
+        if (received_.size() > kMaxReceived) {
+            received_.erase(0, received_.size() - kMaxReceived);
+        }
+    }
 }
 
 void QtSerialPort::error_occurred(QSerialPort::SerialPortError error) {

@@ -21,6 +21,14 @@ DeviceMap device_map(const char* replacement);
 
 class QtSerialPort final : public platform::SerialPort {
 public:
+    // Unsent characters held at most, here and in the driver: one command frame. The supply
+    // acts on the newest frame only; what a stalled line could not take is stale by the time
+    // it would go out (an "output on" after the user switched off), so it is dropped.
+    static constexpr std::size_t kMaxUnsent = 16;
+    // Received bytes kept between reads: the newest, enough for many reply frames. A supply
+    // or a line gone wild may send far more than the once-a-second read could ever use.
+    static constexpr std::size_t kMaxReceived = 1024;
+
     // The map comes from KELVO_SERIAL_PORTS when it is set.
     QtSerialPort();
     explicit QtSerialPort(DeviceMap devices);
@@ -33,12 +41,16 @@ public:
     void close() override;
     bool is_open() const override;
     // Straight to the driver, from any thread; what it cannot take yet goes first with the
-    // next write. A failed write closes the port at the next read, which reports it.
+    // next write, unless more than kMaxUnsent would then wait: then what waits, here and in
+    // the driver, is dropped. A failed write closes the port at the next read, which
+    // reports it.
     void write(const std::string& bytes) override;
+    // The newest kMaxReceived bytes received since the last read.
     std::optional<std::string> read() override;
 
 private:
     void error_occurred(QSerialPort::SerialPortError error);
+    void keep_received();
 
     DeviceMap devices_;
     QSerialPort port_;
@@ -49,6 +61,7 @@ private:
     QSerialPort::StopBits stop_bits_ = QSerialPort::OneStop;
     bool opening_ = false;
     bool read_failed_ = false;
+    std::string received_;
     // The send thread's view of the port. QSerialPort itself is used from the window's
     // thread only: open, close, read and its error reports.
     mutable std::mutex io_;
