@@ -75,17 +75,41 @@ TEST_F(ChartBoxTest, ResizingKeepsWhatWasDrawn) {
     EXPECT_NE(pixel(250, 10), QColor(0, 255, 0));
 }
 
-TEST(Monitor, KeepsTheNewestFiveThousandLines) {
+TEST(Monitor, KeepsTheNewestLinesWithinItsBytes) {
     MonitorBox monitor;
-    for (int i = 0; i < 5100; ++i) {
-        monitor.print("line " + std::to_string(i));
+    // A flooded port: every line far longer than anyone reads.
+    const std::string flood(100000, 'x');
+    for (int i = 0; i < 1000; ++i) {
+        monitor.print(std::to_string(i) + flood);
     }
     monitor.line(0, 0, 100, 100, platform::kRed);
-    ASSERT_EQ(monitor.lines().size(), MonitorBox::kMaxLines);
-    EXPECT_EQ(monitor.lines().front(), "line 100");
-    EXPECT_EQ(monitor.lines().back(), "line 5099");
+    std::size_t text = 0;
+    for (const std::string& line : monitor.lines()) {
+        EXPECT_EQ(line.size(), MonitorBox::kMaxLineBytes);
+        text += line.size();
+    }
+    EXPECT_LE(text, MonitorBox::kMaxBytes);
+    EXPECT_GT(text, MonitorBox::kMaxBytes * 9 / 10);
+    EXPECT_EQ(monitor.lines().back().substr(0, 4), "999x");
+
+    // A cut never splits a character.
+    std::string chinese;
+    for (int i = 0; i < 1000; ++i) {
+        chinese += "无应答";
+    }
+    monitor.print(chinese);
+    EXPECT_EQ(monitor.lines().back(), chinese.substr(0, MonitorBox::kMaxLineBytes / 3 * 3));
+
+    // Empty lines cost room too: a stream of them pushes everything else out, and stops.
+    for (int i = 0; i < 100000; ++i) {
+        monitor.print("");
+    }
+    EXPECT_TRUE(monitor.lines().front().empty());
+    EXPECT_LT(monitor.lines().size(), 10000U);
     monitor.cls();
     EXPECT_TRUE(monitor.lines().empty());
+    monitor.print("after");
+    EXPECT_EQ(monitor.lines().size(), 1U);
 }
 
 } // namespace

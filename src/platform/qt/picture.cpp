@@ -8,6 +8,8 @@
 #include <QPen>
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace kelvo::qt {
 
 RetainedCanvas::RetainedCanvas(QWidget* parent) : QWidget(parent) {
@@ -100,9 +102,24 @@ void QtPictureBox::print(const std::string& text) {
     current_y_ += static_cast<float>(metrics.height() * twips_per_px_y());
 }
 
+void MonitorBox::cls() {
+    lines_.clear();
+    bytes_ = 0;
+}
+
 void MonitorBox::print(const std::string& text) {
-    lines_.push_back(text);
-    while (lines_.size() > kMaxLines) {
+    std::size_t length = std::min(text.size(), kMaxLineBytes);
+    // A cut through a character of a text (a Chinese caption) goes back to its start; bytes
+    // from the port are no text, and lose at most three more.
+    for (int i = 0; i < 3 && length < text.size() && length > 0 &&
+                    (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80;
+         ++i) {
+        --length;
+    }
+    lines_.emplace_back(text, 0, length);
+    bytes_ += length + kLineCost;
+    while (bytes_ > kMaxBytes) {
+        bytes_ -= lines_.front().size() + kLineCost;
         lines_.pop_front();
     }
 }

@@ -58,15 +58,19 @@ private:
 };
 
 // Picture2: nobody looks at it on screen, but it holds the recent lines of the link's
-// report for whoever wants them.
+// report for whoever wants them: the newest that fit in kMaxBytes. A line counts its text,
+// cut to kMaxLineBytes, and kLineCost for being kept at all, so that neither a supply
+// flooding the port nor a stream of empty lines makes it grow.
 class MonitorBox final : public platform::PictureBox {
 public:
-    static constexpr std::size_t kMaxLines = 5000;
+    static constexpr std::size_t kMaxBytes = 256 * 1024;
+    static constexpr std::size_t kMaxLineBytes = 1024; // what one read of the port keeps
+    static constexpr std::size_t kLineCost = 32;
 
     void set_geometry(double, double, double, std::optional<double>) override {}
     void set_font_size(double points) override { points_ = points; }
     double font_size() const override { return points_; }
-    void cls() override { lines_.clear(); }
+    void cls() override;
     void set_draw_style(LineStyle) override {}
     void set_draw_width(int) override {}
     void set_fore_color(platform::Color) override {}
@@ -80,6 +84,7 @@ public:
 private:
     double points_ = 9;
     std::deque<std::string> lines_;
+    std::size_t bytes_ = 0;
 };
 
 } // namespace kelvo::qt
