@@ -23,7 +23,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace kelvo::sim;
 
-enum class Mode { Normal, Silent, Garbage, Bytes255, Torn, Lower, HangUp, Overload };
+enum class Mode {
+    Normal,
+    Silent,
+    Garbage,
+    Bytes255,
+    Torn,
+    Lower,
+    HangUp,
+    Overload,
+    Flood,
+    FloodGarbage
+};
 
 // The load while the schedule says "overload": low enough to make any set-point limit.
 constexpr double kOverloadOhms = 0.1;
@@ -48,24 +59,28 @@ const char* usage =
     "  --load OHMS        resistive load on the output (default 10)\n"
     "  --link PATH        also make PATH a link to the terminal (kept across hang-ups)\n"
     "  --record FILE      write every byte received from the program to FILE\n"
-    "  --silent | --garbage | --bytes-255 | --torn | --lower-case\n"
-    "                     misbehave from the start: say nothing, send bytes without a\n"
+    "  --silent | --garbage | --bytes-255 | --torn | --lower-case | --flood |\n"
+    "  --flood-garbage    misbehave from the start: say nothing, send bytes without a\n"
     "                     header, wrap frames in bytes 255, follow each frame by a torn\n"
-    "                     piece, or send the header in lower case\n"
+    "                     piece, send the header in lower case, or send reply frames or\n"
+    "                     bytes without a header as fast as the terminal takes them\n"
     "  --stop-after S     stop answering after S seconds\n"
     "  --hangup-after S   hang up after S seconds ...\n"
     "  --return-after S   ... and come back S seconds later (default 5)\n"
     "  --schedule LIST    modes over time, e.g. 0:normal,10:silent,25:garbage,40:hangup\n"
-    "                     (normal silent garbage bytes-255 torn lower-case hangup overload);\n"
+    "                     (normal silent garbage bytes-255 torn lower-case hangup overload\n"
+    "                     flood flood-garbage);\n"
     "                     overload puts a 0.1 ohm load on the output, so the supply limits\n"
     "                     at the set current and reports over-current (B) until the next\n"
     "                     mode brings back the --load\n";
 
 bool parse_mode(const std::string& name, Mode& mode) {
     static const std::pair<const char*, Mode> names[] = {
-        {"normal", Mode::Normal},      {"silent", Mode::Silent},    {"garbage", Mode::Garbage},
-        {"bytes-255", Mode::Bytes255}, {"torn", Mode::Torn},        {"lower-case", Mode::Lower},
-        {"hangup", Mode::HangUp},      {"overload", Mode::Overload}};
+        {"normal", Mode::Normal},   {"silent", Mode::Silent},
+        {"garbage", Mode::Garbage}, {"bytes-255", Mode::Bytes255},
+        {"torn", Mode::Torn},       {"lower-case", Mode::Lower},
+        {"hangup", Mode::HangUp},   {"overload", Mode::Overload},
+        {"flood", Mode::Flood},     {"flood-garbage", Mode::FloodGarbage}};
     for (const auto& [text, value] : names) {
         if (name == text) {
             mode = value;
@@ -121,6 +136,10 @@ Options parse(int argc, char** argv) {
             start_with(Mode::Torn);
         } else if (a == "--lower-case") {
             start_with(Mode::Lower);
+        } else if (a == "--flood") {
+            start_with(Mode::Flood);
+        } else if (a == "--flood-garbage") {
+            start_with(Mode::FloodGarbage);
         } else if (a == "--stop-after") {
             o.schedule.push_back({number(value(), "--stop-after"), Mode::Silent});
         } else if (a == "--hangup-after") {
@@ -237,6 +256,9 @@ int main(int argc, char** argv) {
     Command command;
     std::mt19937 random(12345);
     auto next_reply = Clock::now();
+    // While flooding: what is still to be written of the current block.
+    std::string flood;
+    std::size_t flooded = 0;
 
     while (stop_requested == 0) {
         while (step + 1 < o.schedule.size() && seconds() >= o.schedule[step + 1].at_seconds) {
@@ -265,10 +287,12 @@ int main(int argc, char** argv) {
             }
         }
 
-        pollfd p{terminal.master, POLLIN, 0};
+        const bool flooding = mode == Mode::Flood || mode == Mode::FloodGarbage;
+        pollfd p{terminal.master, static_cast<short>(flooding ? POLLIN | POLLOUT : POLLIN), 0};
         const auto wait =
             std::chrono::duration_cast<std::chrono::milliseconds>(next_reply - Clock::now());
-        ::poll(&p, 1, static_cast<int>(std::clamp<long long>(wait.count(), 0, 50)));
+        // Flooding waits for room, or for the schedule's next look.
+        ::poll(&p, 1, flooding ? 50 : static_cast<int>(std::clamp<long long>(wait.count(), 0, 50)));
         char buffer[512];
         const ssize_t got = ::read(terminal.master, buffer, sizeof buffer);
         if (got > 0) {
@@ -281,6 +305,31 @@ int main(int argc, char** argv) {
                 command = *newest;
             }
         }
+        if (flooding) {
+            // Whole frames, block after block, as fast as the terminal takes them.
+            if ((p.revents & POLLOUT) != 0) {
+                if (flooded == flood.size()) {
+                    flood.clear();
+                    flooded = 0;
+                    const std::string frame = reply_frame(measure(command, o.load_ohms));
+                    while (flood.size() < 4096) {
+                        flood += frame;
+                    }
+                    if (mode == Mode::FloodGarbage) {
+                        for (char& c : flood) {
+                            c = static_cast<char>('a' + random() % 26);
+                        }
+                    }
+                }
+                const ssize_t written =
+                    ::write(terminal.master, flood.data() + flooded, flood.size() - flooded);
+                if (written > 0) {
+                    flooded += static_cast<std::size_t>(written);
+                }
+            }
+            next_reply = Clock::now();
+            continue;
+        }
         if (Clock::now() < next_reply) {
             continue;
         }
@@ -292,6 +341,8 @@ int main(int argc, char** argv) {
         case Mode::Normal:
         case Mode::HangUp:
         case Mode::Overload:
+        case Mode::Flood:
+        case Mode::FloodGarbage:
             break;
         case Mode::Silent:
             out.clear();
