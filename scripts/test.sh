@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: once on the normal
-# build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
-# runs the fuzz targets and the fault soak.
+# build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then the
+# Qt tests and a short fault soak with ThreadSanitizer, the fuzz targets and the fault soak.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -16,6 +16,16 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   KELVO_BUILD_DIR="$here/build-asan" "$here/scripts/build.sh" -DKELVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
   (cd "$here/build-asan" && ctest --output-on-failure -j2)
+
+  # ThreadSanitizer where there are two threads: the Qt tests (the send timer's thread, the
+  # serial port written from it) and a one-minute fault soak, which closes and reopens the
+  # port under the send stream. Only those two are built. Qt's own internals are
+  # suppressed (scripts/tsan.supp); any report that involves our code fails the run.
+  cmake -S "$here" -B "$here/build-tsan" -DKELVO_TSAN=ON >/dev/null
+  cmake --build "$here/build-tsan" -j"$(nproc)" --target kelvo_qt_tests kelvo-soak
+  tsan="suppressions=$here/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+  TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo_qt_tests"
+  TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo-soak" --minutes 1
 fi
 
 # Each fuzz target for 30 seconds (about two minutes in all, with its build).
