@@ -33,8 +33,9 @@ if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
   "$here/scripts/fuzz.sh" 30
 fi
 
-# Two minutes of the fault soak on the normal build: the simulator misbehaves every way it
-# can while a scripted user keeps the output on; the program must come through.
+# A minute of the fault soak on the normal build (and one under ThreadSanitizer above): the
+# simulator misbehaves every way it can while a scripted user keeps the output on; the
+# program must come through.
 if [ "${KELVO_SKIP_SOAK:-0}" != 1 ]; then
-  "$here/build/bin/kelvo-soak" --minutes 2
+  "$here/build/bin/kelvo-soak" --minutes 1
 fi
