@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -368,6 +369,35 @@ TEST_F(WindowTest, RecordLogKeepsItsExactTextAndGrowsAtTheEnd) {
     EXPECT_TRUE(log.widget()->textCursor().atEnd());
     log.set_sel_start(7); // just after the first CR LF
     EXPECT_EQ(log.widget()->textCursor().position(), 6);
+}
+
+TEST_F(WindowTest, RecordLogFollowsItsNewestLineUnlessTheReaderScrolledBack) {
+    make();
+    QtLogBox& log = form->Text3;
+    log.widget()->resize(400, 120);
+    log.widget()->show();
+    std::string text;
+    for (int i = 0; i < 200; ++i) {
+        text += "12:00:00          05.00V          1.000A\r\n";
+    }
+    log.set_text(text);
+    QScrollBar* bar = log.widget()->verticalScrollBar();
+    // A new line as the record adds it: appended, then the caret put at the end.
+    const auto new_line = [&log] {
+        log.append_text("\r\n12:00:01          05.00V          1.000A");
+        log.set_sel_start(log.text_length());
+        QCoreApplication::processEvents();
+    };
+    bar->setValue(bar->maximum());
+    new_line();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(10); // the reader goes back to an earlier line
+    new_line();
+    new_line();
+    EXPECT_EQ(bar->value(), 10);
+    bar->setValue(bar->maximum()); // and back to the end: it follows again
+    new_line();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(WindowTest, ClosingAsksTheHookWhichMayKeepTheWindowOpen) {

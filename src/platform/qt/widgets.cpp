@@ -297,6 +297,11 @@ void QtLogBox::append_text(const std::string& text) {
 }
 
 void QtLogBox::set_sel_start(std::size_t position) {
+    // The caret goes where it is asked, but the view moves to it only for a reader who is
+    // at the newest line: one who has scrolled back to read is left where he is.
+    QScrollBar* bar = widget()->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    const int kept = bar->value();
     QTextCursor caret(widget()->document());
     if (position >= length_) {
         caret.movePosition(QTextCursor::End);
@@ -311,7 +316,11 @@ void QtLogBox::set_sel_start(std::size_t position) {
         caret.setPosition(static_cast<int>(std::max<qsizetype>(shown_at, 0)));
     }
     widget()->setTextCursor(caret);
-    widget()->ensureCursorVisible();
+    if (following || position < length_) {
+        widget()->ensureCursorVisible();
+    } else {
+        bar->setValue(kept);
+    }
 }
 
 void QtLogBox::set_enabled(bool enabled) {
