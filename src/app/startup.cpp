@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "app/texts.h"
 #include "settings/setpoint_text.h"
 
@@ -22,13 +23,13 @@ void Form1::Form_Load() {
     FBL_REV();
 
     Slider1.set_large_change(1);
-    Slider1.set_maximum(3100);
+    Slider1.set_maximum(limits::kMaxVoltageCode);
     Slider1.set_minimum(0);
     Slider1.set_vertical();
     Slider1.set_no_border();
     Slider1.set_manual_drag();
     Slider2.set_large_change(1);
-    Slider2.set_maximum(5100);
+    Slider2.set_maximum(limits::kMaxCurrentCode);
     Slider2.set_minimum(0);
     Slider2.set_vertical();
     Slider2.set_no_border();

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "app/texts.h"
 #include "program/step_table.h"
 #include "settings/setpoint_text.h"
@@ -41,12 +42,12 @@ void Form1::execute_step() {
     }
 
     step_voltage_code = to_int16(volts * 100);
-    if (step_voltage_code > 3100 || step_voltage_code < 0) {
+    if (step_voltage_code > limits::kMaxVoltageCode || step_voltage_code < 0) {
         step_voltage_code = 0;
         report_step_error(true);
     }
     step_current_code = to_int16(amps * 1000);
-    if (step_current_code > 5100 || step_current_code < 0) {
+    if (step_current_code > limits::kMaxCurrentCode || step_current_code < 0) {
         step_current_code = 0;
         report_step_error(false);
     }

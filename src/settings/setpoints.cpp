@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "app/texts.h"
 #include "settings/setpoint_text.h"
 
@@ -19,7 +20,7 @@ std::optional<std::int16_t> setpoint_code(const std::string& text, double factor
 } // namespace
 
 void Form1::SZDYZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, 100, 3100)) {
+    if (const auto code = setpoint_code(text, 100, limits::kMaxVoltageCode)) {
         voltage_text = text;
         set_voltage_code = *code;
         return;
@@ -29,7 +30,7 @@ void Form1::SZDYZH(const std::string& text) {
 }
 
 void Form1::SZDLZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, 1000, 5100)) {
+    if (const auto code = setpoint_code(text, 1000, limits::kMaxCurrentCode)) {
         current_text = text;
         set_current_code = *code;
         return;
