@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -291,7 +292,7 @@ private:
     double next_toggle_ = kToggleEvery;
     double went_off_at_ = -100;
     bool was_on_ = false;
-    QWidget* box_ = nullptr;
+    QPointer<QWidget> box_; // a box deleted on close reads as none
     double box_seen_at_ = 0;
     std::vector<std::string> box_texts_;
 
@@ -417,7 +418,13 @@ void Soak::watch_link(double t) {
 
 // A user reads a box for a second and presses OK.
 void Soak::answer_boxes(double t) {
-    QWidget* modal = QApplication::activeModalWidget();
+    // The program's boxes do not block the window: the one on screen is whichever is shown.
+    QWidget* modal = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible()) {
+            modal = widget;
+        }
+    }
     if (modal != box_) {
         box_ = modal;
         box_seen_at_ = t;
