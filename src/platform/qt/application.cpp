@@ -2,12 +2,19 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QStyleFactory>
 
 #include <clocale>
 
 namespace kelvo::qt {
+
+namespace {
+
+constexpr int kStyleCacheKb = 1024;
+
+} // namespace
 
 void install_font_substitutions() {
     const QString song = QStringLiteral("Noto Serif CJK SC");
@@ -31,6 +38,10 @@ void prepare_application() {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(fusion);
     }
+    // The style keeps a picture of each button face per palette, and every change of the
+    // switch's colour makes a new palette: over hours the cache would fill its default
+    // 10 MB with faces never shown again. The window's own faces need a fraction of this.
+    QPixmapCache::setCacheLimit(kStyleCacheKb);
 }
 
 namespace {
