@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Plants hand-picked faults in the program, one at a time, and runs the tests on each.
 
-    bench/mutate.py [--build DIR] [--mutants FILE] [--only N[,N...]]
+    bench/mutate.py [--build DIR] [--mutants FILE] [--only N[,N...]] [--matrix]
 
 Each fault in bench/mutants.txt names a file, a text that must occur exactly once in it and
 what it becomes. For each: plant it, build, run the tests (stopping at the first failure),
-put the file back. A fault the tests catch is "killed"; one they let through "survived";
+put the file back. With --matrix every test program runs to its end and each fault lists
+the tests that caught it: what a smaller suite must keep. A fault the tests catch is "killed"; one they let through "survived";
 one whose text is no longer in the file is "stale" (the code moved: update the list). Run it
 on a clean tree: it edits files in place and restores them.
 """
@@ -55,17 +56,35 @@ def stages(build):
     ]
 
 
-def run_suite(build, timeout):
-    """The name of the first stage that fails, or None when all pass."""
+def failed_tests(output):
+    return sorted({line.split()[3] for line in output.splitlines()
+                   if line.startswith("[  FAILED  ]") and len(line.split()) > 3 and
+                   "." in line.split()[3]})
+
+
+def run_suite(build, timeout, matrix=False):
+    """What caught the fault: the first stage that fails (with --matrix, every failing test
+    of the test programs, then the end-to-end stages only if those caught nothing), or
+    None when all pass."""
+    caught = []
     for name, command, env in stages(build):
+        if matrix and caught and name.startswith("e2e"):
+            break
         try:
-            done = subprocess.run(command, env=env, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+            done = subprocess.run(command, env=env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, timeout=timeout, check=False,
+                                  text=True, errors="replace")
         except subprocess.TimeoutExpired:
-            return name + " (timeout)"
+            caught.append(name + " (timeout)")
+            if not matrix:
+                break
+            continue
         if done.returncode != 0:
-            return name
-    return None
+            tests = failed_tests(done.stdout) if matrix else []
+            caught.extend(tests or [name])
+            if not matrix:
+                break
+    return " ".join(caught) or None
 
 
 def build_targets(build):
@@ -79,6 +98,8 @@ def main():
     parser.add_argument("--build", default=os.path.join(HERE, "build-mutants"))
     parser.add_argument("--mutants", default=os.path.join(HERE, "bench", "mutants.txt"))
     parser.add_argument("--only", help="comma-separated fault numbers (from 1)")
+    parser.add_argument("--matrix", action="store_true",
+                        help="run every test program to its end and list what failed")
     parser.add_argument("--timeout", type=int, default=300, help="seconds per test stage")
     args = parser.parse_args()
 
@@ -111,7 +132,7 @@ def main():
                 if not build_targets(args.build):
                     verdict, detail = "no build", ""
                 else:
-                    failed = run_suite(args.build, args.timeout)
+                    failed = run_suite(args.build, args.timeout, args.matrix)
                     verdict = "killed" if failed else "survived"
                     detail = f"by {failed}" if failed else ""
             finally:
