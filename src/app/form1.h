@@ -49,6 +49,16 @@ public:
     // ---- settings/: set-points and front panel -----------------------------------------
     void SZDYZH(const std::string& text); // settings/setpoints.cpp
     void SZDLZH(const std::string& text); // settings/setpoints.cpp
+    // The steps of a polling tick, in their order. The over-current trip (protect_output)
+    // switches the output off on the tick that sees the supply report it.
+    void count_ticks();                                          // link/polling_cycle.cpp
+    void update_command_frame();                                 // link/polling_cycle.cpp
+    void protect_output(char& mode_letter, char& output_letter); // link/polling_cycle.cpp
+    void drop_lost_link();                                       // link/polling_cycle.cpp
+    void parse_reply(const std::string& data);                   // link/polling_cycle.cpp
+    void show_readings();                                        // link/polling_cycle.cpp
+    void log_readings();                                         // link/polling_cycle.cpp
+    void end_used_up_run();                                      // link/polling_cycle.cpp
     void Text1_Change();                  // settings/setpoints.cpp
     void Text2_Change();                  // settings/setpoints.cpp
     void Combo1_Click();                  // settings/front_panel.cpp
