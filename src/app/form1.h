@@ -35,6 +35,10 @@ public:
     void Form_Unload();      // app/startup.cpp
     void Combo3_Click();     // app/language.cpp
     void refresh_captions(); // app/language.cpp
+    // The parts of Form_Load, in its order.
+    void set_up_sliders();                           // app/startup.cpp
+    void fill_choice_lists();                        // app/startup.cpp
+    void open_step_table(const std::string& folder); // app/startup.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
     std::int16_t COM_SCAN(); // link/serial_link.cpp
