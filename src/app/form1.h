@@ -49,10 +49,6 @@ public:
     void monitor_line(const std::string& line); // link/serial_link.cpp
     void Timer1_Timer();                        // link/polling_cycle.cpp
     void read_replies();                        // link/polling_cycle.cpp
-
-    // ---- settings/: set-points and front panel -----------------------------------------
-    void SZDYZH(const std::string& text); // settings/setpoints.cpp
-    void SZDLZH(const std::string& text); // settings/setpoints.cpp
     // The steps of a polling tick, in their order. The over-current trip (protect_output)
     // switches the output off on the tick that sees the supply report it.
     void count_ticks();                                          // link/polling_cycle.cpp
@@ -63,6 +59,10 @@ public:
     void show_readings();                                        // link/polling_cycle.cpp
     void log_readings();                                         // link/polling_cycle.cpp
     void end_used_up_run();                                      // link/polling_cycle.cpp
+
+    // ---- settings/: set-points and front panel -----------------------------------------
+    void SZDYZH(const std::string& text); // settings/setpoints.cpp
+    void SZDLZH(const std::string& text); // settings/setpoints.cpp
     void Text1_Change();                  // settings/setpoints.cpp
     void Text2_Change();                  // settings/setpoints.cpp
     void Combo1_Click();                  // settings/front_panel.cpp
@@ -85,6 +85,11 @@ public:
     void execute_step();                         // program/step_execution.cpp
     void report_step_error(bool voltage);        // program/step_execution.cpp
     double step_cell(int column, int row) const; // program/step_execution.cpp
+    // RUN: the step table is copied, and checked row by row, before anything starts; false
+    // (and the user is told why) when it is empty, too long for the step counter or holds
+    // a value out of range.
+    bool load_step_table(); // program/run_control.cpp
+    void start_program();   // program/run_control.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
     std::int16_t PICTUR_CH(); // chart/chart.cpp
