@@ -35,6 +35,10 @@ public:
     void Form_Unload();      // app/startup.cpp
     void Combo3_Click();     // app/language.cpp
     void refresh_captions(); // app/language.cpp
+    // The parts of Form_Load, in its order.
+    void set_up_sliders();                           // app/startup.cpp
+    void fill_choice_lists();                        // app/startup.cpp
+    void open_step_table(const std::string& folder); // app/startup.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
     std::int16_t COM_SCAN(); // link/serial_link.cpp
@@ -45,6 +49,16 @@ public:
     void monitor_line(const std::string& line); // link/serial_link.cpp
     void Timer1_Timer();                        // link/polling_cycle.cpp
     void read_replies();                        // link/polling_cycle.cpp
+    // The steps of a polling tick, in their order. The over-current trip (protect_output)
+    // switches the output off on the tick that sees the supply report it.
+    void count_ticks();                                          // link/polling_cycle.cpp
+    void update_command_frame();                                 // link/polling_cycle.cpp
+    void protect_output(char& mode_letter, char& output_letter); // link/polling_cycle.cpp
+    void drop_lost_link();                                       // link/polling_cycle.cpp
+    void parse_reply(const std::string& data);                   // link/polling_cycle.cpp
+    void show_readings();                                        // link/polling_cycle.cpp
+    void log_readings();                                         // link/polling_cycle.cpp
+    void end_used_up_run();                                      // link/polling_cycle.cpp
 
     // ---- settings/: set-points and front panel -----------------------------------------
     void SZDYZH(const std::string& text); // settings/setpoints.cpp
@@ -71,6 +85,11 @@ public:
     void execute_step();                         // program/step_execution.cpp
     void report_step_error(bool voltage);        // program/step_execution.cpp
     double step_cell(int column, int row) const; // program/step_execution.cpp
+    // RUN: the step table is copied, and checked row by row, before anything starts; false
+    // (and the user is told why) when it is empty, too long for the step counter or holds
+    // a value out of range.
+    bool load_step_table(); // program/run_control.cpp
+    void start_program();   // program/run_control.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
     std::int16_t PICTUR_CH(); // chart/chart.cpp

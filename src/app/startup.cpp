@@ -22,6 +22,33 @@ void Form1::Form_Load() {
 
     FBL_REV();
 
+    set_up_sliders();
+    fill_choice_lists();
+
+    output_on = false;
+
+    Picture1[0]->set_fore_color(platform::kWhite);
+    Picture1[1]->set_fore_color(platform::kWhite);
+
+    Timer1.set_interval(100);
+    Timer2.set_interval(5);
+
+    chart_sample_index = 0;
+    step_index = 0;
+    step_seconds_left = 0;
+
+    open_step_table(folder);
+
+    Text3.set_text("");
+    Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
+    Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
+    // Periods that a crash or a power cut left open become records now.
+    recover_journals();
+
+    StatusBar1.set_panel_text(1, texts::kWaitStatus);
+}
+
+void Form1::set_up_sliders() {
     Slider1.set_large_change(1);
     Slider1.set_maximum(limits::kMaxVoltageCode);
     Slider1.set_minimum(0);
@@ -34,7 +61,9 @@ void Form1::Form_Load() {
     Slider2.set_vertical();
     Slider2.set_no_border();
     Slider2.set_manual_drag();
+}
 
+void Form1::fill_choice_lists() {
     for (int volts = 0; volts <= 31; ++volts) {
         Combo1.add_item(std::to_string(volts) + "V");
     }
@@ -60,33 +89,15 @@ void Form1::Form_Load() {
         Combo5.add_item(std::to_string(runs));
     }
     Combo5.set_selected_index(0);
+}
 
-    output_on = false;
-
-    Picture1[0]->set_fore_color(platform::kWhite);
-    Picture1[1]->set_fore_color(platform::kWhite);
-
-    Timer1.set_interval(100);
-    Timer2.set_interval(5);
-
-    chart_sample_index = 0;
-    step_index = 0;
-    step_seconds_left = 0;
-
+void Form1::open_step_table(const std::string& folder) {
     Adodc1.set_database(folder + "/" + texts::kDatabaseFile);
     Adodc1.set_record_source(texts::kStepTable);
     Adodc1.refresh();
 
     DataGrid1.set_data_source(Adodc1);
     DataGrid1.refresh();
-
-    Text3.set_text("");
-    Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
-    Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
-    // Periods that a crash or a power cut left open become records now.
-    recover_journals();
-
-    StatusBar1.set_panel_text(1, texts::kWaitStatus);
 }
 
 bool Form1::Form_QueryUnload() {

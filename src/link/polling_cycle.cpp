@@ -26,7 +26,33 @@ void Form1::Timer1_Timer() {
         connect_port();
     }
 
-    // Counters.
+    count_ticks();
+
+    // Set-points of this tick.
+    if (program_running) {
+        execute_step();
+    } else {
+        commit_typed_setpoints();
+    }
+    update_command_frame();
+
+    if (port_ready && read_due) {
+        read_replies();
+    }
+
+    if (display_due) {
+        show_readings();
+        log_readings();
+        refresh_captions();
+        end_used_up_run();
+        plot_chart_sample();
+        display_due = false;
+    }
+}
+
+void Form1::count_ticks() {
+    // The idle counts only have to outlast the pause after typing; held at 100, a long
+    // quiet spell cannot wrap them.
     if (voltage_edit_idle_ticks < 100) {
         ++voltage_edit_idle_ticks;
     }
@@ -45,19 +71,24 @@ void Form1::Timer1_Timer() {
     } else {
         ++read_divider;
     }
+}
 
-    // Set-points of this tick.
-    if (program_running) {
-        execute_step();
-    } else {
-        commit_typed_setpoints();
-    }
+void Form1::update_command_frame() {
     const std::int16_t voltage_code = program_running ? step_voltage_code : set_voltage_code;
     const std::int16_t current_code = program_running ? step_current_code : set_current_code;
 
     // Command frame.
     char output_letter = output_on ? 'O' : 'N';
     char mode_letter = 'H';
+    protect_output(mode_letter, output_letter);
+    std::string frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
+    {
+        const std::lock_guard<std::mutex> lock(send_mutex);
+        command_frame.swap(frame);
+    }
+}
+
+void Form1::protect_output(char& mode_letter, char& output_letter) {
     if (trip_on_over_current) {
         mode_letter = 'C';
         // Over-current in "trip out" mode: off on this very tick.
@@ -66,34 +97,28 @@ void Form1::Timer1_Timer() {
             output_letter = 'N';
         }
     }
-    std::string frame = command_frame_text(voltage_code, mode_letter, current_code, output_letter);
-    {
-        const std::lock_guard<std::mutex> lock(send_mutex);
-        command_frame.swap(frame);
-    }
+}
 
-    if (port_ready && read_due) {
-        read_replies();
-    }
+void Form1::show_readings() {
+    monitor_line(command_frame + "F");
+    voltage_reading_text = voltage_reading_display(voltage_reading);
+    current_reading_text = current_reading_display(current_reading);
+    store_chart_readings(voltage_reading, current_reading);
+    Label2.set_caption(voltage_reading_text);
+    Label4.set_caption(current_reading_text);
+}
 
-    if (display_due) {
-        monitor_line(command_frame + "F");
-        voltage_reading_text = voltage_reading_display(voltage_reading);
-        current_reading_text = current_reading_display(current_reading);
-        store_chart_readings(voltage_reading, current_reading);
-        Label2.set_caption(voltage_reading_text);
-        Label4.set_caption(current_reading_text);
-        if (output_on) {
-            append_record_line(voltage_reading_text, current_reading_text);
-        }
-        refresh_captions();
-        // The run count is used up. Only a running program is ended: a count of 0
-        // chosen while idle or during manual output must not switch anything off.
-        if (program_running && !run_forever && runs_left == 0 && !run_finished) {
-            run_finished = GBDY_CX();
-        }
-        plot_chart_sample();
-        display_due = false;
+void Form1::log_readings() {
+    if (output_on) {
+        append_record_line(voltage_reading_text, current_reading_text);
+    }
+}
+
+void Form1::end_used_up_run() {
+    // The run count is used up. Only a running program is ended: a count of 0
+    // chosen while idle or during manual output must not switch anything off.
+    if (program_running && !run_forever && runs_left == 0 && !run_finished) {
+        run_finished = GBDY_CX();
     }
 }
 
@@ -108,6 +133,17 @@ void Form1::read_replies() {
         show_message(texts::kReadErrorPrompt, "");
     }
 
+    drop_lost_link();
+
+    if (!data.empty()) {
+        parse_reply(data);
+    } else {
+        ++no_answer_count;
+    }
+    read_due = false;
+}
+
+void Form1::drop_lost_link() {
     if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {
         port_ready = false;
         const std::string port = "COM" + std::to_string(port_number);
@@ -127,35 +163,32 @@ void Form1::read_replies() {
         voltage_reading = "0000";
         current_reading = "0000";
     }
+}
 
-    if (!data.empty()) {
-        no_answer_count = 0;
-        const std::string clean = strip_255(data);
-        monitor_line(clean);
-        const ReplySearch reply = find_reply_frame(clean);
-        switch (reply.result) {
-        case ReplyResult::NoHeader:
-            ++bad_data_count;
-            monitor_line("data error");
-            break;
-        case ReplyResult::NoWholeFrame:
-        case ReplyResult::NoValidFrame:
-            ++bad_data_count;
-            break;
-        case ReplyResult::ValidFrame:
-            current_reading = reply.frame.substr(11, 4);
-            voltage_reading = reply.frame.substr(6, 4);
-            reply_status = reply.frame.substr(15, 1);
-            over_current = reply_status == "B";
-            monitor_line(reply.frame);
-            bad_data_count = 0;
-            device_connected = true;
-            break;
-        }
-    } else {
-        ++no_answer_count;
+void Form1::parse_reply(const std::string& data) {
+    no_answer_count = 0;
+    const std::string clean = strip_255(data);
+    monitor_line(clean);
+    const ReplySearch reply = find_reply_frame(clean);
+    switch (reply.result) {
+    case ReplyResult::NoHeader:
+        ++bad_data_count;
+        monitor_line("data error");
+        break;
+    case ReplyResult::NoWholeFrame:
+    case ReplyResult::NoValidFrame:
+        ++bad_data_count;
+        break;
+    case ReplyResult::ValidFrame:
+        current_reading = reply.frame.substr(11, 4);
+        voltage_reading = reply.frame.substr(6, 4);
+        reply_status = reply.frame.substr(15, 1);
+        over_current = reply_status == "B";
+        monitor_line(reply.frame);
+        bad_data_count = 0;
+        device_connected = true;
+        break;
     }
-    read_due = false;
 }
 
 } // namespace kelvo

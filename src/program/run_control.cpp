@@ -99,18 +99,25 @@ void Form1::Command4_Click() {
     }
     chart_sample_index = 0;
     Combo5_Click();
+    if (!load_step_table()) {
+        return;
+    }
+    start_program();
+}
+
+bool Form1::load_step_table() {
     Adodc1.move_first();
     const int records = Adodc1.record_count();
     if (records <= 0) {
         show_message(texts::kEmptyTablePrompt, texts::kProductName);
-        return;
+        return false;
     }
     // The step counter is 16 bits: a longer table would wrap it.
     if (records > limits::kMaxSteps) {
         show_message(texts::kTooManySteps + std::to_string(records) + ", " +
                          std::to_string(limits::kMaxSteps) + texts::kTooManyStepsEnd,
                      texts::kStepTableTitle);
-        return;
+        return false;
     }
     const int fields = std::min(Adodc1.field_count(), 5);
     step_table.assign(static_cast<std::size_t>(records) + 1, {});
@@ -126,13 +133,16 @@ void Form1::Command4_Click() {
                     show_message(step_row_prompt(row, column == 1),
                                  column == 1 ? texts::kVoltageErrorTitle
                                              : texts::kCurrentErrorTitle);
-                    return;
+                    return false;
                 }
             }
         }
         Adodc1.move_next();
     }
+    return true;
+}
 
+void Form1::start_program() {
     // The manual period before RUN is a record of its own.
     if (output_on) {
         Text3.append_text(texts::kCrLf);
