@@ -30,8 +30,8 @@ void Form1::Form_Load() {
     Picture1[0]->set_fore_color(platform::kWhite);
     Picture1[1]->set_fore_color(platform::kWhite);
 
-    Timer1.set_interval(100);
-    Timer2.set_interval(5);
+    Timer1.set_interval(limits::kPollingMs);
+    Timer2.set_interval(limits::kSendMs);
 
     chart_sample_index = 0;
     step_index = 0;
@@ -64,13 +64,14 @@ void Form1::set_up_sliders() {
 }
 
 void Form1::fill_choice_lists() {
-    for (int volts = 0; volts <= 31; ++volts) {
+    for (int volts = 0; volts <= limits::kMaxVolts; ++volts) {
         Combo1.add_item(std::to_string(volts) + "V");
     }
     Combo1.set_selected_index(0);
     Text1.set_alignment_left();
 
-    for (int tenths = 0; tenths <= 51; ++tenths) {
+    for (int tenths = 0; tenths <= limits::kMaxCurrentCode / (limits::kCodesPerAmpere / 10);
+         ++tenths) {
         Combo2.add_item(slider_text(tenths, 10, 'A'));
     }
     Combo2.set_selected_index(0);
@@ -85,7 +86,7 @@ void Form1::fill_choice_lists() {
     Combo4.set_selected_index(0);
 
     Combo5.add_item("x");
-    for (int runs = 1; runs <= 100; ++runs) {
+    for (int runs = 1; runs <= limits::kRunsOffered; ++runs) {
         Combo5.add_item(std::to_string(runs));
     }
     Combo5.set_selected_index(0);

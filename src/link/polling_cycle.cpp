@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "app/texts.h"
 #include "link/protocol.h"
 
@@ -53,19 +54,19 @@ void Form1::Timer1_Timer() {
 void Form1::count_ticks() {
     // The idle counts only have to outlast the pause after typing; held at 100, a long
     // quiet spell cannot wrap them.
-    if (voltage_edit_idle_ticks < 100) {
+    if (voltage_edit_idle_ticks < limits::kIdleTickCap) {
         ++voltage_edit_idle_ticks;
     }
-    if (current_edit_idle_ticks < 100) {
+    if (current_edit_idle_ticks < limits::kIdleTickCap) {
         ++current_edit_idle_ticks;
     }
-    if (display_divider >= 9) {
+    if (display_divider >= limits::kTicksPerSecond - 1) {
         display_due = true;
         display_divider = 0;
     } else {
         ++display_divider;
     }
-    if (read_divider >= 9) {
+    if (read_divider >= limits::kTicksPerSecond - 1) {
         read_due = true;
         read_divider = 0;
     } else {

@@ -126,7 +126,7 @@ bool Form1::load_step_table() {
             const FieldValue value = Adodc1.field(column);
             step_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = value;
             if (column == 1 || column == 2) {
-                const double limit = column == 1 ? 31 : 5.1;
+                const double limit = column == 1 ? limits::kMaxVolts : limits::kMaxAmperes;
                 const auto number = cell_number(value);
                 // The record set stays on the offending row, and so does the grid.
                 if (!number || *number > limit || *number < 0) {

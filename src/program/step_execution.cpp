@@ -41,12 +41,12 @@ void Form1::execute_step() {
         }
     }
 
-    step_voltage_code = to_int16(volts * 100);
+    step_voltage_code = to_int16(volts * limits::kCodesPerVolt);
     if (step_voltage_code > limits::kMaxVoltageCode || step_voltage_code < 0) {
         step_voltage_code = 0;
         report_step_error(true);
     }
-    step_current_code = to_int16(amps * 1000);
+    step_current_code = to_int16(amps * limits::kCodesPerAmpere);
     if (step_current_code > limits::kMaxCurrentCode || step_current_code < 0) {
         step_current_code = 0;
         report_step_error(false);

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/limits.h"
 #include "settings/setpoint_text.h"
 
 namespace kelvo {
@@ -9,7 +10,7 @@ void Form1::Combo1_Click() {
 }
 
 void Form1::Slider1_Change() {
-    Text1.set_text(slider_text(Slider1.value(), 100, 'V'));
+    Text1.set_text(slider_text(Slider1.value(), limits::kCodesPerVolt, 'V'));
     apply_voltage_choice();
 }
 
@@ -31,7 +32,7 @@ void Form1::Combo2_Click() {
 }
 
 void Form1::Slider2_Change() {
-    Text2.set_text(slider_text(Slider2.value(), 1000, 'A'));
+    Text2.set_text(slider_text(Slider2.value(), limits::kCodesPerAmpere, 'A'));
 }
 
 void Form1::Combo4_Click() {

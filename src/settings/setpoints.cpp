@@ -20,7 +20,7 @@ std::optional<std::int16_t> setpoint_code(const std::string& text, double factor
 } // namespace
 
 void Form1::SZDYZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, 100, limits::kMaxVoltageCode)) {
+    if (const auto code = setpoint_code(text, limits::kCodesPerVolt, limits::kMaxVoltageCode)) {
         voltage_text = text;
         set_voltage_code = *code;
         return;
@@ -30,7 +30,7 @@ void Form1::SZDYZH(const std::string& text) {
 }
 
 void Form1::SZDLZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, 1000, limits::kMaxCurrentCode)) {
+    if (const auto code = setpoint_code(text, limits::kCodesPerAmpere, limits::kMaxCurrentCode)) {
         current_text = text;
         set_current_code = *code;
         return;
@@ -41,11 +41,11 @@ void Form1::SZDLZH(const std::string& text) {
 
 void Form1::commit_typed_setpoints() {
     // An entry takes effect once its box has been left alone for 31 ticks.
-    if (voltage_edit_idle_ticks > 30) {
+    if (voltage_edit_idle_ticks > limits::kEntrySettleTicks) {
         commit_entry(Text1, 'V', texts::kVoltageRangePrompt, texts::kVoltageErrorTitle,
                      voltage_text, &Form1::SZDYZH);
     }
-    if (current_edit_idle_ticks > 30) {
+    if (current_edit_idle_ticks > limits::kEntrySettleTicks) {
         commit_entry(Text2, 'A', texts::kCurrentRangePrompt, texts::kCurrentErrorTitle,
                      current_text, &Form1::SZDLZH);
     }
