@@ -40,21 +40,17 @@ void end_on_signals() {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // Qt's own event loop wakes at about four fifths of the cost of the GLib one, and
-    // nothing here needs GLib's loop.
+// Qt's own event loop wakes at about four fifths of the cost of the GLib one, and
+// nothing here needs GLib's loop.
+void prefer_qt_event_loop() {
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
         qputenv("QT_NO_GLIB", "1");
     }
-    QApplication application(argc, argv);
-    kelvo::qt::prepare_application();
+}
 
-    auto form =
-        std::make_unique<kelvo::qt::QtForm>(QCoreApplication::applicationDirPath().toStdString());
-    auto logic = std::make_unique<kelvo::Form1>(form->controls());
-    form->main_window().on_close = [&logic] {
+// Closing the window asks the logic first; once the logic is gone nothing holds it open.
+void ask_before_closing(kelvo::qt::QtForm& form, std::unique_ptr<kelvo::Form1>& logic) {
+    form.main_window().on_close = [&logic] {
         if (!logic) {
             return true;
         }
@@ -64,7 +60,11 @@ int main(int argc, char** argv) {
         logic->Form_Unload();
         return true;
     };
+}
 
+// False, with the window and the logic gone and the reason told, if the program cannot
+// start.
+bool load(std::unique_ptr<kelvo::qt::QtForm>& form, std::unique_ptr<kelvo::Form1>& logic) {
     try {
         logic->Form_Load();
     } catch (const std::exception& error) {
@@ -79,12 +79,16 @@ int main(int argc, char** argv) {
                                   QStringLiteral("KELVO cannot start:\n%1")
                                       .arg(QString::fromStdString(error.what())));
         }
-        return 1;
+        return false;
     }
+    return true;
+}
 
-    end_on_signals();
-    QSocketNotifier signal_notifier(signal_pipe[0], QSocketNotifier::Read);
-    QObject::connect(&signal_notifier, &QSocketNotifier::activated, [&] {
+// A signal heard through the pipe ends the program as closing the window would, but
+// without asking.
+void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm>& form,
+                    std::unique_ptr<kelvo::Form1>& logic) {
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&form, &logic] {
         char byte = 0;
         while (::read(signal_pipe[0], &byte, 1) > 0) {
         }
@@ -94,6 +98,26 @@ int main(int argc, char** argv) {
         }
         QApplication::quit();
     });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    prefer_qt_event_loop();
+    QApplication application(argc, argv);
+    kelvo::qt::prepare_application();
+
+    auto form =
+        std::make_unique<kelvo::qt::QtForm>(QCoreApplication::applicationDirPath().toStdString());
+    auto logic = std::make_unique<kelvo::Form1>(form->controls());
+    ask_before_closing(*form, logic);
+    if (!load(form, logic)) {
+        return 1;
+    }
+
+    end_on_signals();
+    QSocketNotifier signal_notifier(signal_pipe[0], QSocketNotifier::Read);
+    quit_on_signal(signal_notifier, form, logic);
 
     form->show();
     const int code = QApplication::exec();

@@ -1,10 +1,9 @@
+// Reading a table in a child process, so that libmdb's loops and crashes on a damaged
+// file end there instead of in the program.
 #include "platform/access/mdb_reader.h"
 
-// mdbtools.h includes glib.h and iconv.h inside its extern "C" block, which C++ headers
-// of glib cannot live in: they must have been read before.
-#include <glib.h>
-#include <iconv.h>
-#include <mdbtools.h>
+#include "platform/access/mdb_answer.h"
+#include "platform/access/mdb_errno.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,422 +11,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
-#include <clocale>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <locale.h>
+#include <exception>
 #include <string_view>
 #include <utility>
 
 namespace kelvo::access {
 
 namespace {
-
-// Memo fields can be long; a value that fills the whole buffer is refused, never cut.
-constexpr std::size_t kBindSize = 256 * 1024;
-constexpr const char* kDateFormat = "%Y-%m-%d %H:%M:%S";
-
-constexpr std::string_view kJetSignature("\0\1\0\0Standard Jet DB", 19);
-constexpr std::string_view kAceSignature("\0\1\0\0Standard ACE DB", 19);
-
-// libmdb writes numbers and dates with the C library's locale functions; the program may
-// run under a locale with a decimal comma. This thread reads in the "C" locale meanwhile.
-class CLocale {
-public:
-    CLocale() : locale_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
-        if (locale_ != static_cast<locale_t>(nullptr)) {
-            previous_ = uselocale(locale_);
-        }
-    }
-    ~CLocale() {
-        if (locale_ != static_cast<locale_t>(nullptr)) {
-            uselocale(previous_);
-            freelocale(locale_);
-        }
-    }
-    CLocale(const CLocale&) = delete;
-    CLocale& operator=(const CLocale&) = delete;
-
-private:
-    locale_t locale_;
-    locale_t previous_ = static_cast<locale_t>(nullptr);
-};
-
-ColumnKind kind_of(int type) {
-    switch (type) {
-    case MDB_BOOL:
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_MONEY:
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_NUMERIC:
-        return ColumnKind::Number;
-    case MDB_DATETIME:
-        return ColumnKind::Date;
-    case MDB_BINARY:
-    case MDB_OLE:
-    case MDB_COMPLEX:
-        return ColumnKind::Binary;
-    default:
-        return ColumnKind::Text;
-    }
-}
-
-platform::FieldValue value_of(ColumnKind kind, std::string_view text) {
-    if (kind == ColumnKind::Binary || text.empty()) {
-        return std::monostate{};
-    }
-    if (kind == ColumnKind::Number) {
-        double number = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (error == std::errc() && end == text.data() + text.size()) {
-            return number;
-        }
-        // Not a number after all ("inf", say): shown as libmdb wrote it.
-    }
-    return std::string(text);
-}
-
-bool same_name(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return g_ascii_tolower(x) == g_ascii_tolower(y); });
-}
-
-struct TableDefDeleter {
-    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
-};
-
-std::string reason_from_errno(const char* what, int error) {
-    return std::string(what) + " (" + std::strerror(error) + ")";
-}
-
-} // namespace
-
-bool is_jet_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::array<char, kJetSignature.size()> head{};
-    if (!file.read(head.data(), head.size())) {
-        return false;
-    }
-    const std::string_view bytes(head.data(), head.size());
-    return bytes == kJetSignature || bytes == kAceSignature;
-}
-
-// ---- reading in this process --------------------------------------------------------------
-
-struct JetDatabase::Impl {
-    MdbHandle* mdb = nullptr;
-    ~Impl() {
-        if (mdb != nullptr) {
-            mdb_close(mdb);
-        }
-    }
-};
-
-JetDatabase::JetDatabase(const std::string& path) : impl_(std::make_unique<Impl>()) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) {
-        throw AccessError("the file does not exist");
-    }
-    if (!fs::is_regular_file(status)) {
-        throw AccessError("it is not a file");
-    }
-    if (std::FILE* file = std::fopen(path.c_str(), "rb"); file == nullptr) {
-        throw AccessError(reason_from_errno("the file cannot be read", errno));
-    } else {
-        std::fclose(file);
-    }
-    if (!is_jet_file(path)) {
-        throw AccessError("it is not an Access database");
-    }
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error) {
-        throw AccessError("the size of the file cannot be read (" + error.message() + ")");
-    }
-
-    CLocale c_locale;
-    impl_->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-    if (impl_->mdb == nullptr) {
-        throw AccessError("the file cannot be opened as an Access database");
-    }
-    MdbHandle* mdb = impl_->mdb;
-    // A database is whole pages; anything else has been cut short.
-    const auto page = static_cast<std::uintmax_t>(mdb->fmt->pg_size);
-    if (page == 0 || size == 0 || size % page != 0) {
-        throw AccessError("the file is damaged: its length (" + std::to_string(size) +
-                          " bytes) is not a whole number of " + std::to_string(page) +
-                          "-byte pages");
-    }
-    mdb_set_bind_size(mdb, kBindSize);
-    mdb_set_date_fmt(mdb, kDateFormat);
-    mdb_set_shortdate_fmt(mdb, kDateFormat);
-    mdb_set_boolean_fmt_numbers(mdb);
-    if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr) {
-        throw AccessError("the file is damaged: its list of tables cannot be read");
-    }
-}
-
-JetDatabase::~JetDatabase() = default;
-
-std::string JetDatabase::format() const {
-    switch (impl_->mdb->f->jet_version) {
-    case MDB_VER_JET3:
-        return "Jet 3";
-    case MDB_VER_JET4:
-        return "Jet 4";
-    default:
-        return "ACE";
-    }
-}
-
-std::vector<std::string> JetDatabase::table_names() const {
-    std::vector<std::string> names;
-    MdbHandle* mdb = impl_->mdb;
-    for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry) != 0) {
-            names.emplace_back(entry->object_name);
-        }
-    }
-    return names;
-}
-
-Table JetDatabase::read_table(const std::string& name) const {
-    MdbHandle* mdb = impl_->mdb;
-    MdbCatalogEntry* found = nullptr;
-    for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type != MDB_TABLE || mdb_is_user_table(entry) == 0) {
-            continue;
-        }
-        if (entry->object_name == name) {
-            found = entry;
-            break;
-        }
-        if (found == nullptr && same_name(entry->object_name, name)) {
-            found = entry;
-        }
-    }
-    if (found == nullptr) {
-        throw AccessError("it has no table " + name);
-    }
-
-    CLocale c_locale;
-    const std::unique_ptr<MdbTableDef, TableDefDeleter> definition(mdb_read_table(found));
-    if (!definition || mdb_read_columns(definition.get()) == nullptr) {
-        throw AccessError("the file is damaged: the layout of table " + name + " cannot be read");
-    }
-    MdbTableDef* source = definition.get();
-    Table table;
-    table.name = found->object_name;
-    table.format = format();
-    const unsigned int columns = source->num_cols;
-    std::vector<std::vector<char>> buffers(columns);
-    std::vector<int> lengths(columns, 0);
-    for (unsigned int c = 0; c < columns; ++c) {
-        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(source->columns, c));
-        table.columns.push_back({column->name, kind_of(column->col_type)});
-        // Binary data stays unread: libmdb would only hand over the first bytes as text.
-        if (table.columns.back().kind != ColumnKind::Binary) {
-            buffers[c].assign(kBindSize, '\0');
-            mdb_bind_column(source, static_cast<int>(c) + 1, buffers[c].data(), &lengths[c]);
-        }
-    }
-
-    mdb_rewind_table(source);
-    const unsigned int expected = source->num_rows;
-    while (mdb_fetch_row(source) != 0) {
-        // Damaged page links can make the scan go round in circles.
-        if (table.rows.size() >= expected) {
-            throw AccessError("the file is damaged: table " + name + " yields more than its " +
-                              std::to_string(expected) + " rows");
-        }
-        std::vector<platform::FieldValue> row;
-        row.reserve(columns);
-        for (unsigned int c = 0; c < columns; ++c) {
-            const Column& column = table.columns[c];
-            if (column.kind == ColumnKind::Binary) {
-                row.emplace_back(std::monostate{});
-                continue;
-            }
-            const auto length = static_cast<std::size_t>(std::max(lengths[c], 0));
-            if (length + 1 >= kBindSize) {
-                throw AccessError("a value of field " + column.name + " in row " +
-                                  std::to_string(table.rows.size() + 1) + " of table " + name +
-                                  " is longer than " + std::to_string(kBindSize - 2) + " bytes");
-            }
-            row.push_back(value_of(column.kind, std::string_view(buffers[c].data(), length)));
-        }
-        table.rows.push_back(std::move(row));
-    }
-    if (table.rows.size() != expected) {
-        throw AccessError("the file is damaged: only " + std::to_string(table.rows.size()) +
-                          " of the " + std::to_string(expected) + " rows of table " + name +
-                          " can be read");
-    }
-    return table;
-}
-
-// ---- reading in a child process -----------------------------------------------------------
-
-namespace {
-
-// The child's answer: 'T' and the table, or 'E' and the reason.
-class Writer {
-public:
-    void byte(char value) { bytes_.push_back(value); }
-    void number(std::uint64_t value) {
-        for (int shift = 0; shift < 64; shift += 8) {
-            bytes_.push_back(static_cast<char>((value >> shift) & 0xFF));
-        }
-    }
-    void text(std::string_view value) {
-        number(value.size());
-        bytes_.append(value);
-    }
-    void value(const platform::FieldValue& field) {
-        if (const auto* number_value = std::get_if<double>(&field)) {
-            byte('D');
-            std::uint64_t bits = 0;
-            std::memcpy(&bits, number_value, sizeof bits);
-            number(bits);
-        } else if (const auto* text_value = std::get_if<std::string>(&field)) {
-            byte('S');
-            text(*text_value);
-        } else {
-            byte('N');
-        }
-    }
-    const std::string& bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
-
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-    char byte() {
-        need(1);
-        return bytes_[at_++];
-    }
-    std::uint64_t number() {
-        need(8);
-        std::uint64_t value = 0;
-        for (int shift = 0; shift < 64; shift += 8) {
-            value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[at_++])) << shift;
-        }
-        return value;
-    }
-    std::string text() {
-        const std::uint64_t size = number();
-        need(size);
-        std::string value(bytes_.substr(at_, size));
-        at_ += size;
-        return value;
-    }
-    platform::FieldValue value() {
-        switch (byte()) {
-        case 'D': {
-            const std::uint64_t bits = number();
-            double result = 0;
-            std::memcpy(&result, &bits, sizeof result);
-            return result;
-        }
-        case 'S':
-            return text();
-        case 'N':
-            return std::monostate{};
-        default:
-            throw AccessError("the reader's answer is garbled");
-        }
-    }
-    bool done() const { return at_ == bytes_.size(); }
-
-private:
-    void need(std::uint64_t count) const {
-        if (count > bytes_.size() - at_) {
-            throw AccessError("the reader's answer is cut short");
-        }
-    }
-    std::string_view bytes_;
-    std::size_t at_ = 0;
-};
-
-std::string encode(const Table& table) {
-    Writer out;
-    out.byte('T');
-    out.text(table.name);
-    out.text(table.format);
-    out.number(table.columns.size());
-    for (const Column& column : table.columns) {
-        out.text(column.name);
-        out.byte(static_cast<char>(column.kind));
-    }
-    out.number(table.rows.size());
-    for (const auto& row : table.rows) {
-        for (const auto& field : row) {
-            out.value(field);
-        }
-    }
-    return out.bytes();
-}
-
-std::string encode_error(std::string_view reason) {
-    Writer out;
-    out.byte('E');
-    out.text(reason);
-    return out.bytes();
-}
-
-Table decode(std::string_view bytes) {
-    Reader in(bytes);
-    const char tag = in.byte();
-    if (tag == 'E') {
-        throw AccessError(in.text());
-    }
-    if (tag != 'T') {
-        throw AccessError("the reader's answer is garbled");
-    }
-    Table table;
-    table.name = in.text();
-    table.format = in.text();
-    const std::uint64_t columns = in.number();
-    for (std::uint64_t c = 0; c < columns; ++c) {
-        Column column;
-        column.name = in.text();
-        const char kind = in.byte();
-        if (kind < 0 || kind > static_cast<char>(ColumnKind::Binary)) {
-            throw AccessError("the reader's answer is garbled");
-        }
-        column.kind = static_cast<ColumnKind>(kind);
-        table.columns.push_back(std::move(column));
-    }
-    const std::uint64_t rows = in.number();
-    for (std::uint64_t r = 0; r < rows; ++r) {
-        std::vector<platform::FieldValue> row;
-        row.reserve(table.columns.size());
-        for (std::uint64_t c = 0; c < columns; ++c) {
-            row.push_back(in.value());
-        }
-        table.rows.push_back(std::move(row));
-    }
-    if (!in.done()) {
-        throw AccessError("the reader's answer is garbled");
-    }
-    return table;
-}
 
 void write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -450,11 +43,12 @@ void write_all(int fd, std::string_view bytes) {
     std::string payload;
     try {
         const JetDatabase database(path);
-        payload = encode(database.read_table(name));
+        payload = detail::encode(database.read_table(name));
     } catch (const AccessError& error) {
-        payload = encode_error(error.what());
+        payload = detail::encode_error(error.what());
     } catch (const std::exception& error) {
-        payload = encode_error(std::string("the file cannot be read (") + error.what() + ")");
+        payload =
+            detail::encode_error(std::string("the file cannot be read (") + error.what() + ")");
     }
     write_all(answer, payload);
     // No exit handlers: they belong to the parent (and to its Qt objects).
@@ -465,7 +59,7 @@ class Pipe {
 public:
     Pipe() {
         if (::pipe2(ends_.data(), O_CLOEXEC) != 0) {
-            throw AccessError(reason_from_errno("the reader cannot be started", errno));
+            throw AccessError(detail::reason_from_errno("the reader cannot be started", errno));
         }
     }
     ~Pipe() {
@@ -508,91 +102,128 @@ std::string first_line(const std::string& text) {
     return {};
 }
 
-} // namespace
-
-Table read_table(const std::string& path, const std::string& name,
-                 std::chrono::milliseconds time_limit) {
-    Pipe answer;
-    Pipe messages;
+// The child, started on its reading with the write ends of both pipes; the parent keeps
+// the read ends only, so that each pipe closes when the child is gone.
+pid_t start_child(const std::string& path, const std::string& name, Pipe& answer, Pipe& messages) {
     const pid_t child = ::fork();
     if (child < 0) {
-        throw AccessError(reason_from_errno("the reader cannot be started", errno));
+        throw AccessError(detail::reason_from_errno("the reader cannot be started", errno));
     }
     if (child == 0) {
         run_child(path, name, answer.write_end(), messages.write_end());
     }
     answer.close_write();
     messages.close_write();
+    return child;
+}
 
-    constexpr std::size_t kMessageLimit = 4096;
+// What the child wrote before both pipes closed or the time ran out.
+struct Heard {
     std::string payload;
-    std::string said;
-    const auto deadline = std::chrono::steady_clock::now() + time_limit;
-    bool answer_open = true;
-    bool messages_open = true;
+    std::string said; // libmdb's messages, the first few kilobytes
     bool timed_out = false;
+};
+
+// One pipe being read: where its bytes go, up to how many, and whether it is still open.
+struct Source {
+    int fd;
+    std::string* into;
+    std::size_t limit;
+    bool open = true;
+};
+
+void take(Source& source, std::array<char, 65536>& chunk) {
+    const ssize_t got = ::read(source.fd, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) {
+        return;
+    }
+    if (got <= 0) {
+        source.open = false;
+        return;
+    }
+    const std::string_view bytes(chunk.data(), static_cast<std::size_t>(got));
+    std::string& into = *source.into;
+    if (into.size() < source.limit) {
+        into.append(bytes.substr(0, source.limit - into.size()));
+    }
+}
+
+Heard listen(const Pipe& answer, const Pipe& messages, std::chrono::milliseconds time_limit) {
+    constexpr std::size_t kMessageLimit = 4096;
+    Heard heard;
+    std::array<Source, 2> sources{{{answer.read_end(), &heard.payload, std::string::npos},
+                                   {messages.read_end(), &heard.said, kMessageLimit}}};
+    const auto deadline = std::chrono::steady_clock::now() + time_limit;
     std::array<char, 65536> chunk{};
-    while (answer_open || messages_open) {
+    while (sources[0].open || sources[1].open) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            timed_out = true;
+            heard.timed_out = true;
             break;
         }
-        std::array<pollfd, 2> fds{{{answer_open ? answer.read_end() : -1, POLLIN, 0},
-                                   {messages_open ? messages.read_end() : -1, POLLIN, 0}}};
+        std::array<pollfd, 2> fds{{{sources[0].open ? sources[0].fd : -1, POLLIN, 0},
+                                   {sources[1].open ? sources[1].fd : -1, POLLIN, 0}}};
         const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(left.count()));
         if (ready < 0 && errno != EINTR) {
-            timed_out = true;
+            heard.timed_out = true;
             break;
         }
         for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds.at(i).fd < 0 || fds.at(i).revents == 0) {
-                continue;
-            }
-            const ssize_t got = ::read(fds.at(i).fd, chunk.data(), chunk.size());
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                (i == 0 ? answer_open : messages_open) = false;
-                continue;
-            }
-            const std::string_view bytes(chunk.data(), static_cast<std::size_t>(got));
-            if (i == 0) {
-                payload.append(bytes);
-            } else if (said.size() < kMessageLimit) {
-                said.append(bytes.substr(0, kMessageLimit - said.size()));
+            if (fds.at(i).fd >= 0 && fds.at(i).revents != 0) {
+                take(sources.at(i), chunk);
             }
         }
     }
-    if (timed_out) {
-        ::kill(child, SIGKILL);
-    }
+    return heard;
+}
+
+// Whether the child ended on a signal, and which; waits until it has ended.
+std::pair<bool, int> wait_for(pid_t child) {
     int status = 0;
     pid_t waited = 0;
     do {
         waited = ::waitpid(child, &status, 0);
     } while (waited < 0 && errno == EINTR);
+    const bool signalled = waited == child && WIFSIGNALED(status);
+    return {signalled, signalled ? WTERMSIG(status) : 0};
+}
 
+Table answer_of(const Heard& heard, std::pair<bool, int> ended_by_signal,
+                std::chrono::milliseconds time_limit) {
     const std::string libmdb_said =
-        first_line(said).empty() ? std::string() : "; libmdb: " + first_line(said);
-    if (timed_out) {
+        first_line(heard.said).empty() ? std::string() : "; libmdb: " + first_line(heard.said);
+    if (heard.timed_out) {
         throw AccessError("the file is damaged: reading it did not finish within " +
                           std::to_string(time_limit.count()) + " ms" + libmdb_said);
     }
-    if (waited == child && WIFSIGNALED(status)) {
+    if (ended_by_signal.first) {
         throw AccessError(std::string("the file is damaged: reading it crashed (") +
-                          ::strsignal(WTERMSIG(status)) + ")" + libmdb_said);
+                          ::strsignal(ended_by_signal.second) + ")" + libmdb_said);
     }
-    if (payload.empty()) {
+    if (heard.payload.empty()) {
         throw AccessError("the file cannot be read: the reader gave no answer" + libmdb_said);
     }
     try {
-        return decode(payload);
+        return detail::decode(heard.payload);
     } catch (const AccessError& error) {
         throw AccessError(error.what() + libmdb_said);
     }
+}
+
+} // namespace
+
+Table read_table(const std::string& path, const std::string& name,
+                 std::chrono::milliseconds time_limit) {
+    Pipe answer;
+    Pipe messages;
+    const pid_t child = start_child(path, name, answer, messages);
+    const Heard heard = listen(answer, messages, time_limit);
+    if (heard.timed_out) {
+        ::kill(child, SIGKILL);
+    }
+    const std::pair<bool, int> ended_by_signal = wait_for(child);
+    return answer_of(heard, ended_by_signal, time_limit);
 }
 
 } // namespace kelvo::access

@@ -1,0 +1,149 @@
+#include "sim_options.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+namespace kelvo::sim {
+
+namespace {
+
+const char* usage =
+    "usage: kelvo-supply-sim [options]\n"
+    "  --period MS        answer every MS milliseconds (default 200)\n"
+    "  --load OHMS        resistive load on the output (default 10)\n"
+    "  --link PATH        also make PATH a link to the terminal (kept across hang-ups)\n"
+    "  --record FILE      write every byte received from the program to FILE\n"
+    "  --silent | --garbage | --bytes-255 | --torn | --lower-case | --flood |\n"
+    "  --flood-garbage    misbehave from the start: say nothing, send bytes without a\n"
+    "                     header, wrap frames in bytes 255, follow each frame by a torn\n"
+    "                     piece, send the header in lower case, or send reply frames or\n"
+    "                     bytes without a header as fast as the terminal takes them\n"
+    "  --stop-after S     stop answering after S seconds\n"
+    "  --hangup-after S   hang up after S seconds ...\n"
+    "  --return-after S   ... and come back S seconds later (default 5)\n"
+    "  --schedule LIST    modes over time, e.g. 0:normal,10:silent,25:garbage,40:hangup\n"
+    "                     (normal silent garbage bytes-255 torn lower-case hangup overload\n"
+    "                     flood flood-garbage);\n"
+    "                     overload puts a 0.1 ohm load on the output, so the supply limits\n"
+    "                     at the set current and reports over-current (B) until the next\n"
+    "                     mode brings back the --load\n";
+
+bool parse_mode(const std::string& name, Mode& mode) {
+    static const std::pair<const char*, Mode> names[] = {
+        {"normal", Mode::Normal},   {"silent", Mode::Silent},
+        {"garbage", Mode::Garbage}, {"bytes-255", Mode::Bytes255},
+        {"torn", Mode::Torn},       {"lower-case", Mode::Lower},
+        {"hangup", Mode::HangUp},   {"overload", Mode::Overload},
+        {"flood", Mode::Flood},     {"flood-garbage", Mode::FloodGarbage}};
+    for (const auto& [text, value] : names) {
+        if (name == text) {
+            mode = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+double number(const char* text, const char* option) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || value < 0) {
+        fail(std::string("bad value for ") + option + ": " + text);
+    }
+    return value;
+}
+
+// The mode an option asks for from the start, if it is one of those.
+std::optional<Mode> starting_mode(const std::string& option) {
+    static const std::pair<const char*, Mode> options[] = {{"--silent", Mode::Silent},
+                                                           {"--garbage", Mode::Garbage},
+                                                           {"--bytes-255", Mode::Bytes255},
+                                                           {"--torn", Mode::Torn},
+                                                           {"--lower-case", Mode::Lower},
+                                                           {"--flood", Mode::Flood},
+                                                           {"--flood-garbage", Mode::FloodGarbage}};
+    for (const auto& [text, mode] : options) {
+        if (option == text) {
+            return mode;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Step> parse_schedule(const std::string& list) {
+    std::vector<Step> schedule;
+    std::size_t from = 0;
+    while (from <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string item = list.substr(from, comma - from);
+        const std::size_t colon = item.find(':');
+        Mode mode{};
+        if (colon == std::string::npos || !parse_mode(item.substr(colon + 1), mode)) {
+            fail("bad schedule entry: " + item);
+        }
+        schedule.push_back({number(item.substr(0, colon).c_str(), "--schedule"), mode});
+        from = comma + 1;
+    }
+    return schedule;
+}
+
+// Takes an option followed by a value, which value() reads; false if it is none of those.
+template <typename Value> bool take_valued(const std::string& a, Value&& value, Options& o) {
+    if (a == "--period") {
+        o.period_ms = static_cast<int>(number(value(), "--period"));
+        if (o.period_ms < 1) {
+            fail("--period must be at least 1");
+        }
+    } else if (a == "--load") {
+        o.load_ohms = number(value(), "--load");
+    } else if (a == "--link") {
+        o.link = value();
+    } else if (a == "--record") {
+        o.record = value();
+    } else if (a == "--stop-after") {
+        o.schedule.push_back({number(value(), "--stop-after"), Mode::Silent});
+    } else if (a == "--hangup-after") {
+        o.schedule.push_back({number(value(), "--hangup-after"), Mode::HangUp});
+    } else if (a == "--return-after") {
+        o.hangup_for = number(value(), "--return-after");
+    } else if (a == "--schedule") {
+        o.schedule = parse_schedule(value());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+[[noreturn]] void fail(const std::string& text) {
+    std::fprintf(stderr, "kelvo-supply-sim: %s\n%s", text.c_str(), usage);
+    std::exit(2);
+}
+
+Options parse_options(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                fail("missing value after " + a);
+            }
+            return argv[++i];
+        };
+        if (const std::optional<Mode> mode = starting_mode(a)) {
+            o.schedule = {{0, *mode}};
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        } else if (!take_valued(a, value, o)) {
+            fail("unknown option " + a);
+        }
+    }
+    return o;
+}
+
+} // namespace kelvo::sim

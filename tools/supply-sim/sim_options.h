@@ -1,0 +1,43 @@
+// The simulated supply's command line: how it answers and how it misbehaves over time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelvo::sim {
+
+enum class Mode {
+    Normal,
+    Silent,
+    Garbage,
+    Bytes255,
+    Torn,
+    Lower,
+    HangUp,
+    Overload,
+    Flood,
+    FloodGarbage
+};
+
+struct Step {
+    double at_seconds;
+    Mode mode;
+};
+
+struct Options {
+    int period_ms = 200;
+    double load_ohms = 10;
+    std::string link;
+    std::string record;
+    std::vector<Step> schedule{{0, Mode::Normal}};
+    double hangup_for = 5;
+};
+
+// The options on the command line; a bad one ends the process with the usage text, and
+// --help ends it after printing that.
+Options parse_options(int argc, char** argv);
+
+// Ends the process with exit code 2 after the complaint and the usage text.
+[[noreturn]] void fail(const std::string& text);
+
+} // namespace kelvo::sim
