@@ -4,9 +4,10 @@
 #include "platform/form_controls.h"
 #include "platform/qt/files.h"
 #include "platform/qt/picture.h"
-#include "platform/qt/records.h"
 #include "platform/qt/serial.h"
 #include "platform/qt/services.h"
+#include "platform/qt/step_grid.h"
+#include "platform/qt/step_store.h"
 #include "platform/qt/thread_timer.h"
 #include "platform/qt/widgets.h"
 
