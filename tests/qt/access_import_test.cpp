@@ -2,7 +2,7 @@
 // a step table, and the conversion of db1.mdb in place with its backup and its failures.
 #include "platform/access/mdb_reader.h"
 #include "platform/qt/access_import.h"
-#include "platform/qt/records.h"
+#include "platform/qt/step_store.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

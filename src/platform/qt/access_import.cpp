@@ -1,4 +1,6 @@
+// platform/qt/: an old Access step table read as steps and written as our SQLite table.
 #include "platform/qt/access_import.h"
+#include "platform/qt/file_swap.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -7,7 +9,6 @@
 #include <QVariant>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,7 +16,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -78,43 +78,89 @@ QVariant to_variant(const platform::FieldValue& value) {
     return QVariant(QMetaType::fromType<double>());
 }
 
-std::string system_reason(int error) {
-    return std::strerror(error);
+// What went wrong, with SQLite's words for it.
+std::string failed(const std::string& what, const QSqlError& error) {
+    return what + " (" + error.text().toStdString() + ")";
 }
 
-// The conversion's file until it is renamed into place; gone again on any failure.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const fs::path& beside) {
-        std::string name = beside.string() + ".converting-XXXXXX";
-        const int fd = ::mkstemp(name.data());
-        if (fd < 0) {
-            throw std::runtime_error("no file can be made in its folder (" + system_reason(errno) +
-                                     ")");
-        }
-        path_ = name;
-        // The converted file keeps the access rights of the one it replaces.
-        struct stat original {};
-        if (::stat(beside.c_str(), &original) == 0) {
-            ::fchmod(fd, original.st_mode & 07777);
-        }
-        ::close(fd);
+// The id, volts, amperes and seconds, and the fifth field when the source has one.
+QString step_table_fields(const StepRecords& records) {
+    QString fields =
+        QStringLiteral("%1 INTEGER PRIMARY KEY AUTOINCREMENT").arg(sql_name(kStepFields[0]));
+    for (std::size_t i = 1; i < kStepFields.size(); ++i) {
+        fields += QStringLiteral(", %1 REAL").arg(sql_name(kStepFields.at(i)));
     }
-    ~TemporaryFile() {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            fs::remove(path_, ignored);
-            fs::remove(path_ + "-journal", ignored);
-        }
+    if (records.fifth_field) {
+        fields += QStringLiteral(", %1 %2").arg(sql_name(*records.fifth_field),
+                                                records.fifth_is_number ? QStringLiteral("REAL")
+                                                                        : QStringLiteral("TEXT"));
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& path() const { return path_; }
-    void release() { path_.clear(); }
+    return fields;
+}
 
-private:
-    std::string path_;
-};
+// A place for the id and one for each value of a row.
+QString value_marks(const StepRecords& records) {
+    const int value_count = records.fifth_field ? 4 : 3;
+    QString marks = QStringLiteral("?");
+    for (int i = 0; i < value_count; ++i) {
+        marks += QStringLiteral(", ?");
+    }
+    return marks;
+}
+
+// Makes the table and writes its rows in one transaction; empty, or why it failed.
+std::string create_and_fill(QSqlDatabase& database, QSqlQuery& query, const QString& table,
+                            const StepRecords& records) {
+    if (!query.exec(
+            QStringLiteral("CREATE TABLE %1 (%2)").arg(table, step_table_fields(records)))) {
+        return failed("the step table cannot be made", query.lastError());
+    }
+    if (!database.transaction()) {
+        return failed("the conversion cannot be written", database.lastError());
+    }
+    if (!query.prepare(
+            QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, value_marks(records)))) {
+        return failed("the conversion cannot be written", query.lastError());
+    }
+    for (std::size_t row = 0; row < records.ids.size(); ++row) {
+        query.bindValue(0, static_cast<qlonglong>(records.ids[row]));
+        const auto& values = records.values[row];
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            query.bindValue(static_cast<int>(i) + 1, to_variant(values[i]));
+        }
+        if (!query.exec()) {
+            return failed("row " + std::to_string(row + 1) + " cannot be written",
+                          query.lastError());
+        }
+    }
+    if (!database.commit()) {
+        return failed("the conversion cannot be written", database.lastError());
+    }
+    return {};
+}
+
+// Read back, the table must hold as many rows as were written.
+bool holds_every_row(QSqlDatabase& database, const QString& table, const StepRecords& records) {
+    QSqlQuery count(database);
+    return count.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) && count.next() &&
+           count.value(0).toLongLong() == static_cast<qlonglong>(records.ids.size());
+}
+
+// Writes the step table into the database file; empty, or why it failed.
+std::string write_into(QSqlDatabase& database, const std::string& table,
+                       const StepRecords& records) {
+    if (!database.open()) {
+        return failed("the conversion cannot be written", database.lastError());
+    }
+    QSqlQuery query(database);
+    std::string failure = create_and_fill(database, query, sql_name(table), records);
+    if (failure.empty() && !holds_every_row(database, sql_name(table), records)) {
+        failure = "the written step table does not hold every row";
+    }
+    query.finish();
+    database.close();
+    return failure;
+}
 
 } // namespace
 
@@ -126,165 +172,13 @@ void write_step_table(const std::string& path, const std::string& table,
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         database.setDatabaseName(file);
-        const auto fail = [&failure](const std::string& what, const QSqlError& error) {
-            failure = what + " (" + error.text().toStdString() + ")";
-        };
-        if (!database.open()) {
-            fail("the conversion cannot be written", database.lastError());
-        } else {
-            QString fields = QStringLiteral("%1 INTEGER PRIMARY KEY AUTOINCREMENT")
-                                 .arg(sql_name(kStepFields[0]));
-            for (std::size_t i = 1; i < kStepFields.size(); ++i) {
-                fields += QStringLiteral(", %1 REAL").arg(sql_name(kStepFields.at(i)));
-            }
-            if (records.fifth_field) {
-                fields += QStringLiteral(", %1 %2").arg(
-                    sql_name(*records.fifth_field),
-                    records.fifth_is_number ? QStringLiteral("REAL") : QStringLiteral("TEXT"));
-            }
-            const int value_count = records.fifth_field ? 4 : 3;
-            QString marks = QStringLiteral("?");
-            for (int i = 0; i < value_count; ++i) {
-                marks += QStringLiteral(", ?");
-            }
-
-            QSqlQuery query(database);
-            if (!query.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(sql_name(table), fields))) {
-                fail("the step table cannot be made", query.lastError());
-            } else if (!database.transaction()) {
-                fail("the conversion cannot be written", database.lastError());
-            } else if (!query.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                          .arg(sql_name(table), marks))) {
-                fail("the conversion cannot be written", query.lastError());
-            } else {
-                for (std::size_t row = 0; row < records.ids.size() && failure.empty(); ++row) {
-                    query.bindValue(0, static_cast<qlonglong>(records.ids[row]));
-                    const auto& values = records.values[row];
-                    for (std::size_t i = 0; i < values.size(); ++i) {
-                        query.bindValue(static_cast<int>(i) + 1, to_variant(values[i]));
-                    }
-                    if (!query.exec()) {
-                        fail("row " + std::to_string(row + 1) + " cannot be written",
-                             query.lastError());
-                    }
-                }
-                if (failure.empty() && !database.commit()) {
-                    fail("the conversion cannot be written", database.lastError());
-                }
-            }
-            if (failure.empty()) {
-                QSqlQuery count(database);
-                if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql_name(table))) ||
-                    !count.next() ||
-                    count.value(0).toLongLong() != static_cast<qlonglong>(records.ids.size())) {
-                    failure = "the written step table does not hold every row";
-                }
-            }
-            query.finish();
-            database.close();
-        }
+        failure = write_into(database, table, records);
     }
     QSqlDatabase::removeDatabase(connection);
     if (!failure.empty()) {
         throw std::runtime_error(failure);
     }
 }
-
-namespace {
-
-void sync_path(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Copies when the file system has no hard links; never over an existing file.
-int copy_exclusive(const fs::path& from, const fs::path& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return errno;
-    }
-    struct stat status {};
-    ::fstat(in, &status);
-    const int out =
-        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return error;
-    }
-    std::array<char, 65536> chunk{};
-    int error = 0;
-    for (;;) {
-        const ssize_t got = ::read(in, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = errno;
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t put =
-                ::write(out, chunk.data() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) {
-                continue;
-            }
-            if (put < 0) {
-                error = errno;
-                break;
-            }
-            done += put;
-        }
-        if (error != 0) {
-            break;
-        }
-    }
-    if (error == 0 && ::fsync(out) != 0) {
-        error = errno;
-    }
-    ::close(out);
-    ::close(in);
-    if (error != 0) {
-        ::unlink(to.c_str());
-        return error == EEXIST ? EIO : error;
-    }
-    return 0;
-}
-
-// db1.mdb -> db1.access-backup.mdb, or db1.access-backup-2.mdb when that is taken, ...
-fs::path keep_original(const fs::path& original) {
-    const std::string stem = original.stem().string();
-    const std::string extension = original.extension().string();
-    for (int number = 1; number < 10000; ++number) {
-        const std::string suffix = number == 1 ? "" : "-" + std::to_string(number);
-        const fs::path backup =
-            original.parent_path() / (stem + ".access-backup" + suffix + extension);
-        if (::link(original.c_str(), backup.c_str()) == 0) {
-            return backup;
-        }
-        if (errno == EEXIST) {
-            continue;
-        }
-        const int error = copy_exclusive(original, backup);
-        if (error == 0) {
-            return backup;
-        }
-        if (error != EEXIST) {
-            throw std::runtime_error("the original cannot be kept as " + backup.string() + " (" +
-                                     system_reason(error) + ")");
-        }
-    }
-    throw std::runtime_error("every name for keeping the original is taken");
-}
-
-} // namespace
 
 StepRecords to_step_records(const access::Table& table) {
     const std::size_t fields = table.columns.size();

@@ -108,6 +108,15 @@ QtForm::QtForm(const std::string& program_folder)
       StatusBar1(main_->statusBar()), message_box(main_), files(program_folder) {
     // The design: places in twips within the container, fonts, text colours. The
     // load step's layout then scales all of it to the screen.
+    lay_out_language_and_frames();
+    lay_out_readings();
+    lay_out_set_frame();
+    lay_out_charts_log_and_steps();
+    lay_out_status_bar();
+    set_focus_order();
+}
+
+void QtForm::lay_out_language_and_frames() {
     Label5.set_geometry(720, 240, 2175, 495);
     Label5.set_face(kSong, 15.75);
     Label5.set_caption("中文/English");
@@ -125,7 +134,9 @@ QtForm::QtForm(const std::string& program_folder)
     Frame1.set_caption("OUT");
     Frame2.set_geometry(240, 3600, 5655, 7095);
     Frame2.set_caption("SET");
+}
 
+void QtForm::lay_out_readings() {
     struct Reading {
         QtLabel& label;
         double left;
@@ -143,7 +154,9 @@ QtForm::QtForm(const std::string& program_folder)
         r.label.set_geometry(r.left, 720, r.width, r.height);
         r.label.set_caption(r.caption);
     }
+}
 
+void QtForm::lay_out_set_frame() {
     // The entry fields lie over their preset lists, whose drop-down arrows show beside them.
     for (QtListBox* list : {&Combo1, &Combo2}) {
         list->set_face(kSong, 21.75);
@@ -182,7 +195,9 @@ QtForm::QtForm(const std::string& program_folder)
     Command1.set_face(kSong, 15);
     Command1.set_geometry(360, 5640, 1695, 615);
     Command1.set_caption("ON");
+}
 
+void QtForm::lay_out_charts_log_and_steps() {
     // The charts have no font of their own: the default face, at the size the layout sets.
     Picture1_0.set_geometry(6360, 360, 9975, 3015);
     Picture1_1.set_geometry(6360, 3840, 9975, 3135);
@@ -217,7 +232,9 @@ QtForm::QtForm(const std::string& program_folder)
     Command5.set_geometry(1320, 840, 375, 375);
     Command5.set_caption("Command5");
     Command5.widget()->hide();
+}
 
+void QtForm::lay_out_status_bar() {
     QFont panel_font = StatusBar1.panel(1)->font();
     panel_font.setFamily(kSong);
     panel_font.setPointSizeF(12);
@@ -227,7 +244,9 @@ QtForm::QtForm(const std::string& program_folder)
     StatusBar1.set_panel_text(1, "communication:wait...");
     StatusBar1.set_panel_text(2, "KELVO");
     StatusBar1.set_panel_text(3, "Version: 1.0");
+}
 
+void QtForm::set_focus_order() {
     // Focus order; the charts come first and take the focus, so that typing at start goes
     // into no field.
     Picture1_0.widget()->setFocusPolicy(Qt::StrongFocus);

@@ -4,9 +4,10 @@
 #include "platform/form_controls.h"
 #include "platform/qt/files.h"
 #include "platform/qt/picture.h"
-#include "platform/qt/records.h"
 #include "platform/qt/serial.h"
 #include "platform/qt/services.h"
+#include "platform/qt/step_grid.h"
+#include "platform/qt/step_store.h"
 #include "platform/qt/thread_timer.h"
 #include "platform/qt/widgets.h"
 
@@ -59,6 +60,13 @@ public:
     void show();
 
 private:
+    void lay_out_language_and_frames();
+    void lay_out_readings();
+    void lay_out_set_frame();
+    void lay_out_charts_log_and_steps();
+    void lay_out_status_bar();
+    void set_focus_order();
+
     MainWindow* main_;
     QWidget* client_;
 
