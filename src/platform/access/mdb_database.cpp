@@ -179,7 +179,7 @@ JetDatabase::JetDatabase(const std::string& path) : impl_(std::make_unique<Impl>
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb"); file == nullptr) {
         throw AccessError(detail::reason_from_errno("the file cannot be read", errno));
-    } else {
+    } else { // NOLINT(readability-else-after-return): the file is open only in this branch
         std::fclose(file);
     }
     if (!is_jet_file(path)) {

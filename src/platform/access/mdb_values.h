@@ -9,7 +9,7 @@
 namespace kelvo::access::detail {
 
 // Memo fields can be long; a value that fills the whole buffer is refused, never cut.
-constexpr std::size_t kBindSize = 256 * 1024;
+constexpr std::size_t kBindSize = std::size_t{256} * 1024;
 constexpr const char* kDateFormat = "%Y-%m-%d %H:%M:%S";
 
 // What a column of libmdb's type number holds.

@@ -253,7 +253,7 @@ std::string import_access_database(const std::string& path, const std::string& t
         temporary.release();
         sync_path(target.parent_path().string(), O_DIRECTORY);
 
-        const std::string line =
+        std::string line =
             "kelvo: converted the Access (" + source.format + ") table " + source.name + " of " +
             target.string() + ", " + std::to_string(records.ids.size()) +
             " rows, into an SQLite step table; the original is kept as " + backup.string();

@@ -35,7 +35,7 @@ StepRecords to_step_records(const access::Table& table);
 
 // Writes the records as a new table of an SQLite database file; throws std::runtime_error
 // with the reason.
-void write_step_table(const std::string& file, const std::string& table,
+void write_step_table(const std::string& path, const std::string& table,
                       const StepRecords& records);
 
 // Converts the Jet database at `path` into an SQLite database holding `table` as a step

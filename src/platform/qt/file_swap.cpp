@@ -125,8 +125,7 @@ fs::path keep_original(const fs::path& original) {
     const std::string extension = original.extension().string();
     for (int number = 1; number < 10000; ++number) {
         const std::string suffix = number == 1 ? "" : "-" + std::to_string(number);
-        const fs::path backup =
-            original.parent_path() / (stem + ".access-backup" + suffix + extension);
+        fs::path backup = original.parent_path() / (stem + ".access-backup" + suffix + extension);
         if (::link(original.c_str(), backup.c_str()) == 0) {
             return backup;
         }

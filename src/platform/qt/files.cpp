@@ -170,7 +170,7 @@ std::string StdFileSystem::open_journal(const std::string& folder) {
     }
     // Held while this program writes it: a second program starting meanwhile leaves it be.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const std::string reason = reason_of(errno);
+        std::string reason = reason_of(errno);
         ::close(fd);
         ::unlink(path.c_str());
         return reason;

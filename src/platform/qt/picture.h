@@ -63,7 +63,7 @@ private:
 // flooding the port nor a stream of empty lines makes it grow.
 class MonitorBox final : public platform::PictureBox {
 public:
-    static constexpr std::size_t kMaxBytes = 256 * 1024;
+    static constexpr std::size_t kMaxBytes = std::size_t{256} * 1024;
     static constexpr std::size_t kMaxLineBytes = 1024; // what one read of the port keeps
     static constexpr std::size_t kLineCost = 32;
 

@@ -86,7 +86,7 @@ bool disk_full(const std::string& path) {
     struct statvfs disk {};
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return ::statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0 &&
-           static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize < 64 * 1024;
+           static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize < 64ULL * 1024;
 }
 
 } // namespace
@@ -155,7 +155,7 @@ bool execute(QSqlDatabase& database, const QString& statement, QSqlError& error)
     return false;
 }
 
-ReadLock::ReadLock(QSqlDatabase database) : database_(std::move(database)) {
+ReadLock::ReadLock(const QSqlDatabase& database) : database_(database) {
     held_ = execute(database_, QStringLiteral("BEGIN"), error_);
     if (held_ &&
         !execute(database_, QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), error_)) {

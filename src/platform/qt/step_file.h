@@ -30,7 +30,7 @@ bool execute(QSqlDatabase& database, const QString& statement, QSqlError& error)
 // leave the model empty.
 class ReadLock {
 public:
-    explicit ReadLock(QSqlDatabase database);
+    explicit ReadLock(const QSqlDatabase& database);
     ~ReadLock() { release(); }
     ReadLock(const ReadLock&) = delete;
     ReadLock& operator=(const ReadLock&) = delete;
