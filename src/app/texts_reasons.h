@@ -72,4 +72,43 @@ inline constexpr Text kImportBinaryField{
     "field %1 of table %2 holds pictures or other binary data",
     "field %1 of table %2 holds pictures or other binary data"};
 
+// Reading an Access database.
+inline constexpr Text kNotAccess{"it is not an Access database", "it is not an Access database"};
+inline constexpr Text kAccessUnopened{"the file cannot be opened as an Access database",
+                                      "the file cannot be opened as an Access database"};
+inline constexpr Text kSizeUnreadable{"the size of the file cannot be read (%1)",
+                                      "the size of the file cannot be read (%1)"};
+inline constexpr Text kDamagedLength{
+    "the file is damaged: its length (%1 bytes) is not a whole number of %2-byte pages",
+    "the file is damaged: its length (%1 bytes) is not a whole number of %2-byte pages"};
+inline constexpr Text kDamagedCatalog{"the file is damaged: its list of tables cannot be read",
+                                      "the file is damaged: its list of tables cannot be read"};
+inline constexpr Text kDamagedLayout{"the file is damaged: the layout of table %1 cannot be read",
+                                     "the file is damaged: the layout of table %1 cannot be read"};
+inline constexpr Text kDamagedTooManyRows{
+    "the file is damaged: table %1 yields more than its %2 rows",
+    "the file is damaged: table %1 yields more than its %2 rows"};
+inline constexpr Text kDamagedRowsMissing{
+    "the file is damaged: only %1 of the %2 rows of table %3 can be read",
+    "the file is damaged: only %1 of the %2 rows of table %3 can be read"};
+inline constexpr Text kValueTooLong{
+    "a value of field %1 in row %2 of table %3 is longer than %4 bytes",
+    "a value of field %1 in row %2 of table %3 is longer than %4 bytes"};
+// The database is read by a process of its own, whose end can be told too; what libmdb
+// said last completes the reason.
+inline constexpr Text kReaderNotStarted{"the reader cannot be started (%1)",
+                                        "the reader cannot be started (%1)"};
+inline constexpr Text kReaderTooSlow{
+    "the file is damaged: reading it did not finish within %1 ms%2",
+    "the file is damaged: reading it did not finish within %1 ms%2"};
+inline constexpr Text kReaderCrashed{"the file is damaged: reading it crashed (%1)%2",
+                                     "the file is damaged: reading it crashed (%1)%2"};
+inline constexpr Text kReaderSilent{"the file cannot be read: the reader gave no answer%1",
+                                    "the file cannot be read: the reader gave no answer%1"};
+inline constexpr Text kLibmdbSaid{"; libmdb: %1", "; libmdb: %1"};
+inline constexpr Text kAnswerGarbled{"the reader's answer is garbled",
+                                     "the reader's answer is garbled"};
+inline constexpr Text kAnswerCutShort{"the reader's answer is cut short",
+                                      "the reader's answer is cut short"};
+
 } // namespace kelvo::texts
