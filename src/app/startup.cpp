@@ -86,7 +86,7 @@ void Form1::fill_choice_lists() {
     Combo4.add_item(texts::kTripOut.en);
     Combo4.set_selected_index(0);
 
-    Combo5.add_item("x");
+    Combo5.add_item(texts::kRunUntilStopped.en);
     for (int runs = 1; runs <= limits::kRunsOffered; ++runs) {
         Combo5.add_item(std::to_string(runs));
     }

@@ -20,6 +20,9 @@ inline constexpr Text kOverCurrentLabel{"over current", "过流保护"};
 inline constexpr Text kSteadyOutput{"Steady Output", "Steady Output"};
 inline constexpr Text kTripOut{"trip out", "trip out"};
 inline constexpr Text kRunCountLabel{"Run Count", "运行次数"};
+// The run count that runs the program until it is stopped: the first of the list, and
+// what the user types for it.
+inline constexpr Text kRunUntilStopped{"x", "x"};
 
 // The output and program buttons say what a press does next.
 inline constexpr Text kOn{"ON", "开"};

@@ -69,7 +69,7 @@ std::optional<std::int16_t> parse_run_count(std::string_view text) {
 
 void Form1::Combo5_Click() {
     const std::string text = Combo5.text();
-    if (text == "x") {
+    if (text == texts::kRunUntilStopped.en) {
         run_forever = true;
         return;
     }
@@ -92,7 +92,7 @@ void Form1::Command4_Click() {
         return;
     }
     // "-5" would run forever and "0" not at all: only "x" or a count starts a program.
-    if (Combo5.text() != "x" && !parse_run_count(Combo5.text())) {
+    if (Combo5.text() != texts::kRunUntilStopped.en && !parse_run_count(Combo5.text())) {
         show_message(texts::fill(text(texts::kRunCountPrompt), {std::to_string(limits::kMaxRuns)}),
                      text(texts::kRunCountTitle));
         return;

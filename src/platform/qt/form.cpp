@@ -222,7 +222,7 @@ void QtForm::lay_out_charts_log_and_steps() {
         Combo5.widget()->setPalette(palette);
     }
     Combo5.set_geometry(18120, 8760, 1095, std::nullopt);
-    Combo5.set_text("x");
+    Combo5.set_text(texts::kRunUntilStopped.en);
 
     Command4.set_face(kSong, 15);
     Command4.set_geometry(19440, 8760, 975, 495);
