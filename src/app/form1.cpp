@@ -52,8 +52,7 @@ std::string counted_prompt(const std::string& prompt, int count) {
     if (count <= 1) {
         return prompt;
     }
-    return prompt + "\n\n" + texts::kRepeatedReport + std::to_string(count) +
-           texts::kRepeatedReportEnd;
+    return texts::fill(texts::kRepeatedReport.en, {prompt, std::to_string(count)});
 }
 
 } // namespace
@@ -65,7 +64,7 @@ void Form1::show_message(const std::string& prompt, const std::string& title) {
 void Form1::ask(const std::string& prompt, const std::string& title,
                 const std::vector<std::string>& buttons, std::function<void(int)> on_answer) {
     // Every report is in the monitor too, with its time, whatever becomes of its box.
-    monitor_line(title.empty() ? prompt : title + ": " + prompt);
+    monitor_line(title.empty() ? prompt : texts::fill(texts::kBoxMonitorLine.en, {title, prompt}));
     if (!on_answer) {
         // The same report again (a link that drops every few minutes overnight): one box
         // and a count, not one box each time.

@@ -15,6 +15,10 @@
 
 namespace kelvo {
 
+namespace texts {
+struct Text;
+}
+
 using platform::FieldValue;
 
 class Form1 {
@@ -35,6 +39,8 @@ public:
     void Form_Unload();      // app/startup.cpp
     void Combo3_Click();     // app/language.cpp
     void refresh_captions(); // app/language.cpp
+    // A text of the table in the language chosen.
+    const char* text(const texts::Text& key) const; // app/language.cpp
     // The parts of Form_Load, in its order.
     void set_up_sliders();                           // app/startup.cpp
     void fill_choice_lists();                        // app/startup.cpp

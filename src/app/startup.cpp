@@ -13,7 +13,7 @@ void Form1::Form_Load() {
 
     MSComm1.set_settings(texts::kSerialSettings);
 
-    window.set_caption(texts::kProductName);
+    window.set_caption(texts::kProductName.en);
     window.set_border_sizable();
     const std::string folder = Files.program_folder();
     window.set_icon(folder + "/" + texts::kIconFile);
@@ -40,12 +40,13 @@ void Form1::Form_Load() {
     open_step_table(folder);
 
     Text3.set_text("");
-    Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
-    Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
+    Text3.set_text(std::string(texts::kProductName.en) + texts::kCrLf);
+    Text3.append_text(std::string(texts::kRecordVersion.en) + texts::kCrLf);
     // Periods that a crash or a power cut left open become records now.
     recover_journals();
 
-    StatusBar1.set_panel_text(1, texts::kWaitStatus);
+    // The window starts in the English form; the language switch writes the chosen one.
+    StatusBar1.set_panel_text(1, texts::kWaitStatus.en);
 }
 
 void Form1::set_up_sliders() {
@@ -77,15 +78,15 @@ void Form1::fill_choice_lists() {
     Combo2.set_selected_index(0);
     Text2.set_alignment_left();
 
-    Combo3.add_item("中文");
-    Combo3.add_item("English");
+    Combo3.add_item(texts::kChinese.en);
+    Combo3.add_item(texts::kEnglish.en);
     Combo3.set_selected_index(1);
 
-    Combo4.add_item("Steady Output");
-    Combo4.add_item("trip out");
+    Combo4.add_item(texts::kSteadyOutput.en);
+    Combo4.add_item(texts::kTripOut.en);
     Combo4.set_selected_index(0);
 
-    Combo5.add_item("x");
+    Combo5.add_item(texts::kRunUntilStopped.en);
     for (int runs = 1; runs <= limits::kRunsOffered; ++runs) {
         Combo5.add_item(std::to_string(runs));
     }
@@ -109,8 +110,9 @@ bool Form1::Form_QueryUnload() {
         return false;
     }
     close_question_up = true;
-    ask(texts::kClosePrompt, texts::kCloseTitle,
-        {texts::kCloseSwitchOff, texts::kCloseLeaveOn, texts::kCloseCancel}, [this](int answer) {
+    ask(text(texts::kClosePrompt), text(texts::kCloseTitle),
+        {text(texts::kCloseSwitchOff), text(texts::kCloseLeaveOn), text(texts::kCloseCancel)},
+        [this](int answer) {
             close_question_up = false;
             if (answer != 0 && answer != 1) {
                 return; // stay

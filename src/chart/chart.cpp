@@ -1,6 +1,7 @@
 #include "chart/chart.h"
 
 #include "app/form1.h"
+#include "app/texts.h"
 
 namespace kelvo {
 
@@ -51,8 +52,8 @@ std::int16_t Form1::PICTUR_CH() {
     amps.set_draw_width(1);
     amps.set_auto_redraw(true);
     volts.set_auto_redraw(true);
-    print_at(volts, 200 * sx, 2700 * sy, "V");
-    print_at(amps, 200 * sx, 2700 * sy, "A");
+    print_at(volts, 200 * sx, 2700 * sy, text(texts::kChartVolts));
+    print_at(amps, 200 * sx, 2700 * sy, text(texts::kChartAmps));
     for (int i = 0; i <= 50; i += 10) {
         const float text_y = static_cast<float>(2300 - 40 * i) * sy;
         const float line_y = static_cast<float>(2500 - 40 * i) * sy;

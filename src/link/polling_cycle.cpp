@@ -131,7 +131,7 @@ void Form1::read_replies() {
         // Once per opened port: a vanished adapter fails every read until the link is
         // dropped, and one box is enough to tell the user.
         read_failure_shown = true;
-        show_message(texts::kReadErrorPrompt, "");
+        show_message(text(texts::kReadErrorPrompt), "");
     }
 
     drop_lost_link();
@@ -147,12 +147,12 @@ void Form1::read_replies() {
 void Form1::drop_lost_link() {
     if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {
         port_ready = false;
-        const std::string port = "COM" + std::to_string(port_number);
+        const std::string port = texts::fill(text(texts::kPortName), {std::to_string(port_number)});
         if (no_answer_count > kLinkLossLimit) {
-            monitor_line(port + "无应答");
+            monitor_line(texts::fill(text(texts::kPortNoAnswer), {port}));
         }
         if (bad_data_count > kLinkLossLimit) {
-            monitor_line(port + "超时");
+            monitor_line(texts::fill(text(texts::kPortTimedOut), {port}));
         }
         if (port_number <= 1) {
             port_failed.fill(false);
@@ -160,7 +160,7 @@ void Form1::drop_lost_link() {
         } else {
             port_failed[static_cast<std::size_t>(port_number)] = true;
         }
-        monitor_line("数据为空");
+        monitor_line(text(texts::kNoData));
         voltage_reading = "0000";
         current_reading = "0000";
     }
@@ -174,7 +174,7 @@ void Form1::parse_reply(const std::string& data) {
     switch (reply.result) {
     case ReplyResult::NoHeader:
         ++bad_data_count;
-        monitor_line("data error");
+        monitor_line(text(texts::kDataError));
         break;
     case ReplyResult::NoWholeFrame:
     case ReplyResult::NoValidFrame:

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/texts.h"
 
 namespace kelvo {
 
@@ -14,11 +15,10 @@ std::int16_t Form1::COM_SCAN() {
         if (opened == platform::OpenResult::Opened) {
             ++count;
             port_present[static_cast<std::size_t>(n)] = true;
-            monitor_line("COM：   " + std::to_string(n) + "可用");
+            monitor_line(texts::fill(text(texts::kPortAvailable), {std::to_string(n)}));
         } else if (opened == platform::OpenResult::PermissionDenied) {
             // Still just not usable, but the user can do something about it.
-            monitor_line("COM" + std::to_string(n) +
-                         ": permission denied (access is usually granted by the group dialout)");
+            monitor_line(texts::fill(text(texts::kPortDenied), {std::to_string(n)}));
         }
         MSComm1.close();
     }
@@ -32,7 +32,7 @@ void Form1::connect_port() {
     }
     port_present.fill(false);
     ports_found = COM_SCAN();
-    monitor_line("您计算机上总共有：   " + std::to_string(ports_found) + "个COM端口可用");
+    monitor_line(texts::fill(text(texts::kPortsFound), {std::to_string(ports_found)}));
 
     int opened = 0;
     bool candidate_left = false;
@@ -59,7 +59,7 @@ void Form1::connect_port() {
         }
         return;
     }
-    monitor_line("COM：   " + std::to_string(opened) + "已打开");
+    monitor_line(texts::fill(text(texts::kPortOpened), {std::to_string(opened)}));
     port_ready = true;
     port_number = static_cast<std::int16_t>(opened);
     read_divider = 0;

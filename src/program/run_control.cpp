@@ -37,8 +37,9 @@ std::optional<double> cell_number(const platform::FieldValue& cell) {
 }
 
 std::string step_row_prompt(int row, bool voltage) {
-    return "Item No." + std::to_string(row + 1) + " error；" +
-           (voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt);
+    return texts::fill(texts::kStepRowPrompt.en,
+                       {std::to_string(row + 1),
+                        (voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt).en});
 }
 
 std::optional<std::int16_t> parse_run_count(std::string_view text) {
@@ -68,7 +69,7 @@ std::optional<std::int16_t> parse_run_count(std::string_view text) {
 
 void Form1::Combo5_Click() {
     const std::string text = Combo5.text();
-    if (text == "x") {
+    if (text == texts::kRunUntilStopped.en) {
         run_forever = true;
         return;
     }
@@ -91,10 +92,9 @@ void Form1::Command4_Click() {
         return;
     }
     // "-5" would run forever and "0" not at all: only "x" or a count starts a program.
-    if (Combo5.text() != "x" && !parse_run_count(Combo5.text())) {
-        show_message(texts::kRunCountPrompt + std::to_string(limits::kMaxRuns) +
-                         texts::kRunCountPromptEnd,
-                     texts::kRunCountTitle);
+    if (Combo5.text() != texts::kRunUntilStopped.en && !parse_run_count(Combo5.text())) {
+        show_message(texts::fill(text(texts::kRunCountPrompt), {std::to_string(limits::kMaxRuns)}),
+                     text(texts::kRunCountTitle));
         return;
     }
     chart_sample_index = 0;
@@ -109,14 +109,14 @@ bool Form1::load_step_table() {
     Adodc1.move_first();
     const int records = Adodc1.record_count();
     if (records <= 0) {
-        show_message(texts::kEmptyTablePrompt, texts::kProductName);
+        show_message(text(texts::kEmptyTablePrompt), text(texts::kProductName));
         return false;
     }
     // The step counter is 16 bits: a longer table would wrap it.
     if (records > limits::kMaxSteps) {
-        show_message(texts::kTooManySteps + std::to_string(records) + ", " +
-                         std::to_string(limits::kMaxSteps) + texts::kTooManyStepsEnd,
-                     texts::kStepTableTitle);
+        show_message(texts::fill(text(texts::kTooManySteps),
+                                 {std::to_string(records), std::to_string(limits::kMaxSteps)}),
+                     text(texts::kStepTableTitle));
         return false;
     }
     const int fields = std::min(Adodc1.field_count(), 5);
@@ -130,9 +130,9 @@ bool Form1::load_step_table() {
                 const auto number = cell_number(value);
                 // The record set stays on the offending row, and so does the grid.
                 if (!number || *number > limit || *number < 0) {
-                    show_message(step_row_prompt(row, column == 1),
-                                 column == 1 ? texts::kVoltageErrorTitle
-                                             : texts::kCurrentErrorTitle);
+                    show_message(
+                        step_row_prompt(row, column == 1),
+                        text(column == 1 ? texts::kVoltageErrorTitle : texts::kCurrentErrorTitle));
                     return false;
                 }
             }
@@ -158,8 +158,8 @@ void Form1::start_program() {
     set_front_panel_enabled(false);
     Command1.set_back_color(std::nullopt);
     Command4.set_back_color(platform::kGreen);
-    Command1.set_caption(english_mode ? "OFF" : "关");
-    Command4.set_caption(english_mode ? "STOP" : "停止");
+    Command1.set_caption(text(texts::kOff));
+    Command4.set_caption(text(texts::kStop));
     begin_record_log();
     step_seconds = to_int16(step_cell(3, step_index));
     step_seconds_left = step_seconds;

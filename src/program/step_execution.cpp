@@ -60,8 +60,8 @@ void Form1::report_step_error(bool voltage) {
         return;
     }
     step_error_shown = true;
-    show_message(voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt,
-                 "database error");
+    show_message(text(voltage ? texts::kVoltageRangePrompt : texts::kCurrentRangePrompt),
+                 text(texts::kDatabaseErrorTitle));
 }
 
 } // namespace kelvo

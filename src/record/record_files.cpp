@@ -46,7 +46,7 @@ void Form1::log_text(const std::string& text) {
     if (const std::string reason = Files.append_journal(text); !reason.empty()) {
         // The log in the window still holds everything and the save at the end tries
         // again; the journal keeps what it has in case there is no end.
-        monitor_line(texts::kJournalError + reason);
+        monitor_line(texts::fill(Form1::text(texts::kJournalError), {reason}));
         journal_writing = false;
     }
 }
@@ -67,29 +67,31 @@ void Form1::open_journal() {
             journal_folder = folder;
             break;
         }
-        reasons += (reasons.empty() ? "" : "; ") + folder + ": " + reason;
+        reasons += (reasons.empty() ? "" : text(texts::kReasonsJoin)) +
+                   texts::fill(text(texts::kReasonAt), {folder, reason});
     }
     if (journal_folder.empty()) {
         // Said once: the period runs without its copy on disk, and the user should know
         // before a crash tells him.
         if (!journal_warning_shown) {
             journal_warning_shown = true;
-            show_message(texts::kJournalError + reasons, texts::kRecordErrorTitle);
+            show_message(texts::fill(text(texts::kJournalError), {reasons}),
+                         text(texts::kRecordErrorTitle));
         } else {
-            monitor_line(texts::kJournalError + reasons);
+            monitor_line(texts::fill(text(texts::kJournalError), {reasons}));
         }
         return;
     }
     journal_writing = true;
     if (const std::string reason = Files.append_journal(Text3.text()); !reason.empty()) {
-        monitor_line(texts::kJournalError + reason);
+        monitor_line(texts::fill(Form1::text(texts::kJournalError), {reason}));
         journal_writing = false;
     }
 }
 
 bool Form1::save_record() {
     const platform::DateTime now = Clock.now();
-    const std::string label = english_mode ? texts::kSavePath : texts::kSavePathZh;
+    const std::string label = text(texts::kSavePath);
     std::string reasons;
     for (const std::string& folder : record_folders()) {
         std::string reason;
@@ -114,24 +116,25 @@ bool Form1::save_record() {
             if (Files.file_exists(path)) {
                 reason.clear(); // taken meanwhile: the next copy
             } else {
-                reason = path + ": " + reason;
+                reason = texts::fill(text(texts::kReasonAt), {path, reason});
             }
         }
         if (reason.empty()) {
-            reason = "every name of this second is taken";
+            reason = text(texts::kAllNamesTaken);
         }
         if (reason.front() != '/') {
-            reason = folder + ": " + reason;
+            reason = texts::fill(text(texts::kReasonAt), {folder, reason});
         }
-        reasons += (reasons.empty() ? "" : "; ") + reason;
+        reasons += (reasons.empty() ? "" : text(texts::kReasonsJoin)) + reason;
     }
     // Said plainly in the log, where the path would have stood. A journal that could be
     // kept stays on disk and becomes a record at the next start.
-    Text3.append_text((english_mode ? texts::kNotSaved : texts::kNotSavedZh) + reasons);
+    Text3.append_text(text(texts::kRecordNotSaved) + reasons);
     Files.close_journal();
     journal_folder.clear();
     journal_writing = false;
-    show_message(texts::kRecordErrorPrompt + reasons, texts::kRecordErrorTitle);
+    show_message(texts::fill(text(texts::kRecordErrorPrompt), {reasons}),
+                 text(texts::kRecordErrorTitle));
     return false;
 }
 
@@ -155,20 +158,23 @@ void Form1::recover_journals() {
                 if (Files.file_exists(path)) {
                     continue;
                 }
+                // The recovered record's last lines are English in either mode.
                 reason = Files.write_new_file(path, *content + texts::kCrLf +
-                                                        texts::kRecoveredNote + texts::kCrLf +
-                                                        texts::kSavePath + path + texts::kCrLf);
+                                                        texts::kRecoveredNote.en + texts::kCrLf +
+                                                        texts::kSavePath.en + path + texts::kCrLf);
                 if (!reason.empty()) {
                     break;
                 }
                 saved = path;
             }
             if (saved.empty()) {
-                monitor_line(texts::kJournalError + journal.path + ": " + reason);
+                monitor_line(
+                    texts::fill(text(texts::kJournalError),
+                                {texts::fill(text(texts::kReasonAt), {journal.path, reason})}));
                 continue;
             }
             Files.remove_file(journal.path);
-            Text3.append_text(texts::kRecoveredLog + saved + texts::kCrLf);
+            Text3.append_text(texts::fill(text(texts::kRecoveredLog), {saved}) + texts::kCrLf);
         }
     }
 }

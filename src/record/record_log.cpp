@@ -27,8 +27,8 @@ std::string record_reading_line(const std::string& time_text, const std::string&
 
 void Form1::begin_record_log() {
     Text3.set_text("");
-    Text3.set_text(std::string(texts::kProductName) + texts::kCrLf);
-    Text3.append_text(std::string(texts::kVersion) + texts::kCrLf);
+    Text3.set_text(std::string(texts::kProductName.en) + texts::kCrLf);
+    Text3.append_text(std::string(texts::kRecordVersion.en) + texts::kCrLf);
     const platform::DateTime now = Clock.now();
     Text3.append_text(record_date_line(now, Clock.time_text(now)));
     // From here on the period is on disk as it grows.
@@ -59,13 +59,8 @@ bool Form1::GBDY_CX() {
     }
     set_front_panel_enabled(true);
     Text3.append_text(texts::kCrLf);
-    if (english_mode) {
-        Command1.set_caption("ON");
-        Command4.set_caption("RUN");
-    } else {
-        Command1.set_caption("开");
-        Command4.set_caption("开始");
-    }
+    Command1.set_caption(text(texts::kOn));
+    Command4.set_caption(text(texts::kRun));
     Command1.set_back_color(std::nullopt);
     Command4.set_back_color(std::nullopt);
     step_index = 0;

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/limits.h"
+#include "app/texts.h"
 #include "settings/setpoint_text.h"
 
 namespace kelvo {
@@ -52,7 +53,7 @@ void Form1::Command1_Click() {
     chart_sample_index = 0;
     output_on = true;
     Command1.set_back_color(platform::kGreen);
-    Command1.set_caption(english_mode ? "OFF" : "关");
+    Command1.set_caption(text(texts::kOff));
     begin_record_log();
 }
 

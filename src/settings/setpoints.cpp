@@ -25,7 +25,7 @@ void Form1::SZDYZH(const std::string& text) {
         set_voltage_code = *code;
         return;
     }
-    show_message(texts::kVoltageRangePrompt, texts::kVoltageErrorTitle);
+    show_message(Form1::text(texts::kVoltageRangePrompt), Form1::text(texts::kVoltageErrorTitle));
     Text1.set_text(voltage_text);
 }
 
@@ -35,18 +35,18 @@ void Form1::SZDLZH(const std::string& text) {
         set_current_code = *code;
         return;
     }
-    show_message(texts::kCurrentRangePrompt, texts::kCurrentErrorTitle);
+    show_message(Form1::text(texts::kCurrentRangePrompt), Form1::text(texts::kCurrentErrorTitle));
     Text2.set_text(current_text);
 }
 
 void Form1::commit_typed_setpoints() {
     // An entry takes effect once its box has been left alone for 31 ticks.
     if (voltage_edit_idle_ticks > limits::kEntrySettleTicks) {
-        commit_entry(Text1, 'V', texts::kVoltageRangePrompt, texts::kVoltageErrorTitle,
+        commit_entry(Text1, 'V', text(texts::kVoltageRangePrompt), text(texts::kVoltageErrorTitle),
                      voltage_text, &Form1::SZDYZH);
     }
     if (current_edit_idle_ticks > limits::kEntrySettleTicks) {
-        commit_entry(Text2, 'A', texts::kCurrentRangePrompt, texts::kCurrentErrorTitle,
+        commit_entry(Text2, 'A', text(texts::kCurrentRangePrompt), text(texts::kCurrentErrorTitle),
                      current_text, &Form1::SZDLZH);
     }
 }

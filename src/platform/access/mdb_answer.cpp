@@ -1,4 +1,5 @@
 #include "platform/access/mdb_answer.h"
+#include "app/texts.h"
 
 #include <cstdint>
 #include <cstring>
@@ -74,7 +75,7 @@ public:
         case 'N':
             return std::monostate{};
         default:
-            throw AccessError("the reader's answer is garbled");
+            throw AccessError(texts::kAnswerGarbled.en);
         }
     }
     bool done() const { return at_ == bytes_.size(); }
@@ -82,7 +83,7 @@ public:
 private:
     void need(std::uint64_t count) const {
         if (count > bytes_.size() - at_) {
-            throw AccessError("the reader's answer is cut short");
+            throw AccessError(texts::kAnswerCutShort.en);
         }
     }
     std::string_view bytes_;
@@ -97,7 +98,7 @@ std::vector<Column> decode_columns(Reader& in) {
         column.name = in.text();
         const char kind = in.byte();
         if (kind < 0 || kind > static_cast<char>(ColumnKind::Binary)) {
-            throw AccessError("the reader's answer is garbled");
+            throw AccessError(texts::kAnswerGarbled.en);
         }
         column.kind = static_cast<ColumnKind>(kind);
         columns.push_back(std::move(column));
@@ -140,7 +141,7 @@ Table decode(std::string_view bytes) {
         throw AccessError(in.text());
     }
     if (tag != 'T') {
-        throw AccessError("the reader's answer is garbled");
+        throw AccessError(texts::kAnswerGarbled.en);
     }
     Table table;
     table.name = in.text();
@@ -156,7 +157,7 @@ Table decode(std::string_view bytes) {
         table.rows.push_back(std::move(row));
     }
     if (!in.done()) {
-        throw AccessError("the reader's answer is garbled");
+        throw AccessError(texts::kAnswerGarbled.en);
     }
     return table;
 }

@@ -79,7 +79,7 @@ MdbCatalogEntry* find_table(MdbHandle* mdb, const std::string& name) {
         }
     }
     if (found == nullptr) {
-        throw AccessError("it has no table " + name);
+        throw AccessError(texts::fill(texts::kNoTable.en, {name}));
     }
     return found;
 }
@@ -118,9 +118,9 @@ std::vector<platform::FieldValue> bound_row(const Table& table, const Bindings& 
         }
         const auto length = static_cast<std::size_t>(std::max(bound.lengths[c], 0));
         if (length + 1 >= kBindSize) {
-            throw AccessError("a value of field " + column.name + " in row " +
-                              std::to_string(table.rows.size() + 1) + " of table " + name +
-                              " is longer than " + std::to_string(kBindSize - 2) + " bytes");
+            throw AccessError(texts::fill(texts::kValueTooLong.en,
+                                          {column.name, std::to_string(table.rows.size() + 1), name,
+                                           std::to_string(kBindSize - 2)}));
         }
         row.push_back(
             detail::value_of(column.kind, std::string_view(bound.buffers[c].data(), length)));
@@ -134,15 +134,15 @@ void read_rows(MdbTableDef* source, Table& table, const Bindings& bound, const s
     while (mdb_fetch_row(source) != 0) {
         // Damaged page links can make the scan go round in circles.
         if (table.rows.size() >= expected) {
-            throw AccessError("the file is damaged: table " + name + " yields more than its " +
-                              std::to_string(expected) + " rows");
+            throw AccessError(
+                texts::fill(texts::kDamagedTooManyRows.en, {name, std::to_string(expected)}));
         }
         table.rows.push_back(bound_row(table, bound, name));
     }
     if (table.rows.size() != expected) {
-        throw AccessError("the file is damaged: only " + std::to_string(table.rows.size()) +
-                          " of the " + std::to_string(expected) + " rows of table " + name +
-                          " can be read");
+        throw AccessError(
+            texts::fill(texts::kDamagedRowsMissing.en,
+                        {std::to_string(table.rows.size()), std::to_string(expected), name}));
     }
 }
 
@@ -172,43 +172,42 @@ JetDatabase::JetDatabase(const std::string& path) : impl_(std::make_unique<Impl>
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) {
-        throw AccessError("the file does not exist");
+        throw AccessError(texts::kFileMissing.en);
     }
     if (!fs::is_regular_file(status)) {
-        throw AccessError("it is not a file");
+        throw AccessError(texts::kNotAFile.en);
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb"); file == nullptr) {
-        throw AccessError(detail::reason_from_errno("the file cannot be read", errno));
+        throw AccessError(detail::reason_from_errno(texts::kFileUnreadable, errno));
     } else { // NOLINT(readability-else-after-return): the file is open only in this branch
         std::fclose(file);
     }
     if (!is_jet_file(path)) {
-        throw AccessError("it is not an Access database");
+        throw AccessError(texts::kNotAccess.en);
     }
     const std::uintmax_t size = fs::file_size(path, error);
     if (error) {
-        throw AccessError("the size of the file cannot be read (" + error.message() + ")");
+        throw AccessError(texts::fill(texts::kSizeUnreadable.en, {error.message()}));
     }
 
     CLocale c_locale;
     impl_->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
     if (impl_->mdb == nullptr) {
-        throw AccessError("the file cannot be opened as an Access database");
+        throw AccessError(texts::kAccessUnopened.en);
     }
     MdbHandle* mdb = impl_->mdb;
     // A database is whole pages; anything else has been cut short.
     const auto page = static_cast<std::uintmax_t>(mdb->fmt->pg_size);
     if (page == 0 || size == 0 || size % page != 0) {
-        throw AccessError("the file is damaged: its length (" + std::to_string(size) +
-                          " bytes) is not a whole number of " + std::to_string(page) +
-                          "-byte pages");
+        throw AccessError(
+            texts::fill(texts::kDamagedLength.en, {std::to_string(size), std::to_string(page)}));
     }
     mdb_set_bind_size(mdb, kBindSize);
     mdb_set_date_fmt(mdb, detail::kDateFormat);
     mdb_set_shortdate_fmt(mdb, detail::kDateFormat);
     mdb_set_boolean_fmt_numbers(mdb);
     if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr) {
-        throw AccessError("the file is damaged: its list of tables cannot be read");
+        throw AccessError(texts::kDamagedCatalog.en);
     }
 }
 
@@ -242,7 +241,7 @@ Table JetDatabase::read_table(const std::string& name) const {
     CLocale c_locale;
     const std::unique_ptr<MdbTableDef, TableDefDeleter> definition(mdb_read_table(found));
     if (!definition || mdb_read_columns(definition.get()) == nullptr) {
-        throw AccessError("the file is damaged: the layout of table " + name + " cannot be read");
+        throw AccessError(texts::fill(texts::kDamagedLayout.en, {name}));
     }
     Table table;
     table.name = found->object_name;

@@ -1,13 +1,16 @@
 // platform/access/: a reason in words from a failed system call.
 #pragma once
 
+#include "app/texts.h"
+
 #include <cstring>
 #include <string>
 
 namespace kelvo::access::detail {
 
-inline std::string reason_from_errno(const char* what, int error) {
-    return std::string(what) + " (" + std::strerror(error) + ")";
+// The reason's text takes the system's words as its %1.
+inline std::string reason_from_errno(const texts::Text& reason, int error) {
+    return texts::fill(reason.en, {std::strerror(error)});
 }
 
 } // namespace kelvo::access::detail

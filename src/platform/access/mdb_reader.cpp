@@ -47,8 +47,7 @@ void write_all(int fd, std::string_view bytes) {
     } catch (const AccessError& error) {
         payload = detail::encode_error(error.what());
     } catch (const std::exception& error) {
-        payload =
-            detail::encode_error(std::string("the file cannot be read (") + error.what() + ")");
+        payload = detail::encode_error(texts::fill(texts::kFileUnreadable.en, {error.what()}));
     }
     write_all(answer, payload);
     // No exit handlers: they belong to the parent (and to its Qt objects).
@@ -59,7 +58,7 @@ class Pipe {
 public:
     Pipe() {
         if (::pipe2(ends_.data(), O_CLOEXEC) != 0) {
-            throw AccessError(detail::reason_from_errno("the reader cannot be started", errno));
+            throw AccessError(detail::reason_from_errno(texts::kReaderNotStarted, errno));
         }
     }
     ~Pipe() {
@@ -107,7 +106,7 @@ std::string first_line(const std::string& text) {
 pid_t start_child(const std::string& path, const std::string& name, Pipe& answer, Pipe& messages) {
     const pid_t child = ::fork();
     if (child < 0) {
-        throw AccessError(detail::reason_from_errno("the reader cannot be started", errno));
+        throw AccessError(detail::reason_from_errno(texts::kReaderNotStarted, errno));
     }
     if (child == 0) {
         run_child(path, name, answer.write_end(), messages.write_end());
@@ -192,17 +191,19 @@ std::pair<bool, int> wait_for(pid_t child) {
 Table answer_of(const Heard& heard, std::pair<bool, int> ended_by_signal,
                 std::chrono::milliseconds time_limit) {
     const std::string libmdb_said =
-        first_line(heard.said).empty() ? std::string() : "; libmdb: " + first_line(heard.said);
+        first_line(heard.said).empty()
+            ? std::string()
+            : texts::fill(texts::kLibmdbSaid.en, {first_line(heard.said)});
     if (heard.timed_out) {
-        throw AccessError("the file is damaged: reading it did not finish within " +
-                          std::to_string(time_limit.count()) + " ms" + libmdb_said);
+        throw AccessError(texts::fill(texts::kReaderTooSlow.en,
+                                      {std::to_string(time_limit.count()), libmdb_said}));
     }
     if (ended_by_signal.first) {
-        throw AccessError(std::string("the file is damaged: reading it crashed (") +
-                          ::strsignal(ended_by_signal.second) + ")" + libmdb_said);
+        throw AccessError(texts::fill(texts::kReaderCrashed.en,
+                                      {::strsignal(ended_by_signal.second), libmdb_said}));
     }
     if (heard.payload.empty()) {
-        throw AccessError("the file cannot be read: the reader gave no answer" + libmdb_said);
+        throw AccessError(texts::fill(texts::kReaderSilent.en, {libmdb_said}));
     }
     try {
         return detail::decode(heard.payload);

@@ -1,5 +1,6 @@
 // platform/qt/: an old Access step table read as steps and written as our SQLite table.
 #include "platform/qt/access_import.h"
+#include "app/texts.h"
 #include "platform/qt/file_swap.h"
 
 #include <QSqlDatabase>
@@ -80,7 +81,7 @@ QVariant to_variant(const platform::FieldValue& value) {
 
 // What went wrong, with SQLite's words for it.
 std::string failed(const std::string& what, const QSqlError& error) {
-    return what + " (" + error.text().toStdString() + ")";
+    return texts::fill(texts::kReasonWithDetail.en, {what, error.text().toStdString()});
 }
 
 // The id, volts, amperes and seconds, and the fifth field when the source has one.
@@ -113,14 +114,14 @@ std::string create_and_fill(QSqlDatabase& database, QSqlQuery& query, const QStr
                             const StepRecords& records) {
     if (!query.exec(
             QStringLiteral("CREATE TABLE %1 (%2)").arg(table, step_table_fields(records)))) {
-        return failed("the step table cannot be made", query.lastError());
+        return failed(texts::kImportTableNotMade.en, query.lastError());
     }
     if (!database.transaction()) {
-        return failed("the conversion cannot be written", database.lastError());
+        return failed(texts::kImportNotWritten.en, database.lastError());
     }
     if (!query.prepare(
             QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, value_marks(records)))) {
-        return failed("the conversion cannot be written", query.lastError());
+        return failed(texts::kImportNotWritten.en, query.lastError());
     }
     for (std::size_t row = 0; row < records.ids.size(); ++row) {
         query.bindValue(0, static_cast<qlonglong>(records.ids[row]));
@@ -129,12 +130,12 @@ std::string create_and_fill(QSqlDatabase& database, QSqlQuery& query, const QStr
             query.bindValue(static_cast<int>(i) + 1, to_variant(values[i]));
         }
         if (!query.exec()) {
-            return failed("row " + std::to_string(row + 1) + " cannot be written",
+            return failed(texts::fill(texts::kImportRowNotWritten.en, {std::to_string(row + 1)}),
                           query.lastError());
         }
     }
     if (!database.commit()) {
-        return failed("the conversion cannot be written", database.lastError());
+        return failed(texts::kImportNotWritten.en, database.lastError());
     }
     return {};
 }
@@ -150,12 +151,12 @@ bool holds_every_row(QSqlDatabase& database, const QString& table, const StepRec
 std::string write_into(QSqlDatabase& database, const std::string& table,
                        const StepRecords& records) {
     if (!database.open()) {
-        return failed("the conversion cannot be written", database.lastError());
+        return failed(texts::kImportNotWritten.en, database.lastError());
     }
     QSqlQuery query(database);
     std::string failure = create_and_fill(database, query, sql_name(table), records);
     if (failure.empty() && !holds_every_row(database, sql_name(table), records)) {
-        failure = "the written step table does not hold every row";
+        failure = texts::kImportRowsMissing.en;
     }
     query.finish();
     database.close();
@@ -183,14 +184,13 @@ void write_step_table(const std::string& path, const std::string& table,
 StepRecords to_step_records(const access::Table& table) {
     const std::size_t fields = table.columns.size();
     if (fields < 4 || fields > 5) {
-        throw access::AccessError("table " + table.name + " has " + std::to_string(fields) +
-                                  " fields; a step table has 4 (id, volts, amperes, seconds) "
-                                  "or 5");
+        throw access::AccessError(
+            texts::fill(texts::kImportFieldCount.en, {table.name, std::to_string(fields)}));
     }
     for (const access::Column& column : table.columns) {
         if (column.kind == access::ColumnKind::Binary) {
-            throw access::AccessError("field " + column.name + " of table " + table.name +
-                                      " holds pictures or other binary data");
+            throw access::AccessError(
+                texts::fill(texts::kImportBinaryField.en, {column.name, table.name}));
         }
     }
     StepRecords records;
@@ -220,14 +220,13 @@ StepRecords to_step_records(const access::Table& table) {
 std::string import_access_database(const std::string& path, const std::string& table,
                                    std::chrono::milliseconds time_limit) {
     const auto failure = [&path](const std::string& reason) {
-        return platform::StartupError("cannot convert the Access step table " + path + ": " +
-                                      reason);
+        return platform::StartupError(texts::fill(texts::kImportFailed.en, {path, reason}));
     };
     // Work on the file itself, not on a link to it.
     std::error_code error;
     const fs::path target = fs::canonical(path, error);
     if (error) {
-        throw failure("the file cannot be found (" + error.message() + ")");
+        throw failure(texts::fill(texts::kFileNotFound.en, {error.message()}));
     }
 
     access::Table source;
@@ -247,16 +246,15 @@ std::string import_access_database(const std::string& path, const std::string& t
         if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
             const int rename_error = errno;
             ::unlink(backup.c_str());
-            throw std::runtime_error("the conversion cannot take its place (" +
-                                     system_reason(rename_error) + ")");
+            throw std::runtime_error(
+                texts::fill(texts::kImportNoPlace.en, {system_reason(rename_error)}));
         }
         temporary.release();
         sync_path(target.parent_path().string(), O_DIRECTORY);
 
-        std::string line =
-            "kelvo: converted the Access (" + source.format + ") table " + source.name + " of " +
-            target.string() + ", " + std::to_string(records.ids.size()) +
-            " rows, into an SQLite step table; the original is kept as " + backup.string();
+        std::string line = texts::fill(texts::kImportConverted.en,
+                                       {source.format, source.name, target.string(),
+                                        std::to_string(records.ids.size()), backup.string()});
         std::cerr << line << std::endl;
         return line;
     } catch (const std::runtime_error& reason) {

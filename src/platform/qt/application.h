@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QString>
 
+#include "app/texts.h"
 #include "platform/controls.h"
 
 #include <string>
@@ -31,6 +32,10 @@ inline QString qstr(const std::string& text) {
 }
 inline std::string utf8(const QString& text) {
     return text.toStdString();
+}
+// The Qt layer's own texts read the same in either language: their English form.
+inline QString qtext(const texts::Text& key) {
+    return QString::fromUtf8(key.en);
 }
 
 } // namespace kelvo::qt

@@ -1,5 +1,6 @@
 // platform/qt/: the temporary file, the backup of the original and the syncs of a file swap.
 #include "platform/qt/file_swap.h"
+#include "app/texts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,8 +24,7 @@ TemporaryFile::TemporaryFile(const fs::path& beside) {
     std::string name = beside.string() + ".converting-XXXXXX";
     const int fd = ::mkstemp(name.data());
     if (fd < 0) {
-        throw std::runtime_error("no file can be made in its folder (" + system_reason(errno) +
-                                 ")");
+        throw std::runtime_error(texts::fill(texts::kImportNoTemporary.en, {system_reason(errno)}));
     }
     path_ = name;
     // The converted file keeps the access rights of the one it replaces.
@@ -137,11 +137,11 @@ fs::path keep_original(const fs::path& original) {
             return backup;
         }
         if (error != EEXIST) {
-            throw std::runtime_error("the original cannot be kept as " + backup.string() + " (" +
-                                     system_reason(error) + ")");
+            throw std::runtime_error(texts::fill(texts::kImportOriginalNotKept.en,
+                                                 {backup.string(), system_reason(error)}));
         }
     }
-    throw std::runtime_error("every name for keeping the original is taken");
+    throw std::runtime_error(texts::kImportBackupNamesTaken.en);
 }
 
 } // namespace kelvo::qt

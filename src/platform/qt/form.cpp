@@ -40,9 +40,9 @@ const QColor kRedText(255, 0, 0);
 // ---- the window ---------------------------------------------------------------------------
 
 MainWindow::MainWindow() {
-    setWindowTitle(QStringLiteral("Form1"));
+    setWindowTitle(qtext(texts::kFormCaption));
     // The empty tool strip along the top; the controls sit below it.
-    QToolBar* strip = addToolBar(QStringLiteral("Toolbar1"));
+    QToolBar* strip = addToolBar(qtext(texts::kToolbarTitle));
     strip->setMovable(false);
     strip->setFloatable(false);
     strip->setFixedHeight(px_y(675));
@@ -67,20 +67,20 @@ void QtWindow::set_caption(const std::string& text) {
 
 void QtWindow::set_icon(const std::string& path) {
     const auto fail = [&path](const std::string& reason) {
-        throw platform::StartupError("cannot load the window icon " + path + ": " + reason);
+        throw platform::StartupError(texts::fill(texts::kIconFailed.en, {path, reason}));
     };
     if (!QFileInfo::exists(qstr(path))) {
-        fail("the file does not exist");
+        fail(texts::kFileMissing.en);
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         std::fclose(file);
     } else {
-        fail(std::string("the file cannot be read (") + std::strerror(errno) + ")");
+        fail(texts::fill(texts::kFileUnreadable.en, {std::strerror(errno)}));
     }
     QImageReader reader(qstr(path));
     const QImage first = reader.read();
     if (first.isNull()) {
-        fail("it is not a picture this program can read (" + utf8(reader.errorString()) + ")");
+        fail(texts::fill(texts::kNotAPicture.en, {utf8(reader.errorString())}));
     }
     window_->setWindowIcon(QIcon(qstr(path)));
 }
@@ -119,21 +119,21 @@ QtForm::QtForm(const std::string& program_folder)
 void QtForm::lay_out_language_and_frames() {
     Label5.set_geometry(720, 240, 2175, 495);
     Label5.set_face(kSong, 15.75);
-    Label5.set_caption("中文/English");
+    Label5.set_caption(texts::kLanguageLabel.en);
 
     Combo3.set_face(kHei, 14.25);
     Combo3.set_text_color(kBlueText);
     Combo3.set_geometry(3120, 240, 2535, std::nullopt);
-    Combo3.set_text("Combo1");
+    Combo3.set_text(texts::kListPlaceholder.en);
 
     for (QtFrame* frame : {&Frame1, &Frame2}) {
         frame->set_face(kKai, 18);
         frame->set_text_color(kBlueText);
     }
     Frame1.set_geometry(240, 1560, 5655, 1695);
-    Frame1.set_caption("OUT");
+    Frame1.set_caption(texts::kOutFrame.en);
     Frame2.set_geometry(240, 3600, 5655, 7095);
-    Frame2.set_caption("SET");
+    Frame2.set_caption(texts::kSetFrame.en);
 }
 
 void QtForm::lay_out_readings() {
@@ -145,9 +145,9 @@ void QtForm::lay_out_readings() {
         QColor color;
         const char* caption;
     };
-    for (const Reading& r : {Reading{Label1, 360, 615, 495, kRedText, "U:"},
+    for (const Reading& r : {Reading{Label1, 360, 615, 495, kRedText, texts::kVoltageLabel.en},
                              Reading{Label2, 960, 1335, 375, kBlueText, "00.00V"},
-                             Reading{Label3, 2880, 495, 375, kRedText, "I:"},
+                             Reading{Label3, 2880, 495, 375, kRedText, texts::kCurrentLabel.en},
                              Reading{Label4, 3600, 1695, 375, kBlueText, "0.000A"}}) {
         r.label.set_face(kSong, 21.75);
         r.label.set_text_color(r.color);
@@ -163,7 +163,7 @@ void QtForm::lay_out_set_frame() {
         list->set_text_color(kBlueText);
     }
     Combo1.set_geometry(360, 840, 1935, std::nullopt);
-    Combo1.set_text("Combo1");
+    Combo1.set_text(texts::kListPlaceholder.en);
     Combo2.set_geometry(3240, 840, 1935, std::nullopt);
     Combo2.set_text("0.001A");
     for (QtTextBox* box : {&Text1, &Text2}) {
@@ -185,16 +185,16 @@ void QtForm::lay_out_set_frame() {
     Label6.set_text_color(kBlueText);
     Label6.set_centered();
     Label6.set_geometry(2040, 5160, 2895, 375);
-    Label6.set_caption("over current");
+    Label6.set_caption(texts::kOverCurrentLabel.en);
 
     Combo4.set_face(kSong, 10.5);
     Combo4.set_text_color(kBlueText);
     Combo4.set_geometry(3480, 5760, 1935, std::nullopt);
-    Combo4.set_text("Combo1");
+    Combo4.set_text(texts::kListPlaceholder.en);
 
     Command1.set_face(kSong, 15);
     Command1.set_geometry(360, 5640, 1695, 615);
-    Command1.set_caption("ON");
+    Command1.set_caption(texts::kOn.en);
 }
 
 void QtForm::lay_out_charts_log_and_steps() {
@@ -204,15 +204,15 @@ void QtForm::lay_out_charts_log_and_steps() {
 
     Text3.set_face(QApplication::font().family(), 9);
     Text3.set_geometry(6360, 7440, 9975, 3015);
-    Text3.widget()->setPlainText(QStringLiteral("Text3"));
+    Text3.widget()->setPlainText(qtext(texts::kLogPlaceholder));
 
     DataGrid1.set_face(kSong, 9);
     DataGrid1.set_geometry(17040, 360, 3375, 7935);
-    DataGrid1.caption()->setText(QStringLiteral("KELVO"));
+    DataGrid1.caption()->setText(qtext(texts::kProductName));
 
     Label7.set_face(kSong, 10.5);
     Label7.set_geometry(17040, 8880, 975, 375);
-    Label7.set_caption("Run Count");
+    Label7.set_caption(texts::kRunCountLabel.en);
 
     Combo5.set_face(kSong, 10.5);
     Combo5.set_text_color(kBlueText);
@@ -222,15 +222,15 @@ void QtForm::lay_out_charts_log_and_steps() {
         Combo5.widget()->setPalette(palette);
     }
     Combo5.set_geometry(18120, 8760, 1095, std::nullopt);
-    Combo5.set_text("x");
+    Combo5.set_text(texts::kRunUntilStopped.en);
 
     Command4.set_face(kSong, 15);
     Command4.set_geometry(19440, 8760, 975, 495);
-    Command4.set_caption("RUN");
+    Command4.set_caption(texts::kRun.en);
 
     // Clears the monitor; neither is ever shown.
     Command5.set_geometry(1320, 840, 375, 375);
-    Command5.set_caption("Command5");
+    Command5.set_caption(texts::kHiddenButton.en);
     Command5.widget()->hide();
 }
 
@@ -241,9 +241,9 @@ void QtForm::lay_out_status_bar() {
     for (int panel = 1; panel <= 3; ++panel) {
         StatusBar1.panel(panel)->setFont(panel_font);
     }
-    StatusBar1.set_panel_text(1, "communication:wait...");
-    StatusBar1.set_panel_text(2, "KELVO");
-    StatusBar1.set_panel_text(3, "Version: 1.0");
+    StatusBar1.set_panel_text(1, texts::kWaitStatus.en);
+    StatusBar1.set_panel_text(2, texts::kProductName.en);
+    StatusBar1.set_panel_text(3, texts::kVersion.en);
 }
 
 void QtForm::set_focus_order() {

@@ -1,4 +1,5 @@
 #include "platform/qt/serial.h"
+#include "app/texts.h"
 
 #include <cctype>
 #include <cerrno>
@@ -59,7 +60,7 @@ void QtSerialPort::set_settings(const std::string& settings) {
         start = end + 1;
     }
     const auto bad = [&settings] {
-        return std::invalid_argument("invalid serial settings \"" + settings + "\"");
+        return std::invalid_argument(texts::fill(texts::kBadSerialSettings.en, {settings}));
     };
     try {
         baud_ = std::stoi(parts[0]);

@@ -92,9 +92,9 @@ void QtMessageBox::show(const std::string& prompt, const std::string& title,
                         const std::vector<std::string>& buttons,
                         std::function<void(int)> on_answer) {
     dismiss();
-    auto* box =
-        new QMessageBox(QMessageBox::NoIcon, title.empty() ? QStringLiteral("KELVO") : qstr(title),
-                        qstr(prompt), QMessageBox::NoButton, parent_);
+    auto* box = new QMessageBox(QMessageBox::NoIcon,
+                                title.empty() ? qtext(texts::kProductName) : qstr(title),
+                                qstr(prompt), QMessageBox::NoButton, parent_);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<QAbstractButton*> added;

@@ -76,8 +76,8 @@ QString lock_holder(const std::string& path) {
     }
     std::string name;
     std::getline(std::ifstream("/proc/" + std::to_string(probe.l_pid) + "/comm"), name);
-    return name.empty() ? QStringLiteral("process %1").arg(probe.l_pid)
-                        : QStringLiteral("%1, process %2").arg(qstr(name)).arg(probe.l_pid);
+    return name.empty() ? qtext(texts::kLockProcess).arg(probe.l_pid)
+                        : qtext(texts::kLockNamedProcess).arg(qstr(name)).arg(probe.l_pid);
 }
 
 // SQLite reports some writes into a full disk (a flush, a file growing in advance) as I/O
@@ -96,14 +96,14 @@ std::string unreadable_reason(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) {
-        return "the file does not exist";
+        return texts::kFileMissing.en;
     }
     if (fs::is_directory(status)) {
-        return "it is a folder, not a file";
+        return texts::kIsFolder.en;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        return std::string("the file cannot be read (") + std::strerror(errno) + ")";
+        return texts::fill(texts::kFileUnreadable.en, {std::strerror(errno)});
     }
     std::array<char, 32> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), file);
@@ -111,16 +111,16 @@ std::string unreadable_reason(const std::string& path) {
     const int read_errno = errno;
     std::fclose(file);
     if (failed) {
-        return std::string("the file cannot be read (") + std::strerror(read_errno) + ")";
+        return texts::fill(texts::kFileUnreadable.en, {std::strerror(read_errno)});
     }
     const std::string_view bytes(head.data(), got);
     if (bytes.substr(0, 16) == std::string_view("SQLite format 3\0", 16)) {
         return {};
     }
     if (got == 0) {
-        return "the file is empty";
+        return texts::kFileEmpty.en;
     }
-    return "it is not an SQLite database";
+    return texts::kNotSqlite.en;
 }
 
 QString failure_reason(const QSqlError& error, const std::string& path) {
@@ -128,16 +128,17 @@ QString failure_reason(const QSqlError& error, const std::string& path) {
     case kSqliteBusy:
     case kSqliteLocked: {
         const QString holder = lock_holder(path);
-        return QStringLiteral("the file is locked by another program") +
-               (holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
+        return holder.isEmpty()
+                   ? qtext(texts::kFileLocked)
+                   : qtext(texts::kReasonWithDetail).arg(qtext(texts::kFileLocked), holder);
     }
     case kSqliteReadOnly:
-        return QStringLiteral("the file is read-only");
+        return qtext(texts::kFileReadOnly);
     case kSqliteFull:
-        return QStringLiteral("the disk is full");
+        return qtext(texts::kDiskFull);
     case kSqliteIoError:
         if (disk_full(path)) {
-            return QStringLiteral("the disk is full");
+            return qtext(texts::kDiskFull);
         }
         break;
     default:

@@ -126,8 +126,8 @@ QtGrid::QtGrid(QWidget* parent)
     view_->horizontalHeader()->setHighlightSections(false);
 
     menu_ = new QMenu(view_);
-    add_action_ = menu_->addAction(QStringLiteral("Add step\tIns"));
-    delete_action_ = menu_->addAction(QStringLiteral("Delete step"));
+    add_action_ = menu_->addAction(qtext(texts::kAddStepItem));
+    delete_action_ = menu_->addAction(qtext(texts::kDeleteStepItem));
     QObject::connect(add_action_, &QAction::triggered, view_, [this] { add_step(); });
     QObject::connect(delete_action_, &QAction::triggered, view_,
                      [this] { delete_steps(menu_rows_.first, menu_rows_.second); });
@@ -181,9 +181,8 @@ void QtGrid::bind() {
     if (model == nullptr) {
         return;
     }
-    static const std::array<QString, kGridFields> headings{QStringLiteral("Voltage（V）"),
-                                                           QStringLiteral("Current（A）"),
-                                                           QStringLiteral("time（S）")};
+    static const std::array<QString, kGridFields> headings{
+        qtext(texts::kVoltageHeading), qtext(texts::kCurrentHeading), qtext(texts::kTimeHeading)};
     static constexpr std::array<double, kGridFields> widths{1005.165, 1005.165, 884.976};
     const int fields = model->columnCount();
     for (int field = 0; field < fields; ++field) {
@@ -243,14 +242,14 @@ void QtGrid::update_actions(int pointer_row) {
     add_action_->setEnabled(changeable);
     delete_action_->setEnabled(changeable && count > 0);
     // The key deletes only rows chosen at their numbers.
-    const QString key = on_chosen ? QStringLiteral("\tDel") : QString();
+    const QString key = on_chosen ? qtext(texts::kDeleteKey) : QString();
     if (count > 1) {
-        delete_action_->setText(
-            QStringLiteral("Delete steps %1 to %2").arg(first + 1).arg(first + count) + key);
+        delete_action_->setText(qtext(texts::kDeleteStepsItem).arg(first + 1).arg(first + count) +
+                                key);
     } else if (count == 1) {
-        delete_action_->setText(QStringLiteral("Delete step %1").arg(first + 1) + key);
+        delete_action_->setText(qtext(texts::kDeleteOneStepItem).arg(first + 1) + key);
     } else {
-        delete_action_->setText(QStringLiteral("Delete step"));
+        delete_action_->setText(qtext(texts::kDeleteStepItem));
     }
 }
 
@@ -287,9 +286,9 @@ void QtGrid::delete_steps(int first, int count) {
         return;
     }
     const QString question =
-        count == 1 ? QStringLiteral("Delete step %1?").arg(first + 1)
-                   : QStringLiteral("Delete steps %1 to %2?").arg(first + 1).arg(first + count);
-    QMessageBox box(QMessageBox::Question, QStringLiteral("KELVO"), question,
+        count == 1 ? qtext(texts::kDeleteOneStepQuestion).arg(first + 1)
+                   : qtext(texts::kDeleteStepsQuestion).arg(first + 1).arg(first + count);
+    QMessageBox box(QMessageBox::Question, qtext(texts::kProductName), question,
                     QMessageBox::Yes | QMessageBox::No, view_);
     box.setDefaultButton(QMessageBox::No);
     if (box.exec() != QMessageBox::Yes) {
@@ -303,8 +302,8 @@ void QtGrid::delete_steps(int first, int count) {
 
 void QtGrid::report(const QString& failure) const {
     if (!failure.isEmpty()) {
-        QMessageBox::warning(view_, QStringLiteral("KELVO"),
-                             QStringLiteral("The step table was not changed: ") + failure);
+        QMessageBox::warning(view_, qtext(texts::kProductName),
+                             qtext(texts::kStepTableUnchanged).arg(failure));
     }
 }
 

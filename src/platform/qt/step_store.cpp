@@ -47,7 +47,7 @@ QtRecordSet::~QtRecordSet() {
 }
 
 void QtRecordSet::fail(const std::string& reason) const {
-    throw platform::StartupError("cannot open the step table " + path_ + ": " + reason);
+    throw platform::StartupError(texts::fill(texts::kStepTableFailed.en, {path_, reason}));
 }
 
 void QtRecordSet::refresh() {
@@ -91,7 +91,7 @@ QSqlDatabase QtRecordSet::open_database() const {
     database.setDatabaseName(qstr(path_));
     database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!database.open()) {
-        fail("the database cannot be opened (" + utf8(database.lastError().text()) + ")");
+        fail(texts::fill(texts::kDatabaseUnopened.en, {utf8(database.lastError().text())}));
     }
     return database;
 }
@@ -104,14 +104,14 @@ std::unique_ptr<StepTableModel> QtRecordSet::read_table(const QSqlDatabase& data
         }
     }
     if (table.isEmpty()) {
-        fail("it has no table " + table_);
+        fail(texts::fill(texts::kNoTable.en, {table_}));
     }
     auto model = std::make_unique<StepTableModel>(nullptr, database);
     model->setTable(table);
     model->setEditStrategy(QSqlTableModel::OnFieldChange);
     if (!model->select()) {
-        fail("the table " + table_ + " cannot be read (" +
-             utf8(failure_reason(model->lastError(), path_)) + ")");
+        fail(texts::fill(texts::kTableUnreadable.en,
+                         {table_, utf8(failure_reason(model->lastError(), path_))}));
     }
     // An edit makes the model read the table again; it must always be whole.
     QObject::connect(model.get(), &QAbstractItemModel::modelReset, model.get(),
