@@ -1,4 +1,4 @@
-// A program folder of its own for each test, with the built db1.mdb and PPS.ico in it.
+// A program folder of its own for each test, the real window, and a pseudo-terminal.
 #pragma once
 
 #include "app/form1.h"
@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +19,7 @@
 
 namespace kelvo::qt::testing {
 
+// A temporary folder holding the built db1.mdb and PPS.ico.
 class ProgramFolder {
 public:
     ProgramFolder() {
@@ -39,34 +39,9 @@ public:
 
     std::string path() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
-    void write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    void remove(const std::string& name) const { std::filesystem::remove(path_ / name); }
 
 private:
     std::filesystem::path path_;
-};
-
-// The real window with Form1 on it, before and after its load step.
-class WindowTest : public ::testing::Test {
-protected:
-    void make() {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-    }
-    void load() {
-        make();
-        logic->Form_Load();
-    }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
-    }
-
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
 };
 
 // Lets the event loop run until the condition holds or the time is up.
@@ -90,29 +65,13 @@ public:
             slave_ = ::ptsname(master_);
         }
     }
-    ~PseudoTerminal() { hang_up(); }
+    ~PseudoTerminal() { ::close(master_); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& slave() const { return slave_; }
     void send(const std::string& bytes) const {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // Reads until the wanted count arrived; meanwhile runs between reads.
-    std::string received(std::size_t wanted, const std::function<void()>& meanwhile = {}) const {
-        std::string bytes;
-        wait_until([&] {
-            if (meanwhile) {
-                meanwhile();
-            }
-            char buffer[256];
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n > 0) {
-                bytes.append(buffer, static_cast<std::size_t>(n));
-            }
-            return bytes.size() >= wanted;
-        });
-        return bytes;
     }
     // Everything that has arrived so far.
     std::string drain() const {
@@ -124,11 +83,14 @@ public:
         }
         return bytes;
     }
-    void hang_up() {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
-        }
+    // Reads until the wanted count arrived or the time is up.
+    std::string received(std::size_t wanted) const {
+        std::string bytes;
+        wait_until([&] {
+            bytes += drain();
+            return bytes.size() >= wanted;
+        });
+        return bytes;
     }
 
 private:

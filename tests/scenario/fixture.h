@@ -1,5 +1,5 @@
-// Form1 loaded on a fake window with a supply that keeps answering, and a record of the
-// command frame after every tick: for step programs and captions, tick by tick.
+// Form1 loaded on a fake window, with a supply that can be attached and made to answer, and
+// the command frame of every tick kept for tests that follow the wire.
 #pragma once
 
 #include "app/form1.h"
@@ -13,12 +13,12 @@
 
 namespace kelvo::testing {
 
-class RunFixture : public ::testing::Test {
+class SupplyTest : public ::testing::Test {
 public:
     // The frame carrying these codes in "Steady Output" mode.
     static std::string frame(int volts_code, int amps_code, char output) {
-        auto four = [](int code) {
-            std::string digits = std::to_string(code);
+        const auto four = [](int code) {
+            const std::string digits = std::to_string(code);
             return std::string(4 - digits.size(), '0') + digits;
         };
         return "QZPPSU" + four(volts_code) + "H" + four(amps_code) + output;
@@ -27,35 +27,37 @@ public:
 protected:
     using FrameRuns = std::vector<std::pair<std::string, int>>;
 
-    static constexpr const char* kReply = "QZPPSU0500A1000W";
-
-    RunFixture() { form.Form_Load(); }
-
-    // COM2 opens on the first tick and the reply is read on the tenth, which is also a
-    // display second: from then on both seconds fall on every tenth tick.
-    void attach_supply() {
-        ui.MSComm1.ports[2] = platform::OpenResult::Opened;
-        tick(10);
-        ASSERT_TRUE(form.device_connected);
-    }
+    SupplyTest() { form.Form_Load(); }
 
     // While `answering`, a reply is always waiting, so the link is never dropped.
     void tick(int times = 1) {
         for (int i = 0; i < times; ++i) {
             if (answering && ui.MSComm1.incoming.empty()) {
-                ui.MSComm1.queue_read(kReply);
+                answer("0500", "1000");
             }
             ui.Timer1.tick();
             frames.push_back(form.command_frame);
         }
     }
+    // Up to and including the next display second (they come on every tenth tick).
     void second(int seconds = 1) { tick(10 * seconds); }
+
+    void answer(const std::string& volts, const std::string& amps, char status = 'W') {
+        ui.MSComm1.queue_read("QZPPSU" + volts + "A" + amps + status);
+    }
+    // Opens COM2 on the first tick and reads a valid reply on the tenth: from then on read
+    // and display seconds fall on the same ticks.
+    void attach_supply(const std::string& volts = "0000", const std::string& amps = "0000") {
+        ui.MSComm1.ports[2] = platform::OpenResult::Opened;
+        answer(volts, amps);
+        second();
+        ASSERT_TRUE(form.device_connected);
+    }
 
     void run() {
         frames.clear();
         ui.Command4.click();
     }
-
     // The frames sent since the last run(), as (frame, ticks in a row).
     FrameRuns frame_runs() const {
         FrameRuns runs;
@@ -68,12 +70,12 @@ protected:
         }
         return runs;
     }
-
-    std::size_t record_files() const { return ui.files.files.size(); }
+    char output_letter() const { return form.command_frame.back(); }
+    const std::string& last_prompt() const { return ui.message_box.shown.back().prompt; }
 
     fake::FakeForm ui;
     Form1 form{ui.controls()};
-    bool answering = true;
+    bool answering = false;
     std::vector<std::string> frames;
 };
 
