@@ -32,6 +32,7 @@ TEST(SetpointText, ChecksRoundsAndShows) {
     EXPECT_DOUBLE_EQ(leading_number("-.5"), -0.5);
     EXPECT_EQ(round_half_even(2.5), 2);
     EXPECT_EQ(round_half_even(3.5), 4);
+    EXPECT_EQ(to_int16(1.2345 * 100), 123); // a step of 1.2345 V: under a half goes down
     EXPECT_EQ(to_int16(40000), 32767);
     EXPECT_EQ(slider_text(1, 100, 'V'), "0.01V");
     EXPECT_EQ(slider_text(50, 1000, 'A'), "0.05A");
