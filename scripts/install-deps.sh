@@ -9,7 +9,7 @@ packages=(
   mdbtools-dev mdbtools
   fonts-noto-cjk fonts-arphic-gkai00mp
   libgtest-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-tidy
   xvfb xauth xdotool imagemagick
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: once on the normal
 # build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then the
-# Qt tests and a short fault soak with ThreadSanitizer, the fuzz targets and the fault soak.
+# Qt tests and a short fault soak with ThreadSanitizer, clang-tidy and the fuzz targets, and
+# the fault soak.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -30,9 +31,23 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo-soak" --minutes 1
 fi
 
-# Each fuzz target for 30 seconds (about two minutes in all, with its build).
+# clang-tidy over the tree (minutes of both cores) runs beside the fuzzers, which take their
+# fixed time whatever else runs; each fuzz target for 30 seconds.
+tidy=""
+if [ "${KELVO_SKIP_TIDY:-0}" != 1 ]; then
+  tidy_log="$here/build/tidy-run.log"
+  KELVO_BUILD_DIR="$here/build" "$here/scripts/tidy.sh" >"$tidy_log" 2>&1 &
+  tidy=$!
+fi
 if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
   "$here/scripts/fuzz.sh" 30
+fi
+if [ -n "$tidy" ]; then
+  if ! wait "$tidy"; then
+    cat "$tidy_log" >&2
+    exit 1
+  fi
+  cat "$tidy_log"
 fi
 
 # A minute of the fault soak on the normal build (and one under ThreadSanitizer above): the

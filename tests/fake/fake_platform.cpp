@@ -97,7 +97,6 @@ void FakeSlider::move_to(int value) {
 }
 
 void FakePictureBox::cls() {
-    calls.push_back("cls");
     ++cls_count;
     lines.clear();
     printed.clear();
@@ -106,42 +105,34 @@ void FakePictureBox::cls() {
 }
 
 void FakePictureBox::set_draw_style(LineStyle style) {
-    calls.push_back("draw_style");
     draw_style = style;
 }
 
 void FakePictureBox::set_draw_width(int pixels) {
-    calls.push_back("draw_width");
     draw_width = pixels;
 }
 
 void FakePictureBox::set_fore_color(Color color) {
-    calls.push_back("fore_color");
     fore_color = color;
 }
 
 void FakePictureBox::set_auto_redraw(bool on) {
-    calls.push_back("auto_redraw");
     auto_redraw = on;
 }
 
 void FakePictureBox::set_current_x(float x) {
-    calls.push_back("current_x");
     current_x = x;
 }
 
 void FakePictureBox::set_current_y(float y) {
-    calls.push_back("current_y");
     current_y = y;
 }
 
 void FakePictureBox::line(float x1, float y1, float x2, float y2, std::optional<Color> color) {
-    calls.push_back("line");
     lines.push_back({x1, y1, x2, y2, color.value_or(fore_color), draw_style, draw_width});
 }
 
 void FakePictureBox::print(const std::string& text) {
-    calls.push_back("print");
     printed.push_back({text, current_x, current_y});
     current_x = 0;
     current_y += kLineHeight;
@@ -209,8 +200,8 @@ FieldValue FakeRecordSet::field(int position) const {
                                                            : FieldValue{};
 }
 
-void FakeGrid::set_column_locked(int column, bool on) {
-    locked.at(static_cast<std::size_t>(column)) = on;
+void FakeGrid::set_column_locked(int column, bool locked_now) {
+    locked.at(static_cast<std::size_t>(column)) = locked_now;
 }
 
 OpenResult FakeSerialPort::open() {

@@ -197,9 +197,6 @@ public:
     // The texts printed since the last cls, in order (the communication monitor's lines).
     std::vector<std::string> printed_lines() const;
 
-    // The names of all drawing calls in order: "cls", "draw_style", "draw_width",
-    // "fore_color", "auto_redraw", "current_x", "current_y", "line", "print".
-    std::vector<std::string> calls;
     std::vector<Line> lines;      // since the last cls
     std::vector<Printed> printed; // since the last cls
     int cls_count = 0;
@@ -263,7 +260,7 @@ class FakeGrid : public FakeControl<platform::Grid> {
 public:
     void set_data_source(platform::RecordSet& records) override { data_source = &records; }
     void refresh() override { ++refreshes; }
-    void set_column_locked(int column, bool locked) override;
+    void set_column_locked(int column, bool locked_now) override;
 
     platform::RecordSet* data_source = nullptr;
     int refreshes = 0;
