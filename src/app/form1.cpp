@@ -3,16 +3,11 @@
 
 namespace kelvo {
 
+// Each reference is bound to the control of the same name in the bundle.
+#define KELVO_BIND_CONTROL(kind, name, role) , name(c.name)
+#define KELVO_BIND_SERVICE(kind, name, bundle_name, role) , name(c.bundle_name)
 Form1::Form1(const platform::FormControls& c)
-    : window(c.window), Label1(c.Label1), Label2(c.Label2), Label3(c.Label3), Label4(c.Label4),
-      Label5(c.Label5), Label6(c.Label6), Label7(c.Label7), Frame1(c.Frame1), Frame2(c.Frame2),
-      Text1(c.Text1), Text2(c.Text2), Text3(c.Text3), Combo1(c.Combo1), Combo2(c.Combo2),
-      Combo3(c.Combo3), Combo4(c.Combo4), Combo5(c.Combo5), Slider1(c.Slider1), Slider2(c.Slider2),
-      Command1(c.Command1), Command4(c.Command4),
-      Command5(c.Command5), Picture1{&c.Picture1_0, &c.Picture1_1}, Picture2(c.Picture2),
-      Timer1(c.Timer1), Timer2(c.Timer2), StatusBar1(c.StatusBar1), DataGrid1(c.DataGrid1),
-      Adodc1(c.Adodc1), MSComm1(c.MSComm1), Screen(c.screen), Clock(c.clock), MsgBox(c.message_box),
-      Files(c.files) {
+    : window(c.window) KELVO_CONTROLS(KELVO_BIND_CONTROL) KELVO_SERVICES(KELVO_BIND_SERVICE) {
     // The same wiring for the Qt window and the test fake.
     Text1.on_change([this] { Text1_Change(); });
     Text2.on_change([this] { Text2_Change(); });
@@ -29,6 +24,8 @@ Form1::Form1(const platform::FormControls& c)
     Timer1.on_tick([this] { Timer1_Timer(); });
     Timer2.on_tick([this] { Timer2_Timer(); });
 }
+#undef KELVO_BIND_SERVICE
+#undef KELVO_BIND_CONTROL
 
 Form1::~Form1() {
     // The send timer ticks on a thread of its own: once this returns, no tick is running

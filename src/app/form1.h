@@ -131,42 +131,16 @@ public:
     bool message_box_open() const { return report_box_up; }
     std::size_t reports_waiting() const { return reports.size(); }
 
-    // ---- controls ----------------------------------------------------------------------
+    // ---- controls, from the control list (platform/control_list.h) ---------------------
     platform::Window& window;
-    platform::Label& Label1;
-    platform::Label& Label2;
-    platform::Label& Label3;
-    platform::Label& Label4;
-    platform::Label& Label5;
-    platform::Label& Label6;
-    platform::Label& Label7;
-    platform::Label& Frame1;
-    platform::Label& Frame2;
-    platform::TextBox& Text1;
-    platform::TextBox& Text2;
-    platform::TextBox& Text3;
-    platform::ListBox& Combo1;
-    platform::ListBox& Combo2;
-    platform::ListBox& Combo3;
-    platform::ListBox& Combo4;
-    platform::ListBox& Combo5;
-    platform::Slider& Slider1;
-    platform::Slider& Slider2;
-    platform::Button& Command1;
-    platform::Button& Command4;
-    platform::Button& Command5;
-    std::array<platform::PictureBox*, 2> Picture1;
-    platform::PictureBox& Picture2;
-    platform::Timer& Timer1;
-    platform::Timer& Timer2;
-    platform::StatusBar& StatusBar1;
-    platform::Grid& DataGrid1;
-    platform::RecordSet& Adodc1;
-    platform::SerialPort& MSComm1;
-    platform::Screen& Screen;
-    platform::Clock& Clock;
-    platform::MessageBox& MsgBox;
-    platform::FileSystem& Files;
+#define KELVO_FORM1_CONTROL(kind, name, role) platform::kinds::kind& name;
+    KELVO_CONTROLS(KELVO_FORM1_CONTROL)
+#undef KELVO_FORM1_CONTROL
+#define KELVO_FORM1_SERVICE(kind, name, bundle_name, role) platform::kinds::kind& name;
+    KELVO_SERVICES(KELVO_FORM1_SERVICE)
+#undef KELVO_FORM1_SERVICE
+    // The two charts as the control array Picture1(0), Picture1(1).
+    std::array<platform::PictureBox*, 2> Picture1{&Picture1_0, &Picture1_1};
 
     // ---- window variables, by owning subsystem ------------------------------------------
 

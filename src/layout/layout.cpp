@@ -1,6 +1,9 @@
 #include "app/form1.h"
 #include "layout/layout_table.h"
 
+#include <algorithm>
+#include <type_traits>
+
 namespace kelvo {
 
 float layout::scale_factor(double screen_twips, double twips_per_pixel, double design_pixels) {
@@ -14,6 +17,42 @@ void compute_factors(Form1& form) {
         layout::scale_factor(form.Screen.width_twips(), form.Screen.twips_per_pixel_x(), 1440);
     form.screen_scale_y =
         layout::scale_factor(form.Screen.height_twips(), form.Screen.twips_per_pixel_y(), 900);
+}
+
+// Whether the control of this name in the control list can be placed.
+constexpr bool placeable(std::string_view name) {
+#define KELVO_PLACEABLE(kind, control, role)                                                       \
+    if (name == #control) {                                                                        \
+        return std::is_base_of_v<platform::Control, platform::kinds::kind>;                        \
+    }
+    KELVO_CONTROLS(KELVO_PLACEABLE)
+#undef KELVO_PLACEABLE
+    return false;
+}
+
+static_assert(std::ranges::all_of(layout::kTable,
+                                  [](const layout::Row& row) { return placeable(row.control); }),
+              "every row of the layout table names a control that can be placed");
+
+template <class Kind> platform::Control* as_placeable(Kind& control) {
+    if constexpr (std::is_base_of_v<platform::Control, Kind>) {
+        return &control;
+    } else {
+        return nullptr;
+    }
+}
+
+// The control a row of the layout table places, by its name.
+platform::Control& placed_control(Form1& form, std::string_view name) {
+    platform::Control* found = nullptr;
+#define KELVO_FIND(kind, control, role)                                                            \
+    if (name == #control) {                                                                        \
+        found = as_placeable(form.control);                                                        \
+    }
+    KELVO_CONTROLS(KELVO_FIND)
+#undef KELVO_FIND
+    // The table is checked against the control list above, when the program is built.
+    return *found;
 }
 
 } // namespace
@@ -30,25 +69,18 @@ bool Form1::FBL_PD() {
 
 void Form1::FBL_REV() {
     compute_factors(*this);
-    // The controls in the order of the layout table.
-    const std::array<platform::Control*, layout::kRows> controls{
-        &Combo3,   &Label5, &Frame1,   &Label1,     &Label2,     &Label3,  &Label4,
-        &Frame2,   &Text1,  &Text2,    &Combo1,     &Combo2,     &Slider1, &Slider2,
-        &Command1, &Label6, &Combo4,   Picture1[0], Picture1[1], &Text3,   &DataGrid1,
-        &Label7,   &Combo5, &Command4, &Command5};
     const float sx = screen_scale_x;
     const float sy = screen_scale_y;
-    for (std::size_t i = 0; i < layout::kRows; ++i) {
-        const layout::Row& row = layout::kTable[i];
+    for (const layout::Row& row : layout::kTable) {
+        platform::Control& control = placed_control(*this, row.control);
         std::optional<double> height;
         if (row.height) {
             height = static_cast<float>(*row.height) * sy;
         }
-        controls[i]->set_geometry(static_cast<float>(row.left) * sx,
-                                  static_cast<float>(row.top) * sy,
-                                  static_cast<float>(row.width) * sx, height);
+        control.set_geometry(static_cast<float>(row.left) * sx, static_cast<float>(row.top) * sy,
+                             static_cast<float>(row.width) * sx, height);
         if (row.font_size) {
-            controls[i]->set_font_size(static_cast<float>(*row.font_size) * sx);
+            control.set_font_size(static_cast<float>(*row.font_size) * sx);
         }
     }
 }

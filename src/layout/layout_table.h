@@ -10,7 +10,7 @@ namespace kelvo::layout {
 
 // Design values in twips relative to the container, font size in points.
 struct Row {
-    std::string_view control;
+    std::string_view control; // its name in the control list (platform/control_list.h)
     double left;
     double top;
     double width;
@@ -39,8 +39,8 @@ inline constexpr std::array<Row, kRows> kTable{{
     {"Command1", 360, 5640, 1695, 615, 15},
     {"Label6", 2700, 5280, 2895, 375, 18},
     {"Combo4", 3480, 5760, 1935, std::nullopt, 10.5},
-    {"Picture1(0)", 6360, 360, 9975, 3135, 9},
-    {"Picture1(1)", 6360, 3840, 9975, 3135, 9},
+    {"Picture1_0", 6360, 360, 9975, 3135, 9},
+    {"Picture1_1", 6360, 3840, 9975, 3135, 9},
     {"Text3", 6360, 7440, 9975, 3135, 9},
     {"DataGrid1", 17040, 360, 3375, 7935, 9},
     {"Label7", 17040, 8880, 975, 375, 10.5},

@@ -453,12 +453,7 @@ FakeForm::FakeForm() {
 }
 
 platform::FormControls FakeForm::controls() {
-    return platform::FormControls{window,     Label1,   Label2,   Label3,   Label4,      Label5,
-                                  Label6,     Label7,   Frame1,   Frame2,   Text1,       Text2,
-                                  Text3,      Combo1,   Combo2,   Combo3,   Combo4,      Combo5,
-                                  Slider1,    Slider2,  Command1, Command4, Command5,    Picture1_0,
-                                  Picture1_1, Picture2, Timer1,   Timer2,   StatusBar1,  DataGrid1,
-                                  Adodc1,     MSComm1,  screen,   clock,    message_box, files};
+    return platform::controls_of(*this);
 }
 
 } // namespace kelvo::fake

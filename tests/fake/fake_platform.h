@@ -420,6 +420,29 @@ public:
     bool maximized = false;
 };
 
+// The fake of each kind in the control list.
+namespace kinds {
+using Label = FakeLabel;
+using Frame = FakeLabel;
+using TextBox = FakeTextBox;
+using LogBox = FakeTextBox;
+using ListBox = FakeListBox;
+using Slider = FakeSlider;
+using Button = FakeButton;
+using Chart = FakePictureBox;
+using Monitor = FakePictureBox;
+using Timer = FakeTimer;
+using SendTimer = FakeTimer;
+using StatusBar = FakeStatusBar;
+using Grid = FakeGrid;
+using RecordSet = FakeRecordSet;
+using SerialPort = FakeSerialPort;
+using Screen = FakeScreen;
+using Clock = FakeClock;
+using MessageBox = FakeMessageBox;
+using FileSystem = FakeFileSystem;
+} // namespace kinds
+
 // One of each control of the window, holding the window's design captions and texts.
 struct FakeForm {
     FakeForm();
@@ -429,21 +452,12 @@ struct FakeForm {
     platform::FormControls controls();
 
     FakeWindow window;
-    FakeLabel Label1, Label2, Label3, Label4, Label5, Label6, Label7, Frame1, Frame2;
-    FakeTextBox Text1, Text2, Text3;
-    FakeListBox Combo1, Combo2, Combo3, Combo4, Combo5;
-    FakeSlider Slider1, Slider2;
-    FakeButton Command1, Command4, Command5;
-    FakePictureBox Picture1_0, Picture1_1, Picture2;
-    FakeTimer Timer1, Timer2;
-    FakeStatusBar StatusBar1;
-    FakeGrid DataGrid1;
-    FakeRecordSet Adodc1;
-    FakeSerialPort MSComm1;
-    FakeScreen screen;
-    FakeClock clock;
-    FakeMessageBox message_box;
-    FakeFileSystem files;
+#define KELVO_FAKE_CONTROL(kind, name, role) kinds::kind name;
+    KELVO_CONTROLS(KELVO_FAKE_CONTROL)
+#undef KELVO_FAKE_CONTROL
+#define KELVO_FAKE_SERVICE(kind, model_name, name, role) kinds::kind name;
+    KELVO_SERVICES(KELVO_FAKE_SERVICE)
+#undef KELVO_FAKE_SERVICE
 };
 
 } // namespace kelvo::fake

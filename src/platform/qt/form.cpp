@@ -96,6 +96,9 @@ void QtWindow::close() {
 
 // ---- the form -----------------------------------------------------------------------------
 
+// The members come from the control list; only their construction is written out here,
+// since each takes its own container or setting (the rest are made without arguments). The
+// compiler holds this list to the members' order.
 QtForm::QtForm(const std::string& program_folder)
     : main_(new MainWindow), client_(main_->centralWidget()), window(main_), Frame1(client_),
       Frame2(client_), Label5(client_), Combo3(client_), Label1(Frame1.widget()),
@@ -267,44 +270,7 @@ QtForm::~QtForm() {
 }
 
 platform::FormControls QtForm::controls() {
-    return platform::FormControls{
-        .window = window,
-        .Label1 = Label1,
-        .Label2 = Label2,
-        .Label3 = Label3,
-        .Label4 = Label4,
-        .Label5 = Label5,
-        .Label6 = Label6,
-        .Label7 = Label7,
-        .Frame1 = Frame1,
-        .Frame2 = Frame2,
-        .Text1 = Text1,
-        .Text2 = Text2,
-        .Text3 = Text3,
-        .Combo1 = Combo1,
-        .Combo2 = Combo2,
-        .Combo3 = Combo3,
-        .Combo4 = Combo4,
-        .Combo5 = Combo5,
-        .Slider1 = Slider1,
-        .Slider2 = Slider2,
-        .Command1 = Command1,
-        .Command4 = Command4,
-        .Command5 = Command5,
-        .Picture1_0 = Picture1_0,
-        .Picture1_1 = Picture1_1,
-        .Picture2 = Picture2,
-        .Timer1 = Timer1,
-        .Timer2 = Timer2,
-        .StatusBar1 = StatusBar1,
-        .DataGrid1 = DataGrid1,
-        .Adodc1 = Adodc1,
-        .MSComm1 = MSComm1,
-        .screen = screen,
-        .clock = clock,
-        .message_box = message_box,
-        .files = files,
-    };
+    return platform::controls_of(*this);
 }
 
 void QtForm::show() {

@@ -18,6 +18,29 @@
 
 namespace kelvo::qt {
 
+// The Qt type of each kind in the control list.
+namespace kinds {
+using Label = QtLabel;
+using Frame = QtFrame;
+using TextBox = QtTextBox;
+using LogBox = QtLogBox;
+using ListBox = QtListBox;
+using Slider = QtSlider;
+using Button = QtButton;
+using Chart = QtPictureBox;
+using Monitor = MonitorBox;
+using Timer = QtTimer;
+using SendTimer = QtThreadTimer;
+using StatusBar = QtStatusBar;
+using Grid = QtGrid;
+using RecordSet = QtRecordSet;
+using SerialPort = QtSerialPort;
+using Screen = QtScreen;
+using Clock = QtClock;
+using MessageBox = QtMessageBox;
+using FileSystem = StdFileSystem;
+} // namespace kinds
+
 class MainWindow final : public QMainWindow {
 public:
     MainWindow();
@@ -71,42 +94,14 @@ private:
     QWidget* client_;
 
 public:
+    // In the order of the control list, which is the order the widgets are created in.
     QtWindow window;
-    QtFrame Frame1;
-    QtFrame Frame2;
-    QtLabel Label5;
-    QtListBox Combo3;
-    QtLabel Label1;
-    QtLabel Label2;
-    QtLabel Label3;
-    QtLabel Label4;
-    QtListBox Combo1;
-    QtListBox Combo2;
-    QtTextBox Text1;
-    QtTextBox Text2;
-    QtSlider Slider1;
-    QtSlider Slider2;
-    QtLabel Label6;
-    QtListBox Combo4;
-    QtButton Command1;
-    QtPictureBox Picture1_0;
-    QtPictureBox Picture1_1;
-    QtLogBox Text3;
-    QtGrid DataGrid1;
-    QtLabel Label7;
-    QtListBox Combo5;
-    QtButton Command4;
-    QtButton Command5;
-    MonitorBox Picture2;
-    QtTimer Timer1;
-    QtThreadTimer Timer2;
-    QtStatusBar StatusBar1;
-    QtRecordSet Adodc1;
-    QtSerialPort MSComm1;
-    QtScreen screen;
-    QtClock clock;
-    QtMessageBox message_box;
-    StdFileSystem files;
+#define KELVO_QT_CONTROL(kind, name, role) kinds::kind name;
+    KELVO_CONTROLS(KELVO_QT_CONTROL)
+#undef KELVO_QT_CONTROL
+#define KELVO_QT_SERVICE(kind, model_name, name, role) kinds::kind name;
+    KELVO_SERVICES(KELVO_QT_SERVICE)
+#undef KELVO_QT_SERVICE
 };
 
 } // namespace kelvo::qt
