@@ -52,16 +52,28 @@ std::string counted_prompt(const std::string& prompt, int count) {
     return texts::fill(texts::kRepeatedReport.en, {prompt, std::to_string(count)});
 }
 
+std::string monitor_text(const std::string& text, const std::string& title) {
+    return title.empty() ? text : texts::fill(texts::kBoxMonitorLine.en, {title, text});
+}
+
 } // namespace
 
+void Form1::report(platform::Severity severity, const std::string& text, const std::string& title) {
+    if (severity == platform::Severity::Box) {
+        ask(text, title, {}, nullptr);
+        return;
+    }
+    monitor_line(monitor_text(text, title));
+}
+
 void Form1::show_message(const std::string& prompt, const std::string& title) {
-    ask(prompt, title, {}, nullptr);
+    report(platform::Severity::Box, prompt, title);
 }
 
 void Form1::ask(const std::string& prompt, const std::string& title,
                 const std::vector<std::string>& buttons, std::function<void(int)> on_answer) {
     // Every report is in the monitor too, with its time, whatever becomes of its box.
-    monitor_line(title.empty() ? prompt : texts::fill(texts::kBoxMonitorLine.en, {title, prompt}));
+    monitor_line(monitor_text(prompt, title));
     if (!on_answer) {
         // The same report again (a link that drops every few minutes overnight): one box
         // and a count, not one box each time.

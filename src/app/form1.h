@@ -21,11 +21,11 @@ struct Text;
 
 using platform::FieldValue;
 
-class Form1 {
+class Form1 final : public platform::Reporter {
 public:
     explicit Form1(const platform::FormControls& controls);
     // Detaches the handlers from the timers, which may outlive the window model.
-    ~Form1();
+    ~Form1() override;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -122,12 +122,15 @@ public:
     bool FBL_PD();  // layout/layout.cpp
     void FBL_REV(); // layout/layout.cpp
 
-    // Reports to the user (app/form1.cpp). A box never holds anything up: it is shown and
-    // the program goes on. One box at a time; the next waits for the answer, and a report
-    // that is already up or waiting is only counted.
+    // Reports to the user (app/form1.cpp), from the window model and from the step table
+    // alike: the one place that decides between the monitor and a box. A box never holds
+    // anything up: it is shown and the program goes on. One box at a time; the next waits
+    // for the answer, and a report that is already up or waiting is only counted.
+    void report(platform::Severity severity, const std::string& text,
+                const std::string& title) override;
     void show_message(const std::string& prompt, const std::string& title);
     void ask(const std::string& prompt, const std::string& title,
-             const std::vector<std::string>& buttons, std::function<void(int)> on_answer);
+             const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
     bool message_box_open() const { return report_box_up; }
     std::size_t reports_waiting() const { return reports.size(); }
 

@@ -94,6 +94,9 @@ void Form1::fill_choice_lists() {
 }
 
 void Form1::open_step_table(const std::string& folder) {
+    // Before the file is opened: converting an old one is told on the monitor.
+    Adodc1.set_reporter(*this);
+    DataGrid1.set_reporter(*this);
     Adodc1.set_database(folder + "/" + texts::kDatabaseFile);
     Adodc1.set_record_source(texts::kStepTable);
     Adodc1.refresh();

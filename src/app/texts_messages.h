@@ -49,6 +49,8 @@ inline constexpr Text kDatabaseErrorTitle{"database error", "database error"};
 // The step grid's own boxes.
 inline constexpr Text kDeleteOneStepQuestion{"Delete step %1?", "Delete step %1?"};
 inline constexpr Text kDeleteStepsQuestion{"Delete steps %1 to %2?", "Delete steps %1 to %2?"};
+inline constexpr Text kDeleteYes{"Yes", "Yes"};
+inline constexpr Text kDeleteNo{"No", "No"};
 inline constexpr Text kStepTableUnchanged{"The step table was not changed: %1",
                                           "The step table was not changed: %1"};
 

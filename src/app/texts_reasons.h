@@ -30,6 +30,9 @@ inline constexpr Text kBadSerialSettings{"invalid serial settings \"%1\"",
 // The step table's SQLite file.
 inline constexpr Text kStepTableFailed{"cannot open the step table %1: %2",
                                        "cannot open the step table %1: %2"};
+// A delete answered after the rows it named had moved or gone.
+inline constexpr Text kStepsMoved{"the steps changed while the question waited",
+                                  "the steps changed while the question waited"};
 inline constexpr Text kNotSqlite{"it is not an SQLite database", "it is not an SQLite database"};
 inline constexpr Text kDatabaseUnopened{"the database cannot be opened (%1)",
                                         "the database cannot be opened (%1)"};
@@ -46,9 +49,9 @@ inline constexpr Text kLockNamedProcess{"%1, process %2", "%1, process %2"};
 inline constexpr Text kImportFailed{"cannot convert the Access step table %1: %2",
                                     "cannot convert the Access step table %1: %2"};
 inline constexpr Text kImportConverted{
-    "kelvo: converted the Access (%1) table %2 of %3, %4 rows, into an SQLite step table; the "
+    "Converted the Access (%1) table %2 of %3, %4 rows, into an SQLite step table; the "
     "original is kept as %5",
-    "kelvo: converted the Access (%1) table %2 of %3, %4 rows, into an SQLite step table; the "
+    "Converted the Access (%1) table %2 of %3, %4 rows, into an SQLite step table; the "
     "original is kept as %5"};
 inline constexpr Text kImportTableNotMade{"the step table cannot be made",
                                           "the step table cannot be made"};

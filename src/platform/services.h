@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/report.h"
 
 #include <functional>
 #include <optional>
@@ -36,6 +37,8 @@ public:
     virtual void move_first() = 0;
     virtual void move_next() = 0;
     virtual FieldValue field(int position) const = 0; // of the current record
+    // Where what happens to the file is told: handed over before the first refresh.
+    virtual void set_reporter(Reporter& reporter) = 0;
 };
 
 class Grid : public Control {
@@ -43,6 +46,8 @@ public:
     virtual void set_data_source(RecordSet& records) = 0;
     virtual void refresh() = 0;
     virtual void set_column_locked(int column, bool locked) = 0; // columns 0..2
+    // Where refused edits are told and questions asked.
+    virtual void set_reporter(Reporter& reporter) = 0;
 };
 
 // What an open attempt came to. A refusal for lack of permission is still just "not

@@ -244,7 +244,9 @@ public:
     void move_next() override;
     // Throws std::logic_error past the last record or beyond the record's fields.
     FieldValue field(int position) const override;
+    void set_reporter(platform::Reporter& given) override { reporter = &given; }
 
+    platform::Reporter* reporter = nullptr;
     std::string database;
     std::string record_source;
     std::vector<std::vector<FieldValue>> rows; // the table, set by the test
@@ -261,7 +263,9 @@ public:
     void set_data_source(platform::RecordSet& records) override { data_source = &records; }
     void refresh() override { ++refreshes; }
     void set_column_locked(int column, bool locked_now) override;
+    void set_reporter(platform::Reporter& given) override { reporter = &given; }
 
+    platform::Reporter* reporter = nullptr;
     platform::RecordSet* data_source = nullptr;
     int refreshes = 0;
     std::array<bool, 3> locked{};

@@ -1,12 +1,8 @@
 // The step table: an SQLite file read and edited through the record set and its grid.
 #include "qt_fixture.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QTableView>
-#include <QTimer>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -16,22 +12,25 @@ namespace {
 
 using platform::FieldValue;
 
-// Answers every message box that opens while it lives, and keeps what they asked.
-class Answer {
+// Stands for the window's queue: keeps the boxes reported and the questions asked, whose
+// answers the test gives.
+class Reports final : public platform::Reporter {
 public:
-    Answer() {
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                asked.push_back(box->text());
-                box->accept();
-            }
-        });
-        timer_.start(5);
+    void report(platform::Severity severity, const std::string& text, const std::string&) override {
+        if (severity == platform::Severity::Box) {
+            shown << QString::fromStdString(text);
+        }
     }
+    void ask(const std::string& prompt, const std::string&, const std::vector<std::string>& buttons,
+             std::function<void(int)> on_answer) override {
+        asked << QString::fromStdString(prompt);
+        offered = buttons;
+        answer = std::move(on_answer);
+    }
+    QStringList shown;
     QStringList asked;
-
-private:
-    QTimer timer_;
+    std::vector<std::string> offered;
+    std::function<void(int)> answer;
 };
 
 // A user's rights to files while it lives, for a test run as root: the override of file
@@ -75,17 +74,26 @@ protected:
         records->set_database(folder.file("db1.mdb"));
         records->set_record_source("QZ7150PPS1");
         records->refresh();
+        records->set_reporter(reports);
         grid = std::make_unique<QtGrid>(nullptr);
+        grid->set_reporter(reports);
+        grid->attach(*records);
         grid->set_data_source(*records);
         grid->refresh();
     }
     QModelIndex cell(int row, int column) const { return records->model()->index(row, column + 1); }
-    void insert_key() {
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
+    void press(int key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(grid->view(), &down);
+    }
+    void choose_rows(int first, int last) {
+        grid->view()->selectionModel()->select(QItemSelection(cell(first, 0), cell(last, 0)),
+                                               QItemSelectionModel::ClearAndSelect |
+                                                   QItemSelectionModel::Rows);
     }
 
     ProgramFolder folder;
+    Reports reports;
     std::unique_ptr<QtRecordSet> records;
     std::unique_ptr<QtGrid> grid;
 };
@@ -100,7 +108,7 @@ TEST_F(StepTableTest, ReadsTheStepsAndKeepsEditsAndNewStepsInTheFile) {
     EXPECT_EQ(records->field(2), FieldValue(1.5));
 
     ASSERT_TRUE(records->model()->setData(cell(1, 0), 7.25));
-    insert_key();
+    press(Qt::Key_Insert);
     open();
     EXPECT_EQ(records->record_count(), 5);
     records->move_first();
@@ -117,17 +125,42 @@ TEST_F(StepTableTest, AReadOnlyFileRefusesEditsAndNewStepsAndSaysWhy) {
         }
         open();
     }
-    Answer ok;
     EXPECT_FALSE(records->model()->setData(cell(0, 0), 7.25));
     // At once, not only when the message shows: RUN must not take the refused value.
     records->move_first();
     EXPECT_EQ(records->field(1), FieldValue(5.0));
-    ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 1; }));
-    insert_key();
-    ASSERT_TRUE(wait_until([&ok] { return ok.asked.size() == 2; }));
-    EXPECT_EQ(ok.asked, QStringList(2, QStringLiteral("The step table was not changed: "
-                                                      "the file is read-only")));
+    ASSERT_TRUE(wait_until([this] { return reports.shown.size() == 1; }));
+    press(Qt::Key_Insert);
+    ASSERT_TRUE(wait_until([this] { return reports.shown.size() == 2; }));
+    EXPECT_EQ(reports.shown, QStringList(2, QStringLiteral("The step table was not changed: "
+                                                           "the file is read-only")));
     EXPECT_EQ(records->record_count(), 4);
+}
+
+TEST_F(StepTableTest, DeletesOnlyOnYesAndOnlyTheStepsItAskedAbout) {
+    choose_rows(1, 2);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(reports.asked, QStringList(QStringLiteral("Delete steps 2 to 3?")));
+    EXPECT_EQ(reports.offered, (std::vector<std::string>{"Yes", "No"}));
+    EXPECT_EQ(records->record_count(), 4); // nothing before the answer
+    reports.answer(1);
+    EXPECT_EQ(records->record_count(), 4);
+
+    press(Qt::Key_Delete);
+    // The window went on while the question waited, and the first step went meanwhile.
+    ASSERT_TRUE(records->delete_records(0, 1));
+    reports.answer(0);
+    EXPECT_EQ(reports.shown,
+              QStringList(QStringLiteral("The step table was not changed: the "
+                                         "steps changed while the question waited")));
+    EXPECT_EQ(records->record_count(), 3);
+
+    choose_rows(1, 2);
+    press(Qt::Key_Delete);
+    reports.answer(0);
+    EXPECT_EQ(records->record_count(), 1);
+    records->move_first();
+    EXPECT_EQ(records->field(1), FieldValue(10.0));
 }
 
 } // namespace

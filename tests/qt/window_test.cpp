@@ -3,8 +3,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 namespace kelvo::qt::testing {
@@ -66,6 +68,25 @@ TEST_F(WindowTest, BoxesLetTheProgramRunAndReportTheButtonPressed) {
     QCoreApplication::processEvents();
     EXPECT_EQ(answer, -1);
     EXPECT_EQ(form->message_box.box(), nullptr);
+}
+
+TEST_F(WindowTest, TheGridAsksInTheWindowsQueueAndDeletesOnYes) {
+    logic->Form_Load();
+    QTableView* view = form->DataGrid1.view();
+    view->selectionModel()->select(view->model()->index(1, 1),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &del);
+    QMessageBox* box = form->message_box.box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Delete step 2?"));
+    const int steps = form->Adodc1.record_count();
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == QStringLiteral("Yes")) {
+            button->click();
+        }
+    }
+    EXPECT_TRUE(wait_until([&] { return form->Adodc1.record_count() == steps - 1; }));
 }
 
 TEST(ChartBox, LinesLandInTheImageAtTheirTwips) {

@@ -72,10 +72,11 @@ TEST_F(Link, SilenceDropsTheLinkOnTheTwelfthReadSecondAndTheNextPortIsTried) {
     EXPECT_EQ(form.port_number, 3);
 }
 
-TEST_F(Link, OneBoxAtATimeTheSameReportOnlyCounted) {
+TEST_F(Link, OneBoxAtATimeTheSameReportOnlyCountedANoteNone) {
     ui.message_box.stay_open = true;
     form.show_message("link lost", "");
-    form.show_message("second", "T");
+    form.report(platform::Severity::Box, "second", "T");
+    form.report(platform::Severity::Note, "a note", ""); // the monitor's only
     form.show_message("link lost", "");
     form.show_message("link lost", "");
     ASSERT_EQ(ui.message_box.shown.size(), 1u);
@@ -86,6 +87,7 @@ TEST_F(Link, OneBoxAtATimeTheSameReportOnlyCounted) {
     EXPECT_EQ(ui.message_box.shown[1].title, "T");
     ui.message_box.answer();
     EXPECT_FALSE(form.message_box_open());
+    EXPECT_TRUE(monitor_has("a note"));
 }
 
 } // namespace

@@ -18,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -252,11 +251,9 @@ std::string import_access_database(const std::string& path, const std::string& t
         temporary.release();
         sync_path(target.parent_path().string(), O_DIRECTORY);
 
-        std::string line = texts::fill(texts::kImportConverted.en,
-                                       {source.format, source.name, target.string(),
-                                        std::to_string(records.ids.size()), backup.string()});
-        std::cerr << line << std::endl;
-        return line;
+        return texts::fill(texts::kImportConverted.en,
+                           {source.format, source.name, target.string(),
+                            std::to_string(records.ids.size()), backup.string()});
     } catch (const std::runtime_error& reason) {
         throw failure(reason.what());
     }

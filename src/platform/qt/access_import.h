@@ -41,7 +41,7 @@ void write_step_table(const std::string& path, const std::string& table,
 // Converts the Jet database at `path` into an SQLite database holding `table` as a step
 // table, under the same name. The conversion is written beside it and renamed into place
 // when complete; the original stays as <name>.access-backup<.ext> (-2, -3, ... when that
-// is taken). Prints one line to stderr and returns it. On any failure throws StartupError
+// is taken). Returns the line that tells the user so. On any failure throws StartupError
 // naming the file and the reason, and leaves the folder as it was.
 std::string import_access_database(const std::string& path, const std::string& table,
                                    std::chrono::milliseconds time_limit = std::chrono::seconds(15));

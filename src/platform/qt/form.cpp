@@ -117,6 +117,8 @@ QtForm::QtForm(const std::string& program_folder)
     lay_out_charts_log_and_steps();
     lay_out_status_bar();
     set_focus_order();
+    // The grid shows this window's step table and no other.
+    DataGrid1.attach(Adodc1);
 }
 
 void QtForm::lay_out_language_and_frames() {

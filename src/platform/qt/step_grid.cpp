@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -141,16 +140,12 @@ QtGrid::QtGrid(QWidget* parent)
 }
 
 void QtGrid::set_data_source(platform::RecordSet& records) {
-    auto* qt_records = dynamic_cast<QtRecordSet*>(&records);
-    if (records_ != nullptr && records_ != qt_records) {
-        records_->on_reload = nullptr;
-        records_->on_move = nullptr;
-        records_->on_refused = nullptr;
-    }
-    records_ = qt_records;
-    if (records_ == nullptr) {
+    // The window owns both and attaches them; a record set from elsewhere has no model
+    // this grid could show.
+    if (attached_ == nullptr || &records != attached_) {
         return;
     }
+    records_ = attached_;
     records_->on_reload = [this] { bind(); };
     records_->on_move = [this](int row) { show_row(row); };
     records_->on_refused = [this](const QString& reason) { report(reason); };
@@ -282,16 +277,27 @@ void QtGrid::add_step() {
 }
 
 void QtGrid::delete_steps(int first, int count) {
-    if (records_ == nullptr || !records_->steps_changeable() || count <= 0) {
+    if (records_ == nullptr || reporter_ == nullptr || !records_->steps_changeable() ||
+        count <= 0) {
         return;
     }
     const QString question =
         count == 1 ? qtext(texts::kDeleteOneStepQuestion).arg(first + 1)
                    : qtext(texts::kDeleteStepsQuestion).arg(first + 1).arg(first + count);
-    QMessageBox box(QMessageBox::Question, qtext(texts::kProductName), question,
-                    QMessageBox::Yes | QMessageBox::No, view_);
-    box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes) {
+    // The window goes on while the question waits: the answer is for these steps only.
+    reporter_->ask(utf8(question), utf8(qtext(texts::kProductName)),
+                   {texts::kDeleteYes.en, texts::kDeleteNo.en},
+                   [this, first, asked = records_->row_ids(first, count)](int answer) {
+                       if (answer == 0) {
+                           delete_answered(first, asked);
+                       }
+                   });
+}
+
+void QtGrid::delete_answered(int first, const QVariantList& asked) {
+    const auto count = static_cast<int>(asked.size());
+    if (records_->row_ids(first, count) != asked) {
+        report(qtext(texts::kStepsMoved));
         return;
     }
     // A RUN pressed meanwhile wins: the record set refuses then.
@@ -301,9 +307,10 @@ void QtGrid::delete_steps(int first, int count) {
 }
 
 void QtGrid::report(const QString& failure) const {
-    if (!failure.isEmpty()) {
-        QMessageBox::warning(view_, qtext(texts::kProductName),
-                             qtext(texts::kStepTableUnchanged).arg(failure));
+    if (!failure.isEmpty() && reporter_ != nullptr) {
+        reporter_->report(platform::Severity::Box,
+                          utf8(qtext(texts::kStepTableUnchanged).arg(failure)),
+                          utf8(qtext(texts::kProductName)));
     }
 }
 

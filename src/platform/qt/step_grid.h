@@ -42,9 +42,13 @@ public:
     QMenu* menu() const { return menu_; }
     QAction* add_action() const { return add_action_; }
     QAction* delete_action() const { return delete_action_; }
+    // The record set of the same window: the only one the grid can show.
+    void attach(QtRecordSet& records) { attached_ = &records; }
+    // Binds the grid to the attached record set; any other is refused.
     void set_data_source(platform::RecordSet& records) override;
     void refresh() override;
     void set_column_locked(int column, bool locked) override;
+    void set_reporter(platform::Reporter& reporter) override { reporter_ = &reporter; }
 
 protected:
     void font_changed() override;
@@ -59,6 +63,7 @@ private:
     bool key_pressed(int key);
     void add_step();
     void delete_steps(int first, int count);
+    void delete_answered(int first, const QVariantList& asked);
     void report(const QString& failure) const;
 
     QLabel* caption_;
@@ -68,7 +73,9 @@ private:
     QAction* add_action_;
     QAction* delete_action_;
     std::pair<int, int> menu_rows_{-1, 0};
+    QtRecordSet* attached_ = nullptr;
     QtRecordSet* records_ = nullptr;
+    platform::Reporter* reporter_ = nullptr;
     std::array<bool, 3> locked_{};
 };
 

@@ -54,7 +54,10 @@ void QtRecordSet::refresh() {
     // A step table brought from an Access database is converted once, in place; the
     // original is kept beside it.
     if (access::is_jet_file(path_)) {
-        import_access_database(path_, table_);
+        const std::string converted = import_access_database(path_, table_);
+        if (reporter_ != nullptr) {
+            reporter_->report(platform::Severity::Note, converted, {});
+        }
     }
     if (const std::string reason = unreadable_reason(path_); !reason.empty()) {
         fail(reason);
@@ -232,6 +235,14 @@ std::optional<QVariant> QtRecordSet::insert_empty_step() {
         return std::nullopt;
     }
     return new_id;
+}
+
+QVariantList QtRecordSet::row_ids(int first, int count) const {
+    QVariantList ids;
+    for (int row = std::max(first, 0); row < first + count && row < record_count(); ++row) {
+        ids << model_->record(row).value(0);
+    }
+    return ids;
 }
 
 bool QtRecordSet::delete_records(int first, int count) {

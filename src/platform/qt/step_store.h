@@ -32,6 +32,7 @@ public:
     void move_first() override;
     void move_next() override;
     platform::FieldValue field(int position) const override;
+    void set_reporter(platform::Reporter& reporter) override { reporter_ = &reporter; }
 
     // Steps are added and deleted only while no column is locked: a running program works
     // on the copy it took at RUN, which must stay what the grid shows.
@@ -44,6 +45,9 @@ public:
     bool delete_records(int first, int count);
     // Why the last add or delete failed, in the user's words; empty when it was only refused.
     const QString& last_error() const { return error_; }
+    // What identifies the rows first..first+count-1 now: a question about them is answered
+    // for the same rows only.
+    QVariantList row_ids(int first, int count) const;
 
     StepTableModel* model() const { return model_.get(); }
     int current_row() const { return row_; }
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<StepTableModel> model_;
     int row_ = -1;
     QString error_;
+    platform::Reporter* reporter_ = nullptr;
 };
 
 } // namespace kelvo::qt
