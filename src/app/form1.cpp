@@ -60,7 +60,7 @@ std::string monitor_text(const std::string& text, const std::string& title) {
 
 void Form1::report(platform::Severity severity, const std::string& text, const std::string& title) {
     if (severity == platform::Severity::Box) {
-        ask(text, title, {}, nullptr);
+        ask(text, title, {}, 0, nullptr);
         return;
     }
     monitor_line(monitor_text(text, title));
@@ -71,7 +71,8 @@ void Form1::show_message(const std::string& prompt, const std::string& title) {
 }
 
 void Form1::ask(const std::string& prompt, const std::string& title,
-                const std::vector<std::string>& buttons, std::function<void(int)> on_answer) {
+                const std::vector<std::string>& buttons, int default_button,
+                std::function<void(int)> on_answer) {
     // Every report is in the monitor too, with its time, whatever becomes of its box.
     monitor_line(monitor_text(prompt, title));
     if (!on_answer) {
@@ -91,7 +92,7 @@ void Form1::ask(const std::string& prompt, const std::string& title,
             return;
         }
     }
-    reports.push_back({prompt, title, buttons, std::move(on_answer)});
+    reports.push_back({prompt, title, buttons, default_button, std::move(on_answer)});
     show_next_report();
 }
 
@@ -103,7 +104,7 @@ void Form1::show_next_report() {
     const Report& next = reports.front();
     try {
         MsgBox.show(counted_prompt(next.prompt, next.count), next.title, next.buttons,
-                    [this](int answer) { report_answered(answer); });
+                    next.default_button, [this](int answer) { report_answered(answer); });
     } catch (...) {
         report_box_up = false;
         reports.pop_front();

@@ -130,7 +130,8 @@ public:
                 const std::string& title) override;
     void show_message(const std::string& prompt, const std::string& title);
     void ask(const std::string& prompt, const std::string& title,
-             const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
+             const std::vector<std::string>& buttons, int default_button,
+             std::function<void(int)> on_answer) override;
     bool message_box_open() const { return report_box_up; }
     std::size_t reports_waiting() const { return reports.size(); }
 
@@ -233,6 +234,7 @@ private:
         std::string prompt;
         std::string title;
         std::vector<std::string> buttons;
+        int default_button = 0;
         std::function<void(int)> on_answer;
         int count = 1;
     };

@@ -114,7 +114,7 @@ bool Form1::Form_QueryUnload() {
     }
     close_question_up = true;
     ask(text(texts::kClosePrompt), text(texts::kCloseTitle),
-        {text(texts::kCloseSwitchOff), text(texts::kCloseLeaveOn), text(texts::kCloseCancel)},
+        {text(texts::kCloseSwitchOff), text(texts::kCloseLeaveOn), text(texts::kCloseCancel)}, 0,
         [this](int answer) {
             close_question_up = false;
             if (answer != 0 && answer != 1) {

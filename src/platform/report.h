@@ -20,9 +20,10 @@ public:
     // An empty title means none of its own.
     virtual void report(Severity severity, const std::string& text, const std::string& title) = 0;
     // Puts the question in the queue and returns at once; on_answer runs later with the
-    // index of the button pressed. Nothing waits for the answer meanwhile.
+    // index of the button pressed. Nothing waits for the answer meanwhile. Enter presses
+    // default_button: the safe answer to a question that destroys something.
     virtual void ask(const std::string& prompt, const std::string& title,
-                     const std::vector<std::string>& buttons,
+                     const std::vector<std::string>& buttons, int default_button,
                      std::function<void(int)> on_answer) = 0;
 };
 

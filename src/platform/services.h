@@ -98,8 +98,9 @@ public:
     // it waits for the user. on_answer, when given, runs with the index of the button
     // pressed (buttons empty: one "OK", index 0). One box at a time: the window model
     // waits for the answer before it shows the next. An empty title means none of its own.
+    // default_button is the one Enter presses; the last of several is the way back.
     virtual void show(const std::string& prompt, const std::string& title,
-                      const std::vector<std::string>& buttons,
+                      const std::vector<std::string>& buttons, int default_button,
                       std::function<void(int)> on_answer) = 0;
     // The text of the box on screen (a report that came again).
     virtual void set_prompt(const std::string& prompt) = 0;

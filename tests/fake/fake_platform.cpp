@@ -262,7 +262,7 @@ std::string FakeClock::time_text(const DateTime& at) const {
 }
 
 void FakeMessageBox::show(const std::string& prompt, const std::string& title,
-                          const std::vector<std::string>& buttons,
+                          const std::vector<std::string>& buttons, int /*default_button*/,
                           std::function<void(int)> on_answer) {
     shown.push_back({prompt, title, buttons});
     on_screen = prompt;

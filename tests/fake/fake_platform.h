@@ -343,7 +343,8 @@ public:
     // Records the box. Unless stay_open is set it is answered with the first button at
     // once, as by a user who clicks it away; otherwise it waits for answer().
     void show(const std::string& prompt, const std::string& title,
-              const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
+              const std::vector<std::string>& buttons, int default_button,
+              std::function<void(int)> on_answer) override;
     void set_prompt(const std::string& prompt) override { on_screen = prompt; }
     void dismiss() override;
     // The user presses button `index` of the box on screen.

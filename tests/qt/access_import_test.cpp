@@ -51,7 +51,7 @@ public:
             lines.push_back(text);
         }
     }
-    void ask(const std::string&, const std::string&, const std::vector<std::string>&,
+    void ask(const std::string&, const std::string&, const std::vector<std::string>&, int,
              std::function<void(int)>) override {}
     std::vector<std::string> lines;
 };

@@ -22,7 +22,7 @@ public:
         }
     }
     void ask(const std::string& prompt, const std::string&, const std::vector<std::string>& buttons,
-             std::function<void(int)> on_answer) override {
+             int /*default_button*/, std::function<void(int)> on_answer) override {
         asked << QString::fromStdString(prompt);
         offered = buttons;
         answer = std::move(on_answer);

@@ -48,7 +48,7 @@ TEST_F(WindowTest, LoadStepLeavesTheWindowReadyToRun) {
 TEST_F(WindowTest, BoxesLetTheProgramRunAndReportTheButtonPressed) {
     form->main_window().show();
     int answer = -1;
-    form->message_box.show("Switch off?", "Q", {"Off", "Leave on", "Cancel"},
+    form->message_box.show("Switch off?", "Q", {"Off", "Leave on", "Cancel"}, 0,
                            [&](int pressed) { answer = pressed; });
     QMessageBox* box = form->message_box.box();
     ASSERT_NE(box, nullptr); // shown, and show() has returned
@@ -63,7 +63,7 @@ TEST_F(WindowTest, BoxesLetTheProgramRunAndReportTheButtonPressed) {
     EXPECT_TRUE(wait_until([&] { return answer == 1; }));
 
     answer = -1;
-    form->message_box.show("gone", "", {}, [&](int pressed) { answer = pressed; });
+    form->message_box.show("gone", "", {}, 0, [&](int pressed) { answer = pressed; });
     form->message_box.dismiss();
     QCoreApplication::processEvents();
     EXPECT_EQ(answer, -1);
@@ -80,6 +80,8 @@ TEST_F(WindowTest, TheGridAsksInTheWindowsQueueAndDeletesOnYes) {
     QMessageBox* box = form->message_box.box();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Delete step 2?"));
+    // Enter keeps the steps.
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("No"));
     const int steps = form->Adodc1.record_count();
     for (QAbstractButton* button : box->buttons()) {
         if (button->text() == QStringLiteral("Yes")) {

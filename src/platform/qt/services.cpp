@@ -89,7 +89,7 @@ QtMessageBox::~QtMessageBox() {
 }
 
 void QtMessageBox::show(const std::string& prompt, const std::string& title,
-                        const std::vector<std::string>& buttons,
+                        const std::vector<std::string>& buttons, int default_button,
                         std::function<void(int)> on_answer) {
     dismiss();
     auto* box = new QMessageBox(QMessageBox::NoIcon,
@@ -109,7 +109,9 @@ void QtMessageBox::show(const std::string& prompt, const std::string& title,
             added.push_back(box->addButton(qstr(buttons[i]), role));
         }
     }
-    box->setDefaultButton(static_cast<QPushButton*>(added.front()));
+    const bool known = default_button >= 0 && default_button < static_cast<int>(added.size());
+    box->setDefaultButton(
+        static_cast<QPushButton*>(added.at(known ? static_cast<std::size_t>(default_button) : 0)));
     box->setEscapeButton(added.back());
     QObject::connect(
         box, &QMessageBox::finished, box, [this, box, added, on_answer = std::move(on_answer)] {

@@ -36,7 +36,8 @@ public:
     QtMessageBox(const QtMessageBox&) = delete;
     QtMessageBox& operator=(const QtMessageBox&) = delete;
     void show(const std::string& prompt, const std::string& title,
-              const std::vector<std::string>& buttons, std::function<void(int)> on_answer) override;
+              const std::vector<std::string>& buttons, int default_button,
+              std::function<void(int)> on_answer) override;
     void set_prompt(const std::string& prompt) override;
     void dismiss() override;
     // The box on screen, for tests.

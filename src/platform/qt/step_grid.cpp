@@ -22,6 +22,10 @@ namespace kelvo::qt {
 
 namespace {
 
+// The delete question's answers: Enter takes the one that keeps the steps.
+constexpr int kAnswerYes = 0;
+constexpr int kAnswerNo = 1;
+
 QString number_text(double value) {
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
@@ -286,9 +290,9 @@ void QtGrid::delete_steps(int first, int count) {
                    : qtext(texts::kDeleteStepsQuestion).arg(first + 1).arg(first + count);
     // The window goes on while the question waits: the answer is for these steps only.
     reporter_->ask(utf8(question), utf8(qtext(texts::kProductName)),
-                   {texts::kDeleteYes.en, texts::kDeleteNo.en},
+                   {texts::kDeleteYes.en, texts::kDeleteNo.en}, kAnswerNo,
                    [this, first, asked = records_->row_ids(first, count)](int answer) {
-                       if (answer == 0) {
+                       if (answer == kAnswerYes) {
                            delete_answered(first, asked);
                        }
                    });
