@@ -13,6 +13,7 @@ on a clean tree: it edits files in place and restores them.
 
 import argparse
 import os
+import resource
 import subprocess
 import sys
 import time
@@ -44,6 +45,15 @@ def read_mutants(path):
     return mutants
 
 
+# A planted fault can make a test grow without end; capped, it dies at once instead of
+# driving the whole machine (and whatever else runs on it) into the out-of-memory killer.
+MEMORY_CAP = 8 << 30
+
+
+def cap_memory():
+    resource.setrlimit(resource.RLIMIT_AS, (MEMORY_CAP, MEMORY_CAP))
+
+
 def stages(build):
     bin_dir = os.path.join(build, "bin")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
@@ -73,7 +83,7 @@ def run_suite(build, timeout, matrix=False):
         try:
             done = subprocess.run(command, env=env, stdout=subprocess.PIPE,
                                   stderr=subprocess.STDOUT, timeout=timeout, check=False,
-                                  text=True, errors="replace")
+                                  text=True, errors="replace", preexec_fn=cap_memory)
         except subprocess.TimeoutExpired:
             caught.append(name + " (timeout)")
             if not matrix:
