@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-  mdbtools-dev mdbtools
+  mdbtools-dev mdbtools libqcustomplot-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
   libgtest-dev
   clang libclang-rt-dev clang-tidy

@@ -1,5 +1,6 @@
 // The program: the Qt window, Form1 on its controls, and the event loop.
 #include "app/form1.h"
+#include "extra/tools.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"
 
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     QSocketNotifier signal_notifier(signal_pipe[0], QSocketNotifier::Read);
     quit_on_signal(signal_notifier, form, logic);
 
+    kelvo::extra::add_tools({form->main_window().strip(), &form->main_window(), *logic});
     form->show();
     const int code = QApplication::exec();
     form->main_window().on_close = nullptr;

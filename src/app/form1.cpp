@@ -58,6 +58,16 @@ std::string monitor_text(const std::string& text, const std::string& title) {
 
 } // namespace
 
+void Form1::watch(platform::Observer* observer) {
+    if (observer != nullptr) {
+        observers.push_back(observer);
+    }
+}
+
+void Form1::unwatch(platform::Observer* observer) {
+    std::erase(observers, observer);
+}
+
 void Form1::report(platform::Severity severity, const std::string& text, const std::string& title) {
     if (severity == platform::Severity::Box) {
         ask(text, title, {}, 0, nullptr);

@@ -3,7 +3,9 @@
 // handler and procedure is a member defined in the folder of its subsystem.
 #pragma once
 
+#include "meter/period_meter.h"
 #include "platform/form_controls.h"
+#include "platform/observer.h"
 
 #include <array>
 #include <cstdint>
@@ -65,6 +67,7 @@ public:
     void show_readings();                                        // link/polling_cycle.cpp
     void log_readings();                                         // link/polling_cycle.cpp
     void end_used_up_run();                                      // link/polling_cycle.cpp
+    void tell_reply(const std::string& frame);                   // meter/period_readout.cpp
 
     // ---- settings/: set-points and front panel -----------------------------------------
     void SZDYZH(const std::string& text); // settings/setpoints.cpp
@@ -117,6 +120,22 @@ public:
     void open_journal();                             // record/record_files.cpp
     void recover_journals();                         // record/record_files.cpp
     std::vector<std::string> record_folders() const; // record/record_files.cpp
+
+    // ---- meter/: the output period's figures ------------------------------------------
+    void start_period_meter();                // meter/period_readout.cpp
+    void meter_reading();                     // meter/period_readout.cpp
+    void stop_period_meter();                 // meter/period_readout.cpp
+    void show_period_readout();               // meter/period_readout.cpp
+    platform::Reading period_figures() const; // meter/period_readout.cpp
+
+    // ---- windows beyond the main one: what they hear of the program --------------------
+    void watch(platform::Observer* observer);   // app/form1.cpp
+    void unwatch(platform::Observer* observer); // app/form1.cpp
+    template <typename Call> void tell_observers(Call call) {
+        for (platform::Observer* observer : std::vector<platform::Observer*>(observers)) {
+            call(*observer);
+        }
+    }
 
     // ---- layout/: screen-resolution layout ---------------------------------------------
     bool FBL_PD();  // layout/layout.cpp
@@ -228,6 +247,14 @@ public:
     std::string journal_folder;
     bool journal_writing = false;
     bool journal_warning_shown = false;
+
+    // meter/: the running or last output period.
+    PeriodMeter period_meter;
+    platform::DateTime period_moment;
+    platform::Reading last_reading;
+
+    // The extra windows that listen (history, monitor, ...).
+    std::vector<platform::Observer*> observers;
 
 private:
     struct Report {

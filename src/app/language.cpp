@@ -10,7 +10,11 @@ const char* Form1::text(const texts::Text& key) const {
 }
 
 void Form1::Combo3_Click() {
+    const bool was_english = english_mode;
     english_mode = Combo3.text() != texts::kChinese.en;
+    if (english_mode != was_english) {
+        tell_observers([this](platform::Observer& o) { o.language_changed(english_mode); });
+    }
 }
 
 void Form1::refresh_captions() {
@@ -24,6 +28,7 @@ void Form1::refresh_captions() {
     for (const auto& [control, key] : captions) {
         control->set_caption(text(*key));
     }
+    show_period_readout();
     StatusBar1.set_panel_text(
         1, text(device_connected ? texts::kConnectedStatus : texts::kWaitStatus));
     StatusBar1.set_panel_text(3, text(texts::kVersion));

@@ -30,9 +30,13 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 
 } // namespace kelvo::texts
 
+#include "app/texts_history.h"
 #include "app/texts_messages.h"
+#include "app/texts_ports.h"
 #include "app/texts_reasons.h"
 #include "app/texts_records.h"
+#include "app/texts_steps.h"
+#include "app/texts_tools.h"
 #include "app/texts_window.h"
 
 namespace kelvo::texts {

@@ -87,6 +87,9 @@ void Form1::update_command_frame() {
         const std::lock_guard<std::mutex> lock(send_mutex);
         command_frame.swap(frame);
     }
+    if (!observers.empty() && frame != command_frame) {
+        tell_observers([this](platform::Observer& o) { o.frame_changed(command_frame); });
+    }
 }
 
 void Form1::protect_output(char& mode_letter, char& output_letter) {
@@ -112,6 +115,7 @@ void Form1::show_readings() {
 void Form1::log_readings() {
     if (output_on) {
         append_record_line(voltage_reading_text, current_reading_text);
+        meter_reading();
     }
 }
 
@@ -188,6 +192,7 @@ void Form1::parse_reply(const std::string& data) {
         monitor_line(reply.frame);
         bad_data_count = 0;
         device_connected = true;
+        tell_reply(reply.frame);
         break;
     }
 }

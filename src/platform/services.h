@@ -89,6 +89,8 @@ public:
     virtual DateTime now() const = 0;
     // The time of day in the user's locale format, without a time-zone suffix.
     virtual std::string time_text(const DateTime& moment) const = 0;
+    // Seconds on a clock that never steps (not the time of day): for measuring spans.
+    virtual double steady_seconds() const = 0;
 };
 
 class MessageBox {

@@ -33,6 +33,7 @@ void Form1::begin_record_log() {
     Text3.append_text(record_date_line(now, Clock.time_text(now)));
     // From here on the period is on disk as it grows.
     open_journal();
+    start_period_meter();
 }
 
 void Form1::append_record_line(const std::string& voltage, const std::string& current) {
@@ -46,10 +47,13 @@ void Form1::switch_output_off() {
     output_on = false;
     // The next character on the wire already belongs to an "N" frame, whatever follows
     // (a slow disk, a box): the frame is not left "O" until the next polling tick.
-    const std::lock_guard<std::mutex> lock(send_mutex);
-    if (command_frame.size() == 16) {
-        command_frame[15] = 'N';
+    {
+        const std::lock_guard<std::mutex> lock(send_mutex);
+        if (command_frame.size() == 16) {
+            command_frame[15] = 'N';
+        }
     }
+    stop_period_meter();
 }
 
 bool Form1::GBDY_CX() {

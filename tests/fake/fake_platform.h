@@ -329,8 +329,10 @@ public:
     DateTime now() const override { return moment; }
     // "H:MM:SS", the hour without a leading zero ("1:17:03").
     std::string time_text(const DateTime& at) const override;
+    double steady_seconds() const override { return steady; }
 
     DateTime moment{2024, 3, 5, 14, 7, 9};
+    double steady = 1000.0;
 };
 
 class FakeMessageBox : public platform::MessageBox {

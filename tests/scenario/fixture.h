@@ -35,6 +35,7 @@ protected:
             if (answering && ui.MSComm1.incoming.empty()) {
                 answer("0500", "1000");
             }
+            ui.clock.steady += 0.1;
             ui.Timer1.tick();
             frames.push_back(form.command_frame);
         }

@@ -41,12 +41,13 @@ const QColor kRedText(255, 0, 0);
 
 MainWindow::MainWindow() {
     setWindowTitle(qtext(texts::kFormCaption));
-    // The empty tool strip along the top; the controls sit below it.
-    QToolBar* strip = addToolBar(qtext(texts::kToolbarTitle));
-    strip->setMovable(false);
-    strip->setFloatable(false);
-    strip->setFixedHeight(px_y(675));
-    strip->toggleViewAction()->setVisible(false);
+    // The tool strip along the top, for what the program offers beyond the described
+    // window; the controls sit below it.
+    strip_ = addToolBar(qtext(texts::kToolbarTitle));
+    strip_->setMovable(false);
+    strip_->setFloatable(false);
+    strip_->setFixedHeight(px_y(675));
+    strip_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setCentralWidget(new QWidget(this));
     statusBar()->setSizeGripEnabled(true);
@@ -108,7 +109,8 @@ QtForm::QtForm(const std::string& program_folder)
       Label6(Frame2.widget()), Combo4(Frame2.widget()), Command1(Frame2.widget()),
       Picture1_0(client_), Picture1_1(client_), Text3(client_), DataGrid1(client_), Label7(client_),
       Combo5(client_), Command4(client_), Command5(client_), Timer1(main_, 100), Timer2(1),
-      StatusBar1(main_->statusBar()), message_box(main_), files(program_folder) {
+      StatusBar1(main_->statusBar()), PeriodReadout(main_->strip()), message_box(main_),
+      files(program_folder) {
     // The design: places in twips within the container, fonts, text colours. The
     // load step's layout then scales all of it to the screen.
     lay_out_language_and_frames();
@@ -249,6 +251,10 @@ void QtForm::lay_out_status_bar() {
     StatusBar1.set_panel_text(1, texts::kWaitStatus.en);
     StatusBar1.set_panel_text(2, texts::kProductName.en);
     StatusBar1.set_panel_text(3, texts::kVersion.en);
+    // The period's figures, at the left end of the tool strip.
+    main_->strip()->addWidget(PeriodReadout.widget());
+    PeriodReadout.widget()->setContentsMargins(8, 0, 8, 0);
+    PeriodReadout.widget()->setAutoFillBackground(false);
 }
 
 void QtForm::set_focus_order() {

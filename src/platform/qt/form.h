@@ -12,6 +12,7 @@
 #include "platform/qt/widgets.h"
 
 #include <QMainWindow>
+#include <QToolBar>
 
 #include <functional>
 #include <string>
@@ -46,9 +47,13 @@ public:
     MainWindow();
     // Runs when the window is to close; false keeps it open.
     std::function<bool()> on_close;
+    QToolBar* strip() const { return strip_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    QToolBar* strip_ = nullptr;
 };
 
 class QtWindow final : public platform::Window {

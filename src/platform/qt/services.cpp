@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <chrono>
 
 #include <algorithm>
 
@@ -80,6 +81,11 @@ std::string QtClock::time_text(const platform::DateTime& moment) const {
     const QLocale locale = QLocale::system();
     const QTime time(moment.hour, moment.minute, moment.second);
     return utf8(locale.toString(time, without_time_zone(locale.timeFormat(QLocale::LongFormat))));
+}
+
+double QtClock::steady_seconds() const {
+    using std::chrono::steady_clock;
+    return std::chrono::duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 // ---- message boxes ------------------------------------------------------------------------

@@ -26,6 +26,7 @@ class QtClock final : public platform::Clock {
 public:
     platform::DateTime now() const override;
     std::string time_text(const platform::DateTime& moment) const override;
+    double steady_seconds() const override;
 };
 
 // A box over the window that does not stop the program: shown, and answered later.

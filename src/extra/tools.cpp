@@ -1,0 +1,15 @@
+#include "extra/tools.h"
+
+#include <QToolBar>
+
+namespace kelvo::extra {
+
+void add_tools(const ToolContext& context) {
+    context.strip->addSeparator();
+    add_history_tool(context);
+    add_step_tools(context);
+    add_port_tool(context);
+    add_monitor_tool(context);
+}
+
+} // namespace kelvo::extra

@@ -1,0 +1,36 @@
+// extra/: what the program offers beyond the described window, in Qt: the buttons of the
+// tool strip and the windows they open (history, port choice, monitor, step-table tools).
+// Each tool talks to the window model only through Form1's public members and, to hear
+// what happens, as a platform::Observer.
+#pragma once
+
+#include <QObject>
+
+class QToolBar;
+class QWidget;
+
+namespace kelvo {
+class Form1;
+}
+
+namespace kelvo::extra {
+
+// The environment a tool is built in: the strip its button goes on, the main window as
+// the parent of its windows, and the window model.
+struct ToolContext {
+    QToolBar* strip;
+    QWidget* main_window;
+    Form1& form;
+};
+
+// Each adds its button(s) to the strip; the objects it makes are children of the main
+// window and live as long as it.
+void add_history_tool(const ToolContext& context);
+void add_port_tool(const ToolContext& context);
+void add_monitor_tool(const ToolContext& context);
+void add_step_tools(const ToolContext& context);
+
+// All of them, in the strip's order.
+void add_tools(const ToolContext& context);
+
+} // namespace kelvo::extra

@@ -1,0 +1,80 @@
+// The period readout on the tool strip, and what the extra windows hear of a period.
+#include "app/form1.h"
+#include "app/limits.h"
+#include "app/texts.h"
+
+#include <string_view>
+
+namespace kelvo {
+
+namespace {
+
+// The value of a reading's four digits; anything else reads as nothing.
+int reading_code(std::string_view digits) {
+    int code = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+} // namespace
+
+void Form1::tell_reply(const std::string& frame) {
+    if (observers.empty()) {
+        return;
+    }
+    const double volts = reading_code(voltage_reading) / double(limits::kCodesPerVolt);
+    const double amps = reading_code(current_reading) / double(limits::kCodesPerAmpere);
+    tell_observers([&](platform::Observer& o) { o.reply(frame, volts, amps, over_current); });
+}
+
+platform::Reading Form1::period_figures() const {
+    platform::Reading figures = last_reading;
+    figures.seconds = period_meter.elapsed(Clock.steady_seconds());
+    figures.coulombs = period_meter.coulombs();
+    figures.joules = period_meter.joules();
+    return figures;
+}
+
+void Form1::start_period_meter() {
+    period_moment = Clock.now();
+    period_meter.start(Clock.steady_seconds());
+    last_reading = {};
+    last_reading.moment = period_moment;
+    show_period_readout();
+    tell_observers([this](platform::Observer& o) { o.period_started(period_moment); });
+}
+
+void Form1::meter_reading() {
+    const double volts = reading_code(voltage_reading) / double(limits::kCodesPerVolt);
+    const double amps = reading_code(current_reading) / double(limits::kCodesPerAmpere);
+    period_meter.add(Clock.steady_seconds(), volts, amps);
+    last_reading.moment = Clock.now();
+    last_reading.volts = volts;
+    last_reading.amps = amps;
+    const platform::Reading figures = period_figures();
+    tell_observers([&figures](platform::Observer& o) { o.reading(figures); });
+}
+
+void Form1::stop_period_meter() {
+    if (!period_meter.running()) {
+        return;
+    }
+    period_meter.stop(Clock.steady_seconds());
+    show_period_readout();
+    const platform::Reading figures = period_figures();
+    tell_observers([&figures](platform::Observer& o) { o.period_ended(figures); });
+}
+
+void Form1::show_period_readout() {
+    const platform::Reading figures = period_figures();
+    PeriodReadout.set_caption(texts::fill(
+        text(texts::kPeriodReadout), {elapsed_text(figures.seconds), charge_text(figures.coulombs),
+                                      energy_text(figures.joules)}));
+}
+
+} // namespace kelvo

@@ -1,0 +1,41 @@
+// platform/: what the windows beyond the main one (history, monitor, port choice) hear of
+// the program as it runs. Every call comes on the window's thread, after the main window
+// has done its own part; an observer only looks, it never changes what goes on the wire.
+#pragma once
+
+#include "platform/services.h"
+
+#include <string>
+
+namespace kelvo::platform {
+
+// A reading of the supply while the output is on, once a second, as it goes into the record.
+struct Reading {
+    DateTime moment; // the time of day written into the record with it
+    double volts = 0;
+    double amps = 0;
+    double seconds = 0;  // since the output went on, by the steady clock
+    double coulombs = 0; // charge of the period so far
+    double joules = 0;   // energy of the period so far
+};
+
+class Observer {
+public:
+    virtual ~Observer() = default;
+    // The output went on: a new period, and a new record, begins.
+    virtual void period_started(const DateTime& /*moment*/) {}
+    virtual void reading(const Reading& /*reading*/) {}
+    // The output went off; the period's figures are final.
+    virtual void period_ended(const Reading& /*last*/) {}
+    // The command frame on the wire changed (not each character sent).
+    virtual void frame_changed(const std::string& /*frame*/) {}
+    // A valid reply of the supply, with what it says.
+    virtual void reply(const std::string& /*frame*/, double /*volts*/, double /*amps*/,
+                       bool /*over_current*/) {}
+    // The search for the supply, a port opened, refused, lost.
+    virtual void link_event(const std::string& /*text*/) {}
+    // The user chose the other language: captions of the extra windows follow.
+    virtual void language_changed(bool /*english*/) {}
+};
+
+} // namespace kelvo::platform
