@@ -22,9 +22,11 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werro
 # subsystems, so every core source goes in.
 mkdir -p "$out/obj" "$out/crashes"
 sources=()
-for dir in app link settings program chart layout record; do
+shopt -s nullglob
+for dir in app link settings program chart layout record meter history; do
   sources+=("$here"/src/$dir/*.cpp)
 done
+shopt -u nullglob
 objects=()
 batch=()
 for src in "${sources[@]}"; do
