@@ -255,6 +255,7 @@ public:
 
     // The extra windows that listen (history, monitor, ...).
     std::vector<platform::Observer*> observers;
+    std::string told_frame; // the command frame they last heard of
 
 private:
     struct Report {

@@ -30,6 +30,9 @@ void add_port_tool(const ToolContext& context);
 void add_monitor_tool(const ToolContext& context);
 void add_step_tools(const ToolContext& context);
 
+// The period's figures on standard error when it ends.
+void add_console_log(const ToolContext& context);
+
 // All of them, in the strip's order.
 void add_tools(const ToolContext& context);
 

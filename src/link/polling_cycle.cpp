@@ -87,8 +87,11 @@ void Form1::update_command_frame() {
         const std::lock_guard<std::mutex> lock(send_mutex);
         command_frame.swap(frame);
     }
-    if (!observers.empty() && frame != command_frame) {
-        tell_observers([this](platform::Observer& o) { o.frame_changed(command_frame); });
+    // Against the frame last told, not the one before: a switch-off puts "N" into the
+    // frame between ticks.
+    if (!observers.empty() && told_frame != command_frame) {
+        told_frame = command_frame;
+        tell_observers([this](platform::Observer& o) { o.frame_changed(told_frame); });
     }
 }
 

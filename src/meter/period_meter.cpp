@@ -71,7 +71,9 @@ std::string energy_text(double joules) {
 }
 
 std::string elapsed_text(double seconds) {
-    const auto whole = static_cast<long long>(seconds > 0 ? seconds : 0);
+    // To the nearest second: the readout is refreshed about once a second, and rounding
+    // keeps it from skipping a second when a refresh comes a little early.
+    const long long whole = seconds > 0 ? std::llround(seconds) : 0;
     char text[48];
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
                   whole % 60);

@@ -38,7 +38,7 @@ private:
 // "0.000 mAh" below one ampere-hour, "1.234 Ah" from there; energy likewise in mWh and Wh.
 std::string charge_text(double coulombs);
 std::string energy_text(double joules);
-// "0:00:10", hours growing past 99 as needed.
+// "0:00:10" (to the nearest second), hours growing past 99 as needed.
 std::string elapsed_text(double seconds);
 
 } // namespace kelvo

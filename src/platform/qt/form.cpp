@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -252,9 +253,22 @@ void QtForm::lay_out_status_bar() {
     StatusBar1.set_panel_text(2, texts::kProductName.en);
     StatusBar1.set_panel_text(3, texts::kVersion.en);
     // The period's figures, at the left end of the tool strip.
-    main_->strip()->addWidget(PeriodReadout.widget());
-    PeriodReadout.widget()->setContentsMargins(8, 0, 8, 0);
-    PeriodReadout.widget()->setAutoFillBackground(false);
+    // Wide enough for long figures in either language, so that the buttons beside it
+    // do not move as the figures grow.
+    QLabel* readout = PeriodReadout.widget();
+    main_->strip()->addWidget(readout);
+    readout->setContentsMargins(8, 0, 16, 0);
+    readout->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    readout->setFixedHeight(px_y(675) - 8);
+    int widest = 0;
+    for (const texts::Text& language : {texts::kPeriodReadout}) {
+        for (const char* pattern : {language.en, language.zh}) {
+            const std::string longest =
+                texts::fill(pattern, {"000:00:00", "000.000 mAh", "000.000 mWh"});
+            widest = std::max(widest, readout->fontMetrics().horizontalAdvance(qstr(longest)));
+        }
+    }
+    readout->setMinimumWidth(widest + 24);
 }
 
 void QtForm::set_focus_order() {

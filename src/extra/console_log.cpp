@@ -1,0 +1,34 @@
+// The program's lines on its standard error: each output period's figures when it ends,
+// for a user who started it from a terminal and for scripts that drive it.
+#include "app/form1.h"
+#include "app/texts.h"
+#include "extra/tools.h"
+#include "meter/period_meter.h"
+
+#include <QObject>
+#include <QWidget>
+
+#include <iostream>
+
+namespace kelvo::extra {
+
+namespace {
+
+class ConsoleLog final : public QObject, public platform::Observer {
+public:
+    explicit ConsoleLog(QObject* parent) : QObject(parent) {}
+    void period_ended(const platform::Reading& last) override {
+        std::cerr << texts::fill(texts::kPeriodEndedLine.en,
+                                 {elapsed_text(last.seconds), charge_text(last.coulombs),
+                                  energy_text(last.joules)})
+                  << std::endl;
+    }
+};
+
+} // namespace
+
+void add_console_log(const ToolContext& context) {
+    context.form.watch(new ConsoleLog(context.main_window));
+}
+
+} // namespace kelvo::extra
