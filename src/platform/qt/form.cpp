@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cerrno>
@@ -255,11 +256,15 @@ void QtForm::lay_out_status_bar() {
     // The period's figures, at the left end of the tool strip.
     // Wide enough for long figures in either language, so that the buttons beside it
     // do not move as the figures grow.
+    // The window's labels draw their text at the top, so the readout sits in a box that
+    // centres it in the strip.
     QLabel* readout = PeriodReadout.widget();
-    main_->strip()->addWidget(readout);
-    readout->setContentsMargins(8, 0, 16, 0);
-    readout->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    readout->setFixedHeight(px_y(675) - 8);
+    auto* holder = new QWidget(main_->strip());
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(8, 0, 16, 0);
+    column->addWidget(readout, 0, Qt::AlignVCenter);
+    readout->setFixedHeight(readout->fontMetrics().height() + 2);
+    main_->strip()->addWidget(holder);
     int widest = 0;
     for (const texts::Text& language : {texts::kPeriodReadout}) {
         for (const char* pattern : {language.en, language.zh}) {
