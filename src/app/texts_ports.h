@@ -10,8 +10,7 @@ inline constexpr Text kLinkScan{"Search: can be opened: %1; permission refused: 
                                 "搜索：可打开：%1；无权限：%2"};
 inline constexpr Text kLinkNone{"none", "无"};
 inline constexpr Text kLinkOpened{"COM%1 (%2) opened", "COM%1（%2）已打开"};
-inline constexpr Text kLinkReopened{"COM%1 (%2) opened again after the loss",
-                                    "COM%1（%2）断开后已重新打开"};
+inline constexpr Text kLinkReopened{"COM%1 (%2) opened again", "COM%1（%2）已重新打开"};
 inline constexpr Text kLinkNoAnswer{"COM%1: link lost, no answer", "COM%1：连接断开，无应答"};
 inline constexpr Text kLinkBadData{"COM%1: link lost, no valid reply",
                                    "COM%1：连接断开，无有效应答"};

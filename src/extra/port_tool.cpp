@@ -55,10 +55,10 @@ public:
 
     // Shows the window with the ports as they are now.
     void open_window() {
-        const bool pinned = form_.pinned_port != 0;
-        (pinned ? pinned_ : search_)->setChecked(true);
-        if (pinned) {
+        if (form_.pinned_port != 0) {
             table_->selectRow(form_.pinned_port - 1);
+        } else {
+            search_->setChecked(true);
         }
         refresh();
         show();
@@ -106,6 +106,7 @@ void PortWindow::build() {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     fix_ = new QLabel(this);
     fix_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -129,16 +130,21 @@ void PortWindow::build() {
         layout->addWidget(widget);
     }
     layout->addLayout(buttons);
-    // Choosing a row means that port.
+    // Choosing a row means that port; the search means none.
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
         if (!table_->selectedItems().isEmpty()) {
             pinned_->setChecked(true);
         }
     });
+    connect(search_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            table_->clearSelection();
+        }
+    });
     connect(refresh_, &QPushButton::clicked, this, [this] { refresh(); });
     connect(apply_, &QPushButton::clicked, this, [this] { apply(); });
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
-    resize(620, 600);
+    resize(620, 620);
 }
 
 void PortWindow::retranslate() {
@@ -186,7 +192,9 @@ void PortWindow::fill(const std::vector<platform::PortDescription>& states) {
         }
         refused = refused || port.state == platform::PortState::PermissionRefused;
     }
-    table_->resizeColumnsToContents();
+    // The state column takes the rest of the width.
+    table_->resizeColumnToContents(0);
+    table_->resizeColumnToContents(1);
     fix_->setVisible(refused);
 }
 

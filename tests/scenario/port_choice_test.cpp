@@ -44,7 +44,7 @@ TEST_F(PortChoice, OnlyThePinnedPortIsOpenedAndAfterALossOpenedAgain) {
     EXPECT_TRUE(form.port_ready);
     EXPECT_EQ(form.port_number, 3);
     EXPECT_TRUE(only_tried(3));
-    EXPECT_EQ(events.told.back(), "COM3 (/dev/fake3) opened again after the loss");
+    EXPECT_EQ(events.told.back(), "COM3 (/dev/fake3) opened again");
 }
 
 TEST_F(PortChoice, AnAbsentPortIsTriedOnEveryTickButToldOnceUntilItAppears) {
