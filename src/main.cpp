@@ -1,6 +1,7 @@
 // The program: the Qt window, Form1 on its controls, and the event loop.
 #include "app/form1.h"
 #include "extra/tools.h"
+#include "link/port_option.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"
 
@@ -14,6 +15,8 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -102,9 +105,47 @@ void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm
     });
 }
 
+// The value of --port ("--port X" or "--port=X"); an empty one when it has none, which the
+// parse refuses.
+std::optional<std::string> port_argument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--port") {
+            return i + 1 < argc ? argv[i + 1] : "";
+        }
+        if (argument.starts_with("--port=")) {
+            return std::string(argument.substr(7));
+        }
+    }
+    return std::nullopt;
+}
+
+// The port the command line names, before anything is built; a bad one ends the program.
+bool read_port_option(int argc, char** argv, std::optional<kelvo::PortOption>& option) {
+    const std::optional<std::string> value = port_argument(argc, argv);
+    if (!value) {
+        return true;
+    }
+    option = kelvo::parse_port_option(*value);
+    if (!option) {
+        std::cerr << kelvo::texts::fill(kelvo::texts::kBadPortOption.en, {*value}) << std::endl;
+        return false;
+    }
+    return true;
+}
+
+void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOption& option) {
+    logic.pin_port(option.device.empty() ? option.number
+                                         : form.MSComm1.place_device(option.device));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    std::optional<kelvo::PortOption> port;
+    if (!read_port_option(argc, argv, port)) {
+        return 2;
+    }
     prefer_qt_event_loop();
     QApplication application(argc, argv);
     kelvo::qt::prepare_application();
@@ -115,6 +156,9 @@ int main(int argc, char** argv) {
     ask_before_closing(*form, logic);
     if (!load(form, logic)) {
         return 1;
+    }
+    if (port) {
+        pin_port(*form, *logic, *port);
     }
 
     end_on_signals();

@@ -55,8 +55,19 @@ public:
     // send_position, command_frame and the port's is_open and write.
     void Timer2_Timer();                        // link/serial_link.cpp
     void monitor_line(const std::string& line); // link/serial_link.cpp
-    void Timer1_Timer();                        // link/polling_cycle.cpp
-    void read_replies();                        // link/polling_cycle.cpp
+    int open_found_port();                      // link/serial_link.cpp
+    void port_opened(int number);               // link/serial_link.cpp
+    // The port the user chose: 1..16 uses only that port, 0 finds the supply by scanning.
+    // False, and nothing changes, when the change would leave the open port while the
+    // output is on: the supply would go on with nobody at the wire.
+    bool pin_port(int number);                                        // link/port_choice.cpp
+    void connect_pinned_port();                                       // link/port_choice.cpp
+    void port_refused(int number);                                    // link/port_choice.cpp
+    void tell_scan();                                                 // link/port_choice.cpp
+    void tell_link_event(const std::string& text);                    // link/port_choice.cpp
+    std::string port_label(const texts::Text& key, int number) const; // link/port_choice.cpp
+    void Timer1_Timer();                                              // link/polling_cycle.cpp
+    void read_replies();                                              // link/polling_cycle.cpp
     // The steps of a polling tick, in their order. The over-current trip (protect_output)
     // switches the output off on the tick that sees the supply report it.
     void count_ticks();                                          // link/polling_cycle.cpp
@@ -179,6 +190,17 @@ public:
     std::int16_t send_position = 0;
     // A failing read has been reported for the port now open.
     bool read_failure_shown = false;
+    // link/: the port the user chose (0: scan), and what the last attempt at it came to, so
+    // that a port that stays away is told once, not on every tick.
+    std::int16_t pinned_port = 0;
+    int pinned_result = -1; // a platform::OpenResult, -1 before the first attempt
+    // The ports the last scan found refused; the last search told to the extra windows.
+    std::array<bool, 17> port_denied{};
+    std::string last_scan_event;
+    // A refused port is noted in the status bar once per run, for a while.
+    std::array<bool, 17> permission_noted{};
+    int status_note_port = 0;
+    double status_note_until = 0; // on the steady clock
 
     // link/: device protocol
     std::string command_frame;

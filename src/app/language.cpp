@@ -29,8 +29,12 @@ void Form1::refresh_captions() {
         control->set_caption(text(*key));
     }
     show_period_readout();
-    StatusBar1.set_panel_text(
-        1, text(device_connected ? texts::kConnectedStatus : texts::kWaitStatus));
+    if (status_note_port != 0 && Clock.steady_seconds() < status_note_until) {
+        StatusBar1.set_panel_text(1, port_label(texts::kPermissionNote, status_note_port));
+    } else {
+        StatusBar1.set_panel_text(
+            1, text(device_connected ? texts::kConnectedStatus : texts::kWaitStatus));
+    }
     StatusBar1.set_panel_text(3, text(texts::kVersion));
     // The two modes are written again and the choice selected again, which also sets
     // the over-current flag from it. A list that already holds them is not emptied, so

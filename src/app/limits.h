@@ -25,6 +25,11 @@ inline constexpr int kEntrySettleTicks = 30;
 // The idle counters stop here: far enough past kEntrySettleTicks, small enough for 16 bits.
 inline constexpr int kIdleTickCap = 100;
 
+// The serial ports the program knows by number: COM1..COM16.
+inline constexpr int kPortCount = 16;
+// How long a note (a port refused) holds the status bar's link panel.
+inline constexpr double kStatusNoteSeconds = 30;
+
 // Runs and steps are counted in 16 bits.
 inline constexpr int kMaxRuns = 32767;
 inline constexpr int kMaxSteps = 32767;

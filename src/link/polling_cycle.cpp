@@ -139,6 +139,7 @@ void Form1::read_replies() {
         // dropped, and one box is enough to tell the user.
         read_failure_shown = true;
         show_message(text(texts::kReadErrorPrompt), "");
+        tell_link_event(texts::fill(text(texts::kLinkReadFailed), {std::to_string(port_number)}));
     }
 
     drop_lost_link();
@@ -155,11 +156,14 @@ void Form1::drop_lost_link() {
     if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {
         port_ready = false;
         const std::string port = texts::fill(text(texts::kPortName), {std::to_string(port_number)});
+        const std::string number = std::to_string(port_number);
         if (no_answer_count > kLinkLossLimit) {
             monitor_line(texts::fill(text(texts::kPortNoAnswer), {port}));
+            tell_link_event(texts::fill(text(texts::kLinkNoAnswer), {number}));
         }
         if (bad_data_count > kLinkLossLimit) {
             monitor_line(texts::fill(text(texts::kPortTimedOut), {port}));
+            tell_link_event(texts::fill(text(texts::kLinkBadData), {number}));
         }
         if (port_number <= 1) {
             port_failed.fill(false);

@@ -12,6 +12,7 @@ std::int16_t Form1::COM_SCAN() {
     for (int n = 1; n <= 16; ++n) {
         MSComm1.set_port_number(n);
         const platform::OpenResult opened = MSComm1.open();
+        port_denied[static_cast<std::size_t>(n)] = opened == platform::OpenResult::PermissionDenied;
         if (opened == platform::OpenResult::Opened) {
             ++count;
             port_present[static_cast<std::size_t>(n)] = true;
@@ -19,6 +20,7 @@ std::int16_t Form1::COM_SCAN() {
         } else if (opened == platform::OpenResult::PermissionDenied) {
             // Still just not usable, but the user can do something about it.
             monitor_line(texts::fill(text(texts::kPortDenied), {std::to_string(n)}));
+            port_refused(n);
         }
         MSComm1.close();
     }
@@ -26,14 +28,28 @@ std::int16_t Form1::COM_SCAN() {
 }
 
 void Form1::connect_port() {
-    const std::lock_guard<std::mutex> lock(send_mutex);
-    if (MSComm1.is_open()) {
-        MSComm1.close();
+    if (pinned_port != 0) {
+        connect_pinned_port();
+        return;
     }
-    port_present.fill(false);
-    ports_found = COM_SCAN();
-    monitor_line(texts::fill(text(texts::kPortsFound), {std::to_string(ports_found)}));
+    int opened = 0;
+    {
+        const std::lock_guard<std::mutex> lock(send_mutex);
+        if (MSComm1.is_open()) {
+            MSComm1.close();
+        }
+        port_present.fill(false);
+        ports_found = COM_SCAN();
+        monitor_line(texts::fill(text(texts::kPortsFound), {std::to_string(ports_found)}));
+        opened = open_found_port();
+    }
+    tell_scan();
+    if (opened != 0) {
+        port_opened(opened);
+    }
+}
 
+int Form1::open_found_port() {
     int opened = 0;
     bool candidate_left = false;
     for (int n = 16; n >= 1 && opened == 0; --n) {
@@ -50,18 +66,21 @@ void Form1::connect_port() {
         }
     }
 
-    if (opened == 0) {
-        // Every port found has lost the link once: forget the marks so that a supply
-        // switched off and on again is found on the next tick.
-        if (ports_found > 0 && !candidate_left) {
-            port_failed.fill(false);
-            device_connected = false;
-        }
-        return;
+    // Every port found has lost the link once: forget the marks so that a supply
+    // switched off and on again is found on the next tick.
+    if (opened == 0 && ports_found > 0 && !candidate_left) {
+        port_failed.fill(false);
+        device_connected = false;
     }
-    monitor_line(texts::fill(text(texts::kPortOpened), {std::to_string(opened)}));
+    return opened;
+}
+
+void Form1::port_opened(int number) {
+    monitor_line(texts::fill(text(texts::kPortOpened), {std::to_string(number)}));
+    tell_link_event(
+        port_label(number == port_number ? texts::kLinkReopened : texts::kLinkOpened, number));
     port_ready = true;
-    port_number = static_cast<std::int16_t>(opened);
+    port_number = static_cast<std::int16_t>(number);
     read_divider = 0;
     read_due = false;
     no_answer_count = 0;

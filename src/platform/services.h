@@ -54,6 +54,14 @@ public:
 // usable", but the link tells the user how to get access.
 enum class OpenResult { Opened, Failed, PermissionDenied };
 
+// What a port number stands for on this machine now, as the port choice shows it.
+enum class PortState { Absent, Free, Busy, PermissionRefused, InUseHere };
+
+struct PortDescription {
+    std::string device; // empty: the number stands for no device
+    PortState state = PortState::Absent;
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -68,6 +76,11 @@ public:
     virtual void write(const std::string& bytes) = 0;
     // Everything received since the last read; nullopt when the read failed.
     virtual std::optional<std::string> read() = 0;
+    // The device a port number (1..16) stands for; empty when none.
+    virtual std::string device_path(int number) const = 0;
+    // Whether the port could be opened now. Found by an open that is closed at once, which
+    // sends nothing and changes no setting; the port this program holds open is not touched.
+    virtual PortDescription describe(int number) const = 0;
 };
 
 class Screen {

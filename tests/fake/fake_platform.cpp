@@ -242,6 +242,23 @@ std::optional<std::string> FakeSerialPort::read() {
     return data;
 }
 
+std::string FakeSerialPort::device_path(int number) const {
+    return "/dev/fake" + std::to_string(number);
+}
+
+platform::PortDescription FakeSerialPort::describe(int number) const {
+    using platform::PortState;
+    if (open_now && number == selected) {
+        return {device_path(number), PortState::InUseHere};
+    }
+    const auto it = ports.find(number);
+    const OpenResult result = it == ports.end() ? OpenResult::Failed : it->second;
+    const PortState state = result == OpenResult::Opened   ? PortState::Free
+                            : result == OpenResult::Failed ? PortState::Absent
+                                                           : PortState::PermissionRefused;
+    return {device_path(number), state};
+}
+
 void FakeScreen::set_pixels(double width, double height) {
     width_tw = width * tpp_x;
     height_tw = height * tpp_y;

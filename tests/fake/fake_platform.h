@@ -286,6 +286,10 @@ public:
     // nullopt when the port is closed or a failure was asked for; otherwise the next
     // queued chunk, or "" when nothing is queued.
     std::optional<std::string> read() override;
+    // "/dev/fakeN".
+    std::string device_path(int number) const override;
+    // From what opening it would give; the open port is in use here.
+    platform::PortDescription describe(int number) const override;
 
     // The supply's side: data for a later read, one chunk per read.
     void queue_read(const std::string& data) { incoming.push_back(data); }

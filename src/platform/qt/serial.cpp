@@ -1,5 +1,8 @@
 #include "platform/qt/serial.h"
 #include "app/texts.h"
+#include "platform/qt/port_probe.h"
+
+#include <algorithm>
 
 #include <cctype>
 #include <cerrno>
@@ -39,6 +42,21 @@ DeviceMap device_map(const char* replacement) {
         }
     }
     return devices;
+}
+
+int place_device(DeviceMap& devices, const std::string& device) {
+    if (device.empty()) {
+        return 0;
+    }
+    auto slot = std::find(devices.begin(), devices.end(), device);
+    if (slot == devices.end()) {
+        slot = std::find(devices.begin(), devices.end(), std::string());
+    }
+    if (slot == devices.end()) {
+        slot = devices.end() - 1;
+    }
+    *slot = device;
+    return static_cast<int>(slot - devices.begin()) + 1;
 }
 
 QtSerialPort::QtSerialPort() : QtSerialPort(device_map(std::getenv("KELVO_SERIAL_PORTS"))) {}
@@ -122,8 +140,11 @@ platform::OpenResult QtSerialPort::open() {
     if (!opened) {
         const QSerialPort::SerialPortError error = port_.error();
         port_.clearError();
-        return error == QSerialPort::PermissionError ? platform::OpenResult::PermissionDenied
-                                                     : platform::OpenResult::Failed;
+        // Qt says "permission" for a device another program holds locked as well; only a
+        // device this user may not open is refused for lack of permission.
+        const bool refused = error == QSerialPort::PermissionError &&
+                             ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+        return refused ? platform::OpenResult::PermissionDenied : platform::OpenResult::Failed;
     }
     read_failed_ = false;
     write_failed_ = false;
@@ -134,6 +155,21 @@ platform::OpenResult QtSerialPort::open() {
         pending_.clear();
     }
     return platform::OpenResult::Opened;
+}
+
+std::string QtSerialPort::device_path(int number) const {
+    return number < 1 || number > static_cast<int>(devices_.size())
+               ? std::string()
+               : devices_.at(static_cast<std::size_t>(number - 1));
+}
+
+platform::PortDescription QtSerialPort::describe(int number) const {
+    const std::string device = device_path(number);
+    // The port open now is never probed: its line belongs to the supply.
+    if (!device.empty() && is_open() && device == device_path(number_)) {
+        return {device, platform::PortState::InUseHere};
+    }
+    return {device, probe_port(device)};
 }
 
 void QtSerialPort::close() {

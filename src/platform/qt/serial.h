@@ -19,6 +19,11 @@ using DeviceMap = std::array<std::string, 16>; // index 0 is COM1; empty: no dev
 // (colon-separated device paths, position = port number) replaces the whole map.
 DeviceMap device_map(const char* replacement);
 
+// The port number a device named by the user takes: the number it stands for already, or
+// else the first without a device, or else COM16 (the last the search tries), whose device
+// it replaces. 0 for an empty name.
+int place_device(DeviceMap& devices, const std::string& device);
+
 class QtSerialPort final : public platform::SerialPort {
 public:
     // Unsent characters held at most, here and in the driver: one command frame. The supply
@@ -47,6 +52,10 @@ public:
     void write(const std::string& bytes) override;
     // The newest kMaxReceived bytes received since the last read.
     std::optional<std::string> read() override;
+    std::string device_path(int number) const override;
+    platform::PortDescription describe(int number) const override;
+    // The device takes a port number (see place_device), which it returns.
+    int place_device(const std::string& device) { return qt::place_device(devices_, device); }
 
 private:
     void error_occurred(QSerialPort::SerialPortError error);
