@@ -46,6 +46,57 @@ inline constexpr Text kStepsInUse{"a step program is running; stop it first",
                                   "步骤程序正在运行，请先停止"};
 inline constexpr Text kTableWouldOverflow{"it would hold %1 steps, %2 at most",
                                           "将有 %1 步，最多 %2 步"};
-inline constexpr Text kStepsTitle{"Steps", "步骤"};
+
+// The tool strip's Steps button and its menu.
+inline constexpr Text kStepsButton{"Steps", "步骤"};
+inline constexpr Text kImportItem{"Import CSV...", "导入 CSV…"};
+inline constexpr Text kExportItem{"Export CSV...", "导出 CSV…"};
+inline constexpr Text kRampItem{"Ramp...", "斜坡…"};
+inline constexpr Text kStepsWhileRunning{"Steps (a program is running: export only)",
+                                         "步骤（程序运行中：只能导出）"};
+inline constexpr Text kCsvFilter{"CSV files (*.csv);;All files (*)",
+                                 "CSV 文件 (*.csv);;所有文件 (*)"};
+inline constexpr Text kImportTitle{"Import steps", "导入步骤"};
+inline constexpr Text kExportTitle{"Export steps", "导出步骤"};
+
+// Importing a file.
+inline constexpr Text kImportQuestion{
+    "%1 holds %2 steps. Add them after the %3 steps of the table, or put them in their place?",
+    "%1 有 %2 步。添加到步骤表现有 %3 步之后，还是替换它们？"};
+inline constexpr Text kImportAppend{"Add", "添加"};
+inline constexpr Text kImportReplace{"Replace", "替换"};
+inline constexpr Text kImportCancel{"Cancel", "取消"};
+inline constexpr Text kFileTooLarge{"the file is larger than %1 MB; a step table is far smaller",
+                                    "文件大于 %1 MB；步骤表远比这小"};
+inline constexpr Text kFileNotRead{"the file cannot be read (%1)", "无法读取文件（%1）"};
+inline constexpr Text kProblemsTitle{"Steps not imported", "未导入步骤"};
+inline constexpr Text kProblemsHeading{"Nothing was written to the step table: %1 has problems.",
+                                       "步骤表未写入任何内容：%1 有问题。"};
+inline constexpr Text kProblemsClose{"Close", "关闭"};
+inline constexpr Text kImported{"Imported %1 steps from %2", "已从 %2 导入 %1 步"};
+
+// Exporting the table.
+inline constexpr Text kExported{"Wrote the %1 steps of the table to %2",
+                                "已将步骤表的 %1 步写入 %2"};
+inline constexpr Text kNotExported{"The steps were not written to %1: %2", "步骤未写入 %1：%2"};
+
+// The ramp.
+inline constexpr Text kRampTitle{"Ramp of steps", "斜坡步骤"};
+inline constexpr Text kRampOf{"Ramp of", "斜坡量"};
+inline constexpr Text kRampVoltage{"Voltage (V)", "电压 (V)"};
+inline constexpr Text kRampCurrent{"Current (A)", "电流 (A)"};
+inline constexpr Text kRampFrom{"From", "起始值"};
+inline constexpr Text kRampTo{"To", "结束值"};
+inline constexpr Text kRampSteps{"Number of steps", "步数"};
+inline constexpr Text kRampSeconds{"Seconds per step", "每步秒数"};
+inline constexpr Text kRampHeldCurrent{"Current held (A)", "保持电流 (A)"};
+inline constexpr Text kRampHeldVoltage{"Voltage held (V)", "保持电压 (V)"};
+inline constexpr Text kRampAppend{"Add after the table's steps", "添加到现有步骤之后"};
+inline constexpr Text kRampReplace{"Replace the table's steps", "替换现有步骤"};
+inline constexpr Text kRampWrite{"Write to the table", "写入步骤表"};
+inline constexpr Text kRampClose{"Close", "关闭"};
+inline constexpr Text kRampWritten{"%1 steps written.", "已写入 %1 步。"};
+inline constexpr Text kRampRunning{"A step program is running: stop it first.",
+                                   "步骤程序正在运行：请先停止。"};
 
 } // namespace kelvo::texts
