@@ -4,9 +4,6 @@
 #include <QKeyEvent>
 #include <QTableView>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-
 namespace kelvo::qt::testing {
 namespace {
 
@@ -31,38 +28,6 @@ public:
     QStringList asked;
     std::vector<std::string> offered;
     std::function<void(int)> answer;
-};
-
-// A user's rights to files while it lives, for a test run as root: the override of file
-// permissions is taken from this thread's effective capabilities, then given back.
-class UserFileRights {
-public:
-    UserFileRights() {
-        if (::geteuid() != 0) {
-            usable_ = true;
-            return;
-        }
-        if (::syscall(SYS_capget, &header_, saved_.data()) != 0) {
-            return;
-        }
-        auto reduced = saved_;
-        reduced[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
-        usable_ = dropped_ = ::syscall(SYS_capset, &header_, reduced.data()) == 0;
-    }
-    ~UserFileRights() {
-        if (dropped_) {
-            ::syscall(SYS_capset, &header_, saved_.data());
-        }
-    }
-    UserFileRights(const UserFileRights&) = delete;
-    UserFileRights& operator=(const UserFileRights&) = delete;
-    bool usable() const { return usable_; }
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    std::array<__user_cap_data_struct, 2> saved_{};
-    bool usable_ = false;
-    bool dropped_ = false;
 };
 
 class StepTableTest : public ::testing::Test {
