@@ -24,7 +24,7 @@ protected:
         form.reset();
     }
     QString file(const char* name, const QByteArray& bytes = {}) const {
-        const QString path = QString::fromStdString(folder.file(name));
+        QString path = QString::fromStdString(folder.file(name));
         if (!bytes.isEmpty()) {
             QFile out(path);
             EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());

@@ -11,6 +11,7 @@ constexpr const char* kHeader = "voltage V,current A,seconds\r\n";
 
 std::vector<std::string> described(const std::vector<StepProblem>& problems, bool english = true) {
     std::vector<std::string> texts;
+    texts.reserve(problems.size());
     for (const StepProblem& problem : problems) {
         texts.push_back(describe(problem, english));
     }
