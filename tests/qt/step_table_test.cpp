@@ -1,6 +1,7 @@
 // The step table: an SQLite file read and edited through the record set and its grid.
 #include "qt_fixture.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableView>
 
@@ -126,6 +127,28 @@ TEST_F(StepTableTest, DeletesOnlyOnYesAndOnlyTheStepsItAskedAbout) {
     EXPECT_EQ(records->record_count(), 1);
     records->move_first();
     EXPECT_EQ(records->field(1), FieldValue(10.0));
+}
+
+TEST_F(StepTableTest, HeadingsAreShownWholeInTheGridsWidthAtEveryScreenSize) {
+    // The grid's width and font at the layout's scale for 800, 1440 and 1920 pixels across.
+    for (const double scale : {800.0 / 1440, 1.0, 1920.0 / 1440}) {
+        grid->set_font_size(9 * scale);
+        grid->widget()->resize(static_cast<int>(3375 * scale / 15), 300);
+        grid->widget()->show();
+        QHeaderView* header = grid->view()->horizontalHeader();
+        wait_until([] { return false; }, 100); // the layout settles
+        const QFontMetrics metrics(header->font());
+        int widths = 0;
+        for (int field = 1; field <= 3; ++field) {
+            const QString heading = records->model()->headerData(field, Qt::Horizontal).toString();
+            for (const QString& line : heading.split(u'\n')) {
+                EXPECT_LT(metrics.horizontalAdvance(line), header->sectionSize(field)) << scale;
+            }
+            widths += header->sectionSize(field);
+        }
+        EXPECT_EQ(widths, grid->view()->viewport()->width()) << scale;
+        EXPECT_GE(header->height(), metrics.height() * (header->sectionSize(1) < 80 ? 2 : 1));
+    }
 }
 
 } // namespace

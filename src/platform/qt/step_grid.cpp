@@ -37,11 +37,19 @@ public:
     bool editing() const { return state() == EditingState; }
 
 protected:
-    // The layout scales the grid with the screen: the columns follow its width.
-    void resizeEvent(QResizeEvent* event) override {
-        QTableView::resizeEvent(event);
-        fit_step_columns(*this);
+    // The layout scales the grid with the screen, and a scroll bar comes and goes with the
+    // steps: the columns follow the width they are shown in.
+    void updateGeometries() override {
+        QTableView::updateGeometries();
+        if (!fitting_) {
+            fitting_ = true;
+            fit_step_columns(*this);
+            fitting_ = false;
+        }
     }
+
+private:
+    bool fitting_ = false;
 };
 
 // Insert and Delete on the grid itself. A key the cell editor leaves unused comes up to the
