@@ -20,6 +20,7 @@ namespace kelvo {
 namespace texts {
 struct Text;
 }
+struct Step;
 
 using platform::FieldValue;
 
@@ -110,6 +111,13 @@ public:
     // a value out of range.
     bool load_step_table(); // program/run_control.cpp
     void start_program();   // program/run_control.cpp
+    // Steps from outside the grid (a CSV file, the ramp) appended to the step table or put
+    // in place of its steps, through the record set and with the grid's failure rules: the
+    // table is the old one or the new one. False, and one box says why, while a program
+    // runs, when the table would outgrow the step counter, or when the file refused.
+    bool apply_steps(const std::vector<Step>& steps, bool replace); // program/step_exchange.cpp
+    // The step table as the file holds it: volts, amperes and seconds of each step.
+    std::vector<std::array<FieldValue, 3>> read_steps(); // program/step_exchange.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
     std::int16_t PICTUR_CH(); // chart/chart.cpp

@@ -33,6 +33,9 @@ inline constexpr double kStatusNoteSeconds = 30;
 // Runs and steps are counted in 16 bits.
 inline constexpr int kMaxRuns = 32767;
 inline constexpr int kMaxSteps = 32767;
+// A step's seconds count down in 16 bits; a step lasts at least one second.
+inline constexpr int kMinStepSeconds = 1;
+inline constexpr int kMaxStepSeconds = 32767;
 // The run counts the list offers; any other up to kMaxRuns can be typed.
 inline constexpr int kRunsOffered = 100;
 

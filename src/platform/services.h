@@ -5,6 +5,7 @@
 #include "platform/controls.h"
 #include "platform/report.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -39,6 +40,11 @@ public:
     virtual FieldValue field(int position) const = 0; // of the current record
     // Where what happens to the file is told: handed over before the first refresh.
     virtual void set_reporter(Reporter& reporter) = 0;
+    // Appends steps (volts, amperes, seconds each) to the table, or puts them in place of all
+    // its steps: all or nothing, so the table is either the old one or the new. An empty text
+    // when done, otherwise why the file refused; the grid shows the file either way.
+    virtual std::string write_steps(const std::vector<std::array<double, 3>>& steps,
+                                    bool replace) = 0;
 };
 
 class Grid : public Control {

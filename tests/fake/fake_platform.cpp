@@ -187,6 +187,22 @@ void FakeRecordSet::move_next() {
     ++current;
 }
 
+std::string FakeRecordSet::write_steps(const std::vector<std::array<double, 3>>& steps,
+                                       bool replace) {
+    ++writes;
+    if (write_error) {
+        return *write_error;
+    }
+    if (replace) {
+        rows.clear();
+    }
+    for (const auto& [volts, amperes, seconds] : steps) {
+        rows.push_back({static_cast<double>(rows.size() + 1), volts, amperes, seconds});
+    }
+    current = 0;
+    return {};
+}
+
 FieldValue FakeRecordSet::field(int position) const {
     if (current < 0 || current >= record_count()) {
         throw std::logic_error("no current record");

@@ -245,8 +245,12 @@ public:
     // Throws std::logic_error past the last record or beyond the record's fields.
     FieldValue field(int position) const override;
     void set_reporter(platform::Reporter& given) override { reporter = &given; }
+    // Appends rows (or replaces them) under fresh ids; refuses with write_error when set.
+    std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
 
     platform::Reporter* reporter = nullptr;
+    std::optional<std::string> write_error;
+    int writes = 0;
     std::string database;
     std::string record_source;
     std::vector<std::vector<FieldValue>> rows; // the table, set by the test

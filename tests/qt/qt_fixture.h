@@ -7,14 +7,18 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <linux/capability.h>
 #include <memory>
 #include <string>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace kelvo::qt::testing {
@@ -55,6 +59,38 @@ inline bool wait_until(const std::function<bool()>& condition, int milliseconds 
     }
     return true;
 }
+
+// A user's rights to files while it lives, for a test run as root: the override of file
+// permissions is taken from this thread's effective capabilities, then given back.
+class UserFileRights {
+public:
+    UserFileRights() {
+        if (::geteuid() != 0) {
+            usable_ = true;
+            return;
+        }
+        if (::syscall(SYS_capget, &header_, saved_.data()) != 0) {
+            return;
+        }
+        auto reduced = saved_;
+        reduced[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
+        usable_ = dropped_ = ::syscall(SYS_capset, &header_, reduced.data()) == 0;
+    }
+    ~UserFileRights() {
+        if (dropped_) {
+            ::syscall(SYS_capset, &header_, saved_.data());
+        }
+    }
+    UserFileRights(const UserFileRights&) = delete;
+    UserFileRights& operator=(const UserFileRights&) = delete;
+    bool usable() const { return usable_; }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    std::array<__user_cap_data_struct, 2> saved_{};
+    bool usable_ = false;
+    bool dropped_ = false;
+};
 
 // The far end of a pseudo-terminal: what a supply would see.
 class PseudoTerminal {

@@ -1,11 +1,9 @@
 // The step table: an SQLite file read and edited through the record set and its grid.
 #include "qt_fixture.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableView>
-
-#include <linux/capability.h>
-#include <sys/syscall.h>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -31,38 +29,6 @@ public:
     QStringList asked;
     std::vector<std::string> offered;
     std::function<void(int)> answer;
-};
-
-// A user's rights to files while it lives, for a test run as root: the override of file
-// permissions is taken from this thread's effective capabilities, then given back.
-class UserFileRights {
-public:
-    UserFileRights() {
-        if (::geteuid() != 0) {
-            usable_ = true;
-            return;
-        }
-        if (::syscall(SYS_capget, &header_, saved_.data()) != 0) {
-            return;
-        }
-        auto reduced = saved_;
-        reduced[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
-        usable_ = dropped_ = ::syscall(SYS_capset, &header_, reduced.data()) == 0;
-    }
-    ~UserFileRights() {
-        if (dropped_) {
-            ::syscall(SYS_capset, &header_, saved_.data());
-        }
-    }
-    UserFileRights(const UserFileRights&) = delete;
-    UserFileRights& operator=(const UserFileRights&) = delete;
-    bool usable() const { return usable_; }
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    std::array<__user_cap_data_struct, 2> saved_{};
-    bool usable_ = false;
-    bool dropped_ = false;
 };
 
 class StepTableTest : public ::testing::Test {
@@ -161,6 +127,28 @@ TEST_F(StepTableTest, DeletesOnlyOnYesAndOnlyTheStepsItAskedAbout) {
     EXPECT_EQ(records->record_count(), 1);
     records->move_first();
     EXPECT_EQ(records->field(1), FieldValue(10.0));
+}
+
+TEST_F(StepTableTest, HeadingsAreShownWholeInTheGridsWidthAtEveryScreenSize) {
+    // The grid's width and font at the layout's scale for 800, 1440 and 1920 pixels across.
+    for (const double scale : {800.0 / 1440, 1.0, 1920.0 / 1440}) {
+        grid->set_font_size(9 * scale);
+        grid->widget()->resize(static_cast<int>(3375 * scale / 15), 300);
+        grid->widget()->show();
+        QHeaderView* header = grid->view()->horizontalHeader();
+        wait_until([] { return false; }, 100); // the layout settles
+        const QFontMetrics metrics(header->font());
+        int widths = 0;
+        for (int field = 1; field <= 3; ++field) {
+            const QString heading = records->model()->headerData(field, Qt::Horizontal).toString();
+            for (const QString& line : heading.split(u'\n')) {
+                EXPECT_LT(metrics.horizontalAdvance(line), header->sectionSize(field)) << scale;
+            }
+            widths += header->sectionSize(field);
+        }
+        EXPECT_EQ(widths, grid->view()->viewport()->width()) << scale;
+        EXPECT_GE(header->height(), metrics.height() * (header->sectionSize(1) < 80 ? 2 : 1));
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // platform/qt/: the step grid: its cells, its menu and keys, and how it follows the records.
 #include "platform/qt/step_grid.h"
 #include "platform/qt/application.h"
+#include "platform/qt/step_headings.h"
 #include "platform/qt/step_model.h"
 #include "platform/qt/step_store.h"
 
@@ -34,6 +35,21 @@ class StepView final : public QTableView {
 public:
     using QTableView::QTableView;
     bool editing() const { return state() == EditingState; }
+
+protected:
+    // The layout scales the grid with the screen, and a scroll bar comes and goes with the
+    // steps: the columns follow the width they are shown in.
+    void updateGeometries() override {
+        QTableView::updateGeometries();
+        if (!fitting_) {
+            fitting_ = true;
+            fit_step_columns(*this);
+            fitting_ = false;
+        }
+    }
+
+private:
+    bool fitting_ = false;
 };
 
 // Insert and Delete on the grid itself. A key the cell editor leaves unused comes up to the
@@ -124,7 +140,8 @@ QtGrid::QtGrid(QWidget* parent)
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
     view_->verticalHeader()->setFixedWidth(px_x(225));
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    // The headings are wider than their columns: their beginning is what tells them apart.
+    // The columns share the grid's width (step_headings.cpp): nothing to scroll sideways.
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view_->horizontalHeader()->setHighlightSections(false);
 
@@ -180,21 +197,15 @@ void QtGrid::bind() {
     if (model == nullptr) {
         return;
     }
-    static const std::array<QString, kGridFields> headings{
-        qtext(texts::kVoltageHeading), qtext(texts::kCurrentHeading), qtext(texts::kTimeHeading)};
-    static constexpr std::array<double, kGridFields> widths{1005.165, 1005.165, 884.976};
     const int fields = model->columnCount();
     for (int field = 0; field < fields; ++field) {
         const bool shown = field >= 1 && field <= kGridFields;
         view_->setColumnHidden(field, !shown);
         if (shown) {
-            const auto column = static_cast<std::size_t>(field - 1);
-            model->setHeaderData(field, Qt::Horizontal, headings.at(column));
-            model->setHeaderData(field, Qt::Horizontal, headings.at(column), Qt::ToolTipRole);
-            view_->setColumnWidth(field, px_x(widths.at(column)));
-            model->set_locked(field, locked_.at(column));
+            model->set_locked(field, locked_.at(static_cast<std::size_t>(field - 1)));
         }
     }
+    fit_step_columns(*view_);
     show_row(records_->current_row());
 }
 
@@ -334,6 +345,7 @@ void QtGrid::font_changed() {
     view_->horizontalHeader()->setFont(font);
     caption_->setFont(font);
     view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    fit_step_columns(*view_);
 }
 
 } // namespace kelvo::qt

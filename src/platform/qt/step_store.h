@@ -7,6 +7,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -33,6 +34,8 @@ public:
     void move_next() override;
     platform::FieldValue field(int position) const override;
     void set_reporter(platform::Reporter& reporter) override { reporter_ = &reporter; }
+    // In one transaction, like deleting steps (step_store_write.cpp).
+    std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
 
     // Steps are added and deleted only while no column is locked: a running program works
     // on the copy it took at RUN, which must stay what the grid shows.
@@ -66,6 +69,9 @@ private:
     // Inserts an empty step in a transaction of its own and gives its id; nothing when the
     // file refused, which is then as it was.
     std::optional<QVariant> insert_empty_step();
+    // The statements of write_steps, inside its transaction; false at the first that failed.
+    bool insert_steps(const std::vector<std::array<double, 3>>& steps, bool replace,
+                      QSqlQuery& query);
     void fetch_all() const;
     // A change failed half-way: keeps the reason and leaves the file as it was.
     void roll_back(const QSqlError& error, QSqlDatabase& database);

@@ -1,0 +1,92 @@
+// Steps from a CSV file into the real SQLite step table and back out, through the window
+// model; a table the file system will not let change keeps its steps, and one box says why.
+#include "extra/step_tools.h"
+#include "qt_fixture.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QTableView>
+
+namespace kelvo::qt::testing {
+namespace {
+
+using platform::FieldValue;
+
+class StepToolsTest : public ::testing::Test {
+protected:
+    void load() {
+        form = std::make_unique<QtForm>(folder.path());
+        logic = std::make_unique<Form1>(form->controls());
+        logic->Form_Load();
+    }
+    void TearDown() override {
+        logic.reset();
+        form.reset();
+    }
+    QString file(const char* name, const QByteArray& bytes = {}) const {
+        QString path = QString::fromStdString(folder.file(name));
+        if (!bytes.isEmpty()) {
+            QFile out(path);
+            EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        }
+        return path;
+    }
+    std::vector<std::array<FieldValue, 3>> table_in_file() const {
+        QtRecordSet records;
+        records.set_database(folder.file("db1.mdb"));
+        records.set_record_source("QZ7150PPS1");
+        records.refresh();
+        std::vector<std::array<FieldValue, 3>> rows;
+        for (records.move_first(); rows.size() < static_cast<std::size_t>(records.record_count());
+             records.move_next()) {
+            rows.push_back({records.field(1), records.field(2), records.field(3)});
+        }
+        return rows;
+    }
+
+    ProgramFolder folder;
+    std::unique_ptr<QtForm> form;
+    std::unique_ptr<Form1> logic;
+};
+
+TEST_F(StepToolsTest, AFileReplacesTheStepsInTheFileAndTheGridAndExportsTheSame) {
+    load();
+    const QByteArray text = "voltage V;current A;seconds\r\n1.5;0.25;2\r\n31;5.1;32767\r\n";
+    const extra::StepFileRead read = extra::read_step_file(file("in.csv", text), true);
+    ASSERT_TRUE(read.problems.isEmpty()) << read.problems.join(u'\n').toStdString();
+    ASSERT_TRUE(logic->apply_steps(read.steps, true));
+    const std::vector<std::array<FieldValue, 3>> expected{{1.5, 0.25, 2.0}, {31.0, 5.1, 32767.0}};
+    EXPECT_EQ(table_in_file(), expected);
+    EXPECT_EQ(form->DataGrid1.view()->model()->rowCount(), 2);
+
+    ASSERT_EQ(extra::write_step_file(*logic, file("out.csv")), QString());
+    QFile out(file("out.csv"));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), "voltage V,current A,seconds\r\n1.5,0.25,2\r\n31,5.1,32767\r\n");
+    EXPECT_EQ(extra::read_step_file(file("missing.csv"), true).problems.size(), 1);
+}
+
+TEST_F(StepToolsTest, AReadOnlyTableKeepsItsStepsAndOneBoxSaysWhy) {
+    const auto before = table_in_file();
+    std::filesystem::permissions(folder.file("db1.mdb"), std::filesystem::perms::owner_read);
+    {
+        const UserFileRights rights;
+        if (!rights.usable()) {
+            GTEST_SKIP() << "run as root without a way to give up the override of permissions";
+        }
+        load();
+    }
+    const RampSteps ramp = make_ramp({Quantity::Voltage, 1, 2, 3, 1, 1});
+    EXPECT_FALSE(logic->apply_steps(ramp.steps, true));
+    EXPECT_FALSE(logic->apply_steps(ramp.steps, false));
+    EXPECT_EQ(table_in_file(), before);
+    ASSERT_TRUE(wait_until([this] { return form->message_box.box() != nullptr; }));
+    EXPECT_EQ(form->message_box.box()->text().toStdString(),
+              "The step table was not changed: the file is read-only\n\nReported again: 2 times "
+              "in all.");
+    EXPECT_EQ(logic->reports_waiting(), 1U);
+    EXPECT_TRUE(wait_until([this] { return form->DataGrid1.view()->model()->rowCount() == 4; }));
+}
+
+} // namespace
+} // namespace kelvo::qt::testing
