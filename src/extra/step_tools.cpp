@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,7 +23,6 @@ namespace {
 
 // Far above a full table (32767 steps of some 20 characters), far below trouble.
 constexpr qint64 kLargestFileMb = 8;
-constexpr int kRunningCheckMs = 250;
 enum Answer { kAppend, kReplace, kCancel };
 
 // Why a file was refused, one line each; it stays open beside the window.
@@ -70,6 +68,7 @@ class StepTools final : public QObject, public platform::Observer {
 public:
     StepTools(const ToolContext& context);
     void language_changed(bool english) override;
+    void program_changed(bool /*running*/) override { follow_program(); }
 
 private:
     void follow_program();
@@ -109,11 +108,6 @@ StepTools::StepTools(const ToolContext& context)
         ramp_dialog_->show();
         ramp_dialog_->raise();
     });
-    // Whether a program runs is a variable of the window model; it is looked at often
-    // enough for a menu.
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [this] { follow_program(); });
-    timer->start(kRunningCheckMs);
     language_changed(form_.english_mode);
     form_.watch(this);
 }

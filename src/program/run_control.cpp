@@ -161,6 +161,7 @@ void Form1::start_program() {
     Command1.set_caption(text(texts::kOff));
     Command4.set_caption(text(texts::kStop));
     begin_record_log();
+    tell_observers([](platform::Observer& o) { o.program_changed(true); });
     step_seconds = to_int16(step_cell(3, step_index));
     step_seconds_left = step_seconds;
 }

@@ -43,6 +43,7 @@ void Form1::append_record_line(const std::string& voltage, const std::string& cu
 }
 
 void Form1::switch_output_off() {
+    const bool program_ended = program_running;
     program_running = false;
     output_on = false;
     // The next character on the wire already belongs to an "N" frame, whatever follows
@@ -54,6 +55,9 @@ void Form1::switch_output_off() {
         }
     }
     stop_period_meter();
+    if (program_ended) {
+        tell_observers([](platform::Observer& o) { o.program_changed(false); });
+    }
 }
 
 bool Form1::GBDY_CX() {

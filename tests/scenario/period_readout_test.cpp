@@ -12,6 +12,7 @@ struct Listener : platform::Observer {
         last = r;
     }
     void frame_changed(const std::string& frame) override { frames.push_back(frame); }
+    void program_changed(bool running) override { events.push_back(running ? "run" : "idle"); }
     std::vector<std::string> events;
     std::vector<platform::Reading> readings;
     std::vector<std::string> frames;
@@ -43,6 +44,18 @@ TEST_F(PeriodReadoutTest, CountsTheOnTimeFreezesAtOffAndRestartsAtTheNextOn) {
     ui.Command1.click();
     second(1);
     EXPECT_EQ(ui.PeriodReadout.caption(), "Period 0:00:01   Charge 0.278 mAh   Energy 1.389 mWh");
+    form.unwatch(&listener);
+}
+
+TEST_F(PeriodReadoutTest, AStepProgramIsToldWhenItStartsAndEnds) {
+    Listener listener;
+    form.watch(&listener);
+    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}};
+    attach_supply();
+    run();
+    second(2);
+    run();
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"start", "run", "end", "idle"}));
     form.unwatch(&listener);
 }
 
