@@ -1,6 +1,7 @@
 // The program: the Qt window, Form1 on its controls, and the event loop.
 #include "app/form1.h"
 #include "extra/tools.h"
+#include "history/export_command.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"
 
@@ -14,7 +15,10 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -105,6 +109,11 @@ void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm
 } // namespace
 
 int main(int argc, char** argv) {
+    // A record to CSV from the command line: no window, so no display needed.
+    if (argc >= 2 && std::string_view(argv[1]) == "--export-csv") {
+        return kelvo::history::export_csv_command(std::vector<std::string>(argv + 2, argv + argc),
+                                                  std::cerr);
+    }
     prefer_qt_event_loop();
     QApplication application(argc, argv);
     kelvo::qt::prepare_application();
