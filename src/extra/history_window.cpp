@@ -259,7 +259,7 @@ bool HistoryWindow::export_png(const QString& path) {
 void HistoryWindow::period_started(const platform::DateTime& /*moment*/) {
     // The log holds the new period's first lines now.
     live_ = history::read_record(form_.Text3.text());
-    live_sum_ = {};
+    live_sum_ = history::period_sum(live_);
     if (showing_live_) {
         show_shown();
     }
