@@ -23,7 +23,10 @@ HistoryPlot::HistoryPlot(QWidget* parent) : QCustomPlot(parent) {
     axes_ = {yAxis, yAxis2, axisRect()->addAxis(QCPAxis::atRight)};
     for (std::size_t k = 0; k < 3; ++k) {
         graphs_[k] = addGraph(xAxis, axes_[k]);
-        graphs_[k]->setPen(QPen(kColors[k], 1.2));
+        // A thin line without smoothing takes the painter's fast path: a column of a long
+        // period is a tall stroke from its lowest to its highest reading.
+        graphs_[k]->setPen(QPen(kColors[k], 1));
+        graphs_[k]->setAntialiased(false);
         graphs_[k]->setAdaptiveSampling(false); // the data is reduced already
         axes_[k]->setVisible(true);
         axes_[k]->setBasePen(QPen(kColors[k]));

@@ -76,24 +76,21 @@ void make_plot_view(const std::vector<Sample>& samples, double from, double to, 
     }
     const double width = (to - from) / columns;
     std::array<Extremes, 3> extremes;
-    long column = 0;
+    double column_end = -1e300; // where the current column ends: a compare per sample
     double column_first = 0;
     double column_last = 0;
-    bool open = false;
     for (auto it = first; it != last; ++it) {
-        const long c = static_cast<long>(std::floor((it->seconds - from) / width));
         const auto at = static_cast<std::size_t>(it - first);
         const std::array<unsigned, 3> v = codes(*it);
-        if (!open || c != column) {
-            if (open) {
+        if (it->seconds >= column_end) {
+            if (it != first) {
                 put_column(view, extremes, column_first, column_last);
             }
             for (std::size_t k = 0; k < 3; ++k) {
                 extremes[k].start(v[k], at);
             }
-            column = c;
+            column_end = from + (std::floor((it->seconds - from) / width) + 1) * width;
             column_first = it->seconds;
-            open = true;
         } else {
             for (std::size_t k = 0; k < 3; ++k) {
                 extremes[k].take(v[k], at);
