@@ -42,7 +42,7 @@ double ms_since(Clock::time_point start) {
 }
 
 std::string write_week(const std::string& folder, long readings) {
-    const std::string path = folder + "/Record/2026127155016.TXT";
+    std::string path = folder + "/Record/2026127155016.TXT";
     std::filesystem::create_directories(folder + "/Record");
     std::ofstream out(path, std::ios::binary);
     kelvo::platform::DateTime start{2026, 12, 7, 15, 50, 16};

@@ -181,7 +181,7 @@ void HistoryWindow::open_record(const QString& path) {
     loader_->start();
 }
 
-void HistoryWindow::loaded(const QString& path, std::shared_ptr<history::Series> series,
+void HistoryWindow::loaded(const QString& path, const std::shared_ptr<history::Series>& series,
                            const QString& reason) {
     QString why = reason;
     if (why.isEmpty() && series->error != history::ReadError::None) {
@@ -259,7 +259,7 @@ bool HistoryWindow::export_png(const QString& path) {
 void HistoryWindow::period_started(const platform::DateTime& /*moment*/) {
     // The log holds the new period's first lines now.
     live_ = history::read_record(form_.Text3.text());
-    live_sum_ = history::period_sum(live_);
+    live_sum_ = history::period_sum(live_); // with what the log holds already
     if (showing_live_) {
         show_shown();
     }

@@ -65,7 +65,7 @@ private:
     void refresh_captions();
     void show_shown();
     void show_summary();
-    void loaded(const QString& path, std::shared_ptr<history::Series> series,
+    void loaded(const QString& path, const std::shared_ptr<history::Series>& series,
                 const QString& reason);
     void item_chosen(QListWidgetItem* item);
     void ask_path(bool save, const QString& filter, const QString& suffix,

@@ -167,17 +167,22 @@ int time_of_day(std::string_view text) {
     return hour * 3600 + parts[1] * 60 + parts[2];
 }
 
+namespace {
+
+// Seconds since 1970-01-01 00:00, the moment read as if it were UTC.
+std::int64_t stamp_of(const platform::DateTime& m) {
+    return days_from_civil(m.year, m.month, m.day) * kDay + std::int64_t{m.hour} * 3600 +
+           std::int64_t{m.minute} * 60 + m.second;
+}
+
+} // namespace
+
 std::int64_t seconds_between(const platform::DateTime& from, const platform::DateTime& to) {
-    const auto stamp = [](const platform::DateTime& m) {
-        return days_from_civil(m.year, m.month, m.day) * kDay + m.hour * 3600 + m.minute * 60 +
-               m.second;
-    };
-    return stamp(to) - stamp(from);
+    return stamp_of(to) - stamp_of(from);
 }
 
 platform::DateTime moment_after(const platform::DateTime& start, std::int64_t seconds) {
-    const std::int64_t stamp = days_from_civil(start.year, start.month, start.day) * kDay +
-                               start.hour * 3600 + start.minute * 60 + start.second + seconds;
+    const std::int64_t stamp = stamp_of(start) + seconds;
     const std::int64_t days = (stamp >= 0 ? stamp : stamp - kDay + 1) / kDay;
     const std::int64_t rest = stamp - days * kDay;
     platform::DateTime moment = civil_from_days(days);
@@ -308,7 +313,8 @@ void RecordReader::add(int time, int volt_code, int amp_code) {
                                static_cast<std::uint16_t>(amp_code)});
 }
 
-bool read_end_line(std::string_view text, Series& series) {
+bool read_end_line(std::string_view line, Series& series) {
+    std::string_view text = line;
     if (!text.empty() && text.back() == '\r') {
         text.remove_suffix(1);
     }

@@ -122,6 +122,10 @@ TEST(RecordCsv, RowsWithThePeriodsFigures) {
     const PeriodSum sum = period_sum(s);
     EXPECT_DOUBLE_EQ(sum.coulombs(), 5.0);
     EXPECT_DOUBLE_EQ(sum.joules(), 25.0);
+    // A first reading in the date line's own second still stands for a second.
+    const Series same =
+        read_record(record("2026-12-7   15:50:16", "15:50:16          05.00V          0.500A\r\n"));
+    EXPECT_DOUBLE_EQ(period_sum(same).coulombs(), 0.5);
 
     std::ostringstream out;
     ASSERT_TRUE(write_csv(s, out));
@@ -137,6 +141,7 @@ TEST(RecordCsv, RowsWithThePeriodsFigures) {
 
 TEST(PlotView, FewPointsKeepEveryExtreme) {
     std::vector<Sample> samples;
+    samples.reserve(100000);
     for (int k = 0; k < 100000; ++k) {
         samples.push_back({k, 1000, static_cast<std::uint16_t>(k == 54321 ? 5000 : 100)});
     }
