@@ -43,6 +43,7 @@ inline constexpr Text kHistorySummary{"%1 readings   Charge %2   Energy %3   %4"
 inline constexpr Text kHistorySaved{"saved", "已保存"};
 inline constexpr Text kHistoryNotSaved{"not saved", "未保存"};
 inline constexpr Text kHistoryRecovered{"recovered after a crash", "崩溃后恢复"};
+inline constexpr Text kHistoryRunning{"output on", "输出中"};
 inline constexpr Text kHistoryCut{"ends early (cut or still running)",
                                   "提前结束（被截断或仍在运行）"};
 inline constexpr Text kHistoryJunk{"%1 unreadable lines skipped", "跳过 %1 行无法读取的内容"};

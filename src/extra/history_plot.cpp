@@ -128,8 +128,10 @@ void HistoryPlot::range_changed(const QCPRange& /*range*/) {
 }
 
 void HistoryPlot::fit_values() {
+    // Different headroom on each axis: steady readings would otherwise draw as one line.
+    const std::array<double, 3> headroom{1.1, 1.4, 1.8};
     for (std::size_t k = 0; k < 3; ++k) {
-        axes_[k]->setRange(0, peaks_[k] > 0 ? peaks_[k] * 1.1 : 1.0);
+        axes_[k]->setRange(0, peaks_[k] > 0 ? peaks_[k] * headroom[k] : 1.0);
     }
 }
 

@@ -120,6 +120,7 @@ void HistoryWindow::refresh_captions() {
     plot_->set_axis_names(text(texts::kHistoryTime), text(texts::kHistoryVoltage),
                           text(texts::kHistoryCurrent), text(texts::kHistoryPower));
     refresh_records();
+    source_->setText(showing_live_ ? text(texts::kHistoryLive) : file_path_);
     show_summary();
 }
 
@@ -214,8 +215,10 @@ QString HistoryWindow::summary() const {
     }
     const history::PeriodSum& sum = showing_live_ ? live_sum_ : file_sum_;
     QStringList notes;
+    const bool running = showing_live_ && form_.period_meter.running();
     notes << text(s.saved       ? texts::kHistorySaved
                   : s.not_saved ? texts::kHistoryNotSaved
+                  : running     ? texts::kHistoryRunning
                                 : texts::kHistoryCut);
     if (s.recovered) {
         notes << text(texts::kHistoryRecovered);

@@ -67,7 +67,7 @@ TEST_F(HistoryWindowTest, ShowsARecordWithItsFiguresAndExportsTheCommandLinesCsv
     EXPECT_DOUBLE_EQ(range.lower, 0);
     EXPECT_DOUBLE_EQ(range.upper, 10);
     EXPECT_EQ(window().plot().points_shown(), 10);
-    EXPECT_DOUBLE_EQ(window().plot().value_axes()[2]->range().upper, 2.5 * 1.1);
+    EXPECT_DOUBLE_EQ(window().plot().value_axes()[2]->range().upper, 2.5 * 1.8);
     EXPECT_TRUE(window().summary().contains(QStringLiteral("1.389 mAh")))
         << window().summary().toStdString();
     EXPECT_TRUE(window().summary().contains(QStringLiteral("6.944 mWh")));
