@@ -63,6 +63,7 @@ def stages(build):
         ("qt", [os.path.join(bin_dir, "kelvo_qt_tests"), "--gtest_brief=1"], env),
         ("e2e-link", [os.path.join(e2e, "link_e2e.sh"), bin_dir], env),
         ("e2e-safety", [os.path.join(e2e, "safety_e2e.sh"), bin_dir], env),
+        ("e2e-export", [os.path.join(e2e, "export_csv_e2e.sh"), bin_dir], env),
     ]
 
 

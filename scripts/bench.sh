@@ -7,7 +7,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 dir="$here/build-release"
 cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target kelvo kelvo_assets kelvo-supply-sim \
-  kelvo-stream-bench kelvo-record-log-bench kelvo-tick-bench kelvo-bare-stream
+  kelvo-stream-bench kelvo-record-log-bench kelvo-tick-bench kelvo-bare-stream \
+  kelvo-history-bench
 bin="$dir/bin"
 export QT_QPA_PLATFORM=offscreen
 
@@ -19,6 +20,9 @@ echo "== one polling tick on the fake platform"
 echo
 echo "== the record log: a week of lines appended to the real control"
 "$bin/kelvo-record-log-bench" 2>/dev/null
+echo
+echo "== the history window and the CSV export on a week-long record"
+"$bin/kelvo-history-bench" "$bin/kelvo" 2>/dev/null
 echo
 echo "== kelvo on the simulated supply with the output on (${2:-600} s, under Xvfb)"
 "$here/bench/steady_cpu.sh" "$bin" "${2:-600}"

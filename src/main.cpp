@@ -1,6 +1,7 @@
 // The program: the Qt window, Form1 on its controls, and the event loop.
 #include "app/form1.h"
 #include "extra/tools.h"
+#include "history/export_command.h"
 #include "link/port_option.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"
@@ -16,8 +17,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -142,6 +145,11 @@ void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOpt
 } // namespace
 
 int main(int argc, char** argv) {
+    // A record to CSV from the command line: no window, so no display needed.
+    if (argc >= 2 && std::string_view(argv[1]) == "--export-csv") {
+        return kelvo::history::export_csv_command(std::vector<std::string>(argv + 2, argv + argc),
+                                                  std::cerr);
+    }
     std::optional<kelvo::PortOption> port;
     if (!read_port_option(argc, argv, port)) {
         return 2;

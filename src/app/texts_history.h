@@ -1,4 +1,55 @@
-// app/: the texts of the history tools (beyond the described window).
+// app/: the texts of the history tools (beyond the described window): the history window
+// and the export of a record from the command line.
 #pragma once
 
-namespace kelvo::texts {} // namespace kelvo::texts
+namespace kelvo::texts {
+
+// Why a file is not a record.
+inline constexpr Text kNotRecord{"the first line is not KELVO: not a record",
+                                 "第一行不是 KELVO：不是记录文件"};
+inline constexpr Text kNoDateLine{"no date line after KELVO: not a record",
+                                  "KELVO 之后没有日期行：不是记录文件"};
+
+// kelvo --export-csv RECORD.TXT [OUT.csv]
+inline constexpr Text kExportUsage{"usage: kelvo --export-csv RECORD.TXT [OUT.csv]",
+                                   "用法: kelvo --export-csv 记录.TXT [输出.csv]"};
+inline constexpr Text kExportCannotRead{"kelvo: %1: cannot be read: %2", "kelvo: %1: 无法读取: %2"};
+inline constexpr Text kExportNotRecord{"kelvo: %1: %2", "kelvo: %1: %2"};
+inline constexpr Text kExportCannotWrite{"kelvo: %1: cannot be written: %2",
+                                         "kelvo: %1: 无法写入: %2"};
+
+// The history window.
+inline constexpr Text kHistoryButton{"History", "历史"};
+inline constexpr Text kHistoryTitle{"History", "历史记录"};
+inline constexpr Text kHistoryFile{"&File", "文件(&F)"};
+inline constexpr Text kHistoryOpen{"&Open record...", "打开记录(&O)..."};
+inline constexpr Text kHistoryExportCsv{"Export &CSV...", "导出 &CSV..."};
+inline constexpr Text kHistoryExportPng{"Export &PNG...", "导出 &PNG..."};
+inline constexpr Text kHistoryShowAll{"Show &all", "显示全部(&A)"};
+inline constexpr Text kHistoryClose{"&Close", "关闭(&C)"};
+inline constexpr Text kHistoryRecords{"Records", "记录"};
+inline constexpr Text kHistoryLive{"Output period (live)", "输出时段（实时）"};
+inline constexpr Text kHistoryRecordFiles{"Records (*.TXT *.txt);;All files (*)",
+                                          "记录 (*.TXT *.txt);;所有文件 (*)"};
+inline constexpr Text kHistoryCsvFiles{"CSV (*.csv)", "CSV (*.csv)"};
+inline constexpr Text kHistoryPngFiles{"PNG (*.png)", "PNG (*.png)"};
+inline constexpr Text kHistoryVoltage{"Voltage (V)", "电压 (V)"};
+inline constexpr Text kHistoryCurrent{"Current (A)", "电流 (A)"};
+inline constexpr Text kHistoryPower{"Power (W)", "功率 (W)"};
+inline constexpr Text kHistoryTime{"Time", "时间"};
+// Readings, charge, energy, what the file says of itself.
+inline constexpr Text kHistorySummary{"%1 readings   Charge %2   Energy %3   %4",
+                                      "%1 个读数   电量 %2   能量 %3   %4"};
+inline constexpr Text kHistorySaved{"saved", "已保存"};
+inline constexpr Text kHistoryNotSaved{"not saved", "未保存"};
+inline constexpr Text kHistoryRecovered{"recovered after a crash", "崩溃后恢复"};
+inline constexpr Text kHistoryRunning{"output on", "输出中"};
+inline constexpr Text kHistoryCut{"ends early (cut or still running)",
+                                  "提前结束（被截断或仍在运行）"};
+inline constexpr Text kHistoryJunk{"%1 unreadable lines skipped", "跳过 %1 行无法读取的内容"};
+inline constexpr Text kHistoryNoPeriod{"No output period yet", "尚无输出时段"};
+inline constexpr Text kHistoryLoading{"Reading %1 ...", "正在读取 %1 ..."};
+inline constexpr Text kHistoryTracer{"%1   %2 V   %3 A   %4 W", "%1   %2 V   %3 A   %4 W"};
+inline constexpr Text kHistoryFailed{"%1: %2", "%1: %2"};
+
+} // namespace kelvo::texts

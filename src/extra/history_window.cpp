@@ -1,0 +1,308 @@
+#include "extra/history_window.h"
+
+#include "app/form1.h"
+#include "app/texts.h"
+#include "extra/history_plot.h"
+#include "history/export_command.h"
+#include "history/record_csv.h"
+#include "meter/period_meter.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <utility>
+
+namespace kelvo::extra {
+
+namespace {
+
+// How many of the latest records the list offers.
+constexpr int kRecordsListed = 20;
+
+} // namespace
+
+HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+    setWindowFlag(Qt::Window);
+    plot_ = new HistoryPlot(this);
+    list_ = new QListWidget(this);
+    source_ = new QLabel(this);
+    summary_ = new QLabel(this);
+    source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* right = new QWidget(this);
+    auto* layout = new QVBoxLayout(right);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(source_);
+    layout->addWidget(summary_);
+    layout->addWidget(plot_, 1);
+    auto* split = new QSplitter(this);
+    split->addWidget(list_);
+    split->addWidget(right);
+    split->setStretchFactor(1, 1);
+    split->setSizes({220, 900});
+    setCentralWidget(split);
+    resize(1120, 620);
+    build_menu();
+    connect(list_, &QListWidget::itemActivated, this, &HistoryWindow::item_chosen);
+    connect(list_, &QListWidget::itemClicked, this, &HistoryWindow::item_chosen);
+    // The period running now, or the last one, as the log holds it.
+    live_ = history::read_record(form_.Text3.text());
+    live_sum_ = history::period_sum(live_);
+    refresh_captions();
+    show_shown();
+    form_.watch(this);
+}
+
+HistoryWindow::~HistoryWindow() {
+    if (loader_) {
+        loader_->wait();
+    }
+}
+
+QString HistoryWindow::text(const texts::Text& key) const {
+    return QString::fromUtf8(form_.text(key));
+}
+
+void HistoryWindow::build_menu() {
+    file_menu_ = menuBar()->addMenu(QString());
+    open_action_ = file_menu_->addAction(QString(), this, [this] {
+        ask_path(false, text(texts::kHistoryRecordFiles), {}, &HistoryWindow::open_record);
+    });
+    open_action_->setShortcut(QKeySequence::Open);
+    csv_action_ = file_menu_->addAction(QString(), this, [this] {
+        ask_path(true, text(texts::kHistoryCsvFiles), QStringLiteral("csv"),
+                 [](HistoryWindow& w, const QString& path) { w.export_csv(path); });
+    });
+    png_action_ = file_menu_->addAction(QString(), this, [this] {
+        ask_path(true, text(texts::kHistoryPngFiles), QStringLiteral("png"),
+                 [](HistoryWindow& w, const QString& path) { w.export_png(path); });
+    });
+    all_action_ = file_menu_->addAction(QString(), this, [this] { plot_->show_all(); });
+    file_menu_->addSeparator();
+    close_action_ = file_menu_->addAction(QString(), this, &QWidget::close);
+}
+
+void HistoryWindow::ask_path(bool save, const QString& filter, const QString& suffix,
+                             const std::function<void(HistoryWindow&, const QString&)>& then) {
+    // Not a modal loop of its own: the program's timers go on while the user chooses.
+    auto* dialog = new QFileDialog(this, QString(), QDir::homePath(), filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!suffix.isEmpty()) {
+        dialog->setDefaultSuffix(suffix);
+    }
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, then](const QString& path) { then(*this, path); });
+    dialog->open();
+}
+
+void HistoryWindow::refresh_captions() {
+    setWindowTitle(text(texts::kHistoryTitle));
+    file_menu_->setTitle(text(texts::kHistoryFile));
+    open_action_->setText(text(texts::kHistoryOpen));
+    csv_action_->setText(text(texts::kHistoryExportCsv));
+    png_action_->setText(text(texts::kHistoryExportPng));
+    all_action_->setText(text(texts::kHistoryShowAll));
+    close_action_->setText(text(texts::kHistoryClose));
+    plot_->set_axis_names(text(texts::kHistoryTime), text(texts::kHistoryVoltage),
+                          text(texts::kHistoryCurrent), text(texts::kHistoryPower));
+    refresh_records();
+    source_->setText(showing_live_ ? text(texts::kHistoryLive) : file_path_);
+    show_summary();
+}
+
+void HistoryWindow::refresh_records() {
+    QFileInfoList files;
+    for (const std::string& folder : form_.record_folders()) {
+        files += QDir(QString::fromStdString(folder))
+                     .entryInfoList({QStringLiteral("*.TXT")}, QDir::Files, QDir::Time);
+    }
+    std::stable_sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        return a.lastModified() > b.lastModified();
+    });
+    list_->clear();
+    auto* live = new QListWidgetItem(text(texts::kHistoryLive), list_);
+    live->setData(Qt::UserRole, QString());
+    for (qsizetype k = 0; k < files.size() && k < kRecordsListed; ++k) {
+        auto* item = new QListWidgetItem(
+            files[k].lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                QStringLiteral("  ") + files[k].fileName(),
+            list_);
+        item->setData(Qt::UserRole, files[k].absoluteFilePath());
+        item->setToolTip(files[k].absoluteFilePath());
+    }
+}
+
+void HistoryWindow::item_chosen(QListWidgetItem* item) {
+    const QString path = item->data(Qt::UserRole).toString();
+    if (path.isEmpty()) {
+        show_live();
+    } else if (path != file_path_ || showing_live_) {
+        open_record(path);
+    }
+}
+
+void HistoryWindow::show_live() {
+    showing_live_ = true;
+    show_shown();
+}
+
+void HistoryWindow::open_record(const QString& path) {
+    if (loader_) {
+        pending_path_ = path; // read once the file being read now is done
+        return;
+    }
+    statusBar()->showMessage(text(texts::kHistoryLoading).arg(path));
+    auto series = std::make_shared<history::Series>();
+    auto reason = std::make_shared<std::string>();
+    loader_ = QThread::create([series, reason, file = path.toStdString()] {
+        *reason = history::read_record_file(file, *series);
+    });
+    connect(loader_, &QThread::finished, this, [this, path, series, reason] {
+        loader_->deleteLater();
+        loader_ = nullptr;
+        loaded(path, series, QString::fromStdString(*reason));
+        if (!pending_path_.isEmpty()) {
+            open_record(std::exchange(pending_path_, QString()));
+        }
+    });
+    loader_->start();
+}
+
+void HistoryWindow::loaded(const QString& path, const std::shared_ptr<history::Series>& series,
+                           const QString& reason) {
+    QString why = reason;
+    if (why.isEmpty() && series->error != history::ReadError::None) {
+        why = text(series->error == history::ReadError::NotRecord ? texts::kNotRecord
+                                                                  : texts::kNoDateLine);
+    }
+    if (!why.isEmpty()) {
+        statusBar()->showMessage(text(texts::kHistoryFailed).arg(path, why));
+        return;
+    }
+    statusBar()->clearMessage();
+    file_ = std::move(*series);
+    file_sum_ = history::period_sum(file_);
+    file_path_ = path;
+    showing_live_ = false;
+    show_shown();
+}
+
+void HistoryWindow::show_shown() {
+    source_->setText(showing_live_ ? text(texts::kHistoryLive) : file_path_);
+    const history::Series& series = shown();
+    plot_->show_series(series.error == history::ReadError::None ? &series : nullptr);
+    show_summary();
+}
+
+QString HistoryWindow::summary() const {
+    const history::Series& s = shown();
+    if (s.error != history::ReadError::None) {
+        return text(texts::kHistoryNoPeriod);
+    }
+    const history::PeriodSum& sum = showing_live_ ? live_sum_ : file_sum_;
+    QStringList notes;
+    const bool running = showing_live_ && form_.period_meter.running();
+    notes << text(s.saved       ? texts::kHistorySaved
+                  : s.not_saved ? texts::kHistoryNotSaved
+                  : running     ? texts::kHistoryRunning
+                                : texts::kHistoryCut);
+    if (s.recovered) {
+        notes << text(texts::kHistoryRecovered);
+    }
+    if (s.junk > 0) {
+        notes << text(texts::kHistoryJunk).arg(s.junk);
+    }
+    return text(texts::kHistorySummary)
+        .arg(QString::number(s.samples.size()), QString::fromStdString(charge_text(sum.coulombs())),
+             QString::fromStdString(energy_text(sum.joules())), notes.join(QStringLiteral(", ")));
+}
+
+QString HistoryWindow::status() const {
+    return statusBar()->currentMessage();
+}
+
+void HistoryWindow::show_summary() {
+    summary_->setText(summary());
+}
+
+bool HistoryWindow::export_csv(const QString& path) {
+    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+    if (out && history::write_csv(shown(), out) && (out.close(), out)) {
+        statusBar()->showMessage(path);
+        return true;
+    }
+    statusBar()->showMessage(
+        text(texts::kHistoryFailed).arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
+}
+
+bool HistoryWindow::export_png(const QString& path) {
+    if (plot_->savePng(path)) {
+        statusBar()->showMessage(path);
+        return true;
+    }
+    statusBar()->showMessage(text(texts::kHistoryFailed).arg(path, path));
+    return false;
+}
+
+void HistoryWindow::period_started(const platform::DateTime& /*moment*/) {
+    // The log holds the new period's first lines now.
+    live_ = history::read_record(form_.Text3.text());
+    live_sum_ = history::period_sum(live_); // with what the log holds already
+    if (showing_live_) {
+        show_shown();
+    }
+}
+
+void HistoryWindow::reading(const platform::Reading& reading) {
+    if (live_.error != history::ReadError::None) {
+        return;
+    }
+    const std::int32_t last = live_.samples.empty() ? 0 : live_.samples.back().seconds;
+    const auto seconds = static_cast<std::int32_t>(
+        std::max<std::int64_t>(last, history::seconds_between(live_.start, reading.moment)));
+    const auto code = [](double value, double scale) {
+        return static_cast<std::uint16_t>(std::clamp(std::lround(value * scale), 0L, 65535L));
+    };
+    live_.samples.push_back({seconds, code(reading.volts, 100), code(reading.amps, 1000)});
+    live_sum_.add(live_.samples.back());
+    if (showing_live_) {
+        plot_->series_grew();
+        show_summary();
+    }
+}
+
+void HistoryWindow::period_ended(const platform::Reading& /*last*/) {
+    // The record is saved right after this: the list shows it once the event loop is back.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const std::string log = form_.Text3.text();
+            history::read_end_line(std::string_view(log).substr(log.rfind('\n') + 1), live_);
+            refresh_records();
+            if (showing_live_) {
+                show_summary();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void HistoryWindow::language_changed(bool /*english*/) {
+    refresh_captions();
+}
+
+} // namespace kelvo::extra

@@ -1,0 +1,20 @@
+// history/: the command line's export of a record to CSV, run before any window exists.
+#pragma once
+
+#include "history/record_reader.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kelvo::history {
+
+// args: RECORD.TXT [OUT.csv] (OUT defaults to RECORD with the extension .csv). Returns the
+// exit code: 0 done, 1 the record cannot be read or is not one, 2 wrong arguments, 3 the
+// output cannot be written; anything wrong is said in one line on `errors`.
+int export_csv_command(const std::vector<std::string>& args, std::ostream& errors);
+
+// Reads a record file chunk by chunk; the empty string, or why it could not be read.
+std::string read_record_file(const std::string& path, Series& series);
+
+} // namespace kelvo::history

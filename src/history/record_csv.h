@@ -1,0 +1,16 @@
+// history/: a record as a table for spreadsheets, one row per reading.
+#pragma once
+
+#include "history/record_reader.h"
+
+#include <ostream>
+
+namespace kelvo::history {
+
+// "time,seconds,voltage_V,current_A,power_W,charge_Ah,energy_Wh", then a row per reading:
+// its local time in ISO 8601 (midnight passes move the date), the seconds since the date
+// line, the readings, and the period's charge and energy up to and including it. False
+// when the stream failed.
+bool write_csv(const Series& series, std::ostream& out);
+
+} // namespace kelvo::history
