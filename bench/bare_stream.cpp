@@ -4,6 +4,7 @@
 // until it is stopped; bench/steady_cpu.sh measures it from outside, as it does kelvo.
 //
 //   kelvo-bare-stream DEVICE
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QSerialPort>
 #include <QTimer>

@@ -5,6 +5,7 @@
 # sampled once a second; for each flood this prints it at the start, at the end and at
 # its highest, and how much kelvo read from the port meanwhile (/proc/PID/io).
 #   flood_rss.sh BIN-DIR [SECONDS-PER-FLOOD]
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$(cd "$1" && pwd) seconds=${2:-600}
 work=$(mktemp -d)

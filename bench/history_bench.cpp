@@ -3,6 +3,7 @@
 // the command line's CSV export of the same file.
 //
 //   kelvo-history-bench KELVO-BINARY [READINGS]   (default 604800)
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "extra/history_plot.h"
 #include "extra/history_window.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Plants hand-picked faults in the program, one at a time, and runs the tests on each.
 
     bench/mutate.py [--build DIR] [--mutants FILE] [--only N[,N...]] [--matrix]

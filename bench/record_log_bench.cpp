@@ -2,6 +2,7 @@
 // and reports the cost of one append at the start and at the end, and the memory used.
 //
 //   kelvo-record-log-bench [LINES]   (default 604800)
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 

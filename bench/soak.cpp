@@ -4,6 +4,7 @@
 // and answers every message box. Prints what it saw; exits 0 when the program came
 // through, 1 when it did not.
 //   kelvo-soak [--minutes M] [--sim PATH-TO-kelvo-supply-sim]
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"

@@ -5,6 +5,7 @@
 # reads again under memory pressure (other builds on the machine); the anonymous part is
 # the program's own memory, and the figure to judge growth by.
 #   soak_rss.sh BIN-DIR MINUTES
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$1
 minutes=${2:-120}

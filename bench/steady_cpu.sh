@@ -6,6 +6,7 @@
 # CPU time is the scheduler's own count (/proc/PID/task/*/schedstat), not tick samples,
 # which a program waking every 5 ms can alias with.
 #   steady_cpu.sh BIN-DIR [SECONDS]
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$1 seconds=${2:-600}
 work=$(mktemp -d)

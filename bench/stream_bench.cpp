@@ -4,6 +4,7 @@
 // character, and the CPU time and peak memory of the kelvo process.
 //
 //   kelvo-stream-bench PATH-TO-KELVO [SECONDS]   (default 60)
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "supply_model.h"
 
 #include <algorithm>

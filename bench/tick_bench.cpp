@@ -2,6 +2,7 @@
 // worth of replies (60 frames) waiting, and an ordinary tick.
 //
 //   kelvo-tick-bench
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "fake/fake_platform.h"
 

@@ -1,5 +1,6 @@
 // A rule a fuzz target holds its function to. A broken rule aborts, so libFuzzer reports
 // it like a crash and keeps the input that broke it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdio>

@@ -2,6 +2,7 @@
 // number (never NaN) that converts to a 16-bit code without undefined behaviour, a run
 // count is exactly a whole number from 1 to 32767, and a cell is a finite number or none
 // whose step codes stay in range when it passes the check at RUN.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chart/chart.h"
 #include "check.h"
 #include "platform/services.h"

@@ -1,5 +1,6 @@
 // The record reader on any bytes a file may hold: no crash, the same series whether the
 // bytes come at once or in pieces, readings in time order, and a CSV row for each.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/record_reader.h"
 #include "check.h"
 #include "history/period_sum.h"

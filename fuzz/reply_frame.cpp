@@ -1,5 +1,6 @@
 // The reply-frame search on whatever bytes one read second may bring: a found frame is a
 // whole valid frame taken from the data, and its readings display in the fixed forms.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chart/chart.h"
 #include "check.h"
 #include "link/protocol.h"

@@ -1,6 +1,7 @@
 // The set-point text check and its conversion to a code, and the slider texts read back
 // through the same conversion. The first byte picks voltage or current; for the slider
 // the next two bytes are the position.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/setpoint_text.h"
 #include "check.h"
 

@@ -1,6 +1,7 @@
 // Step files as anyone may write them: whatever the text, the parse says why it refuses it
 // or gives steps that RUN accepts and that survive being written out and read back. The
 // same bytes, taken as numbers, make a ramp held to the same limits.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
 #include "app/limits.h"
 #include "check.h"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks, printing their figures. Not part of the tests.
 #   scripts/bench.sh [STREAM-SECONDS [STEADY-SECONDS]]   (defaults 60 and 600)
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"

@@ -5,6 +5,7 @@
 # -runs=10000000" runs each for ten million inputs or an hour, whichever comes first.
 # Exits non-zero when a target crashes or breaks one of its rules; the input that did it
 # is kept as build-fuzz/crashes/<target>-*.
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages KELVO needs to build, run and test. Safe to run again:
 # when everything is present it returns at once.
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 
 packages=(

@@ -5,6 +5,7 @@
 #                              otherwise the simulated supply
 #   scripts/run.sh --sim       always the simulated supply
 #   scripts/run.sh --hardware  always the serial ports of this machine
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 sim=auto
 for a in "$@"; do

@@ -3,6 +3,7 @@
 # build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then the
 # Qt tests and a short fault soak with ThreadSanitizer, clang-tidy and the fuzz targets, and
 # the fault soak.
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"

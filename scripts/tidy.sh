@@ -2,6 +2,7 @@
 # clang-tidy over every file the build compiles from src/, tools/, tests/ and bench/, with
 # the checks of .clang-tidy; any finding fails. Needs a configured build folder (default
 # build/) for its compile commands.
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 dir=${KELVO_BUILD_DIR:-$here/build}

@@ -1,4 +1,5 @@
 // The program: the Qt window, Form1 on its controls, and the event loop.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "extra/tools.h"
 #include "history/export_command.h"

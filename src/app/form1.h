@@ -1,6 +1,7 @@
 // app/ owns the main window model: its controls, its variables, start-up and shutdown,
 // and the choice of language. This header is the map of the whole program: every
 // handler and procedure is a member defined in the folder of its subsystem.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "meter/period_meter.h"

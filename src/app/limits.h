@@ -1,5 +1,6 @@
 // app/: the instrument's limits, the program's timing and the sizes of its counters, in one
 // place.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>

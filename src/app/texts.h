@@ -7,6 +7,7 @@
 //
 // A text that completes itself with numbers or names holds %1, %2, ... where they go;
 // fill() puts them in.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <initializer_list>

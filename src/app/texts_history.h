@@ -1,5 +1,6 @@
 // app/: the texts of the history tools (beyond the described window): the history window
 // and the export of a record from the command line.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

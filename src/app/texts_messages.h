@@ -1,4 +1,5 @@
 // app/: the boxes the program shows, their titles and buttons.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

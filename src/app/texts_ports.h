@@ -1,5 +1,6 @@
 // app/: the texts of the port choice, of the link's events as the monitor window and the
 // status bar tell them, and of the monitor window itself (beyond the described window).
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

@@ -1,5 +1,6 @@
 // app/: why something the platform was asked to do failed: told at start-up, in the step
 // grid's boxes and on the terminal. The system's own words fill the %N in brackets.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

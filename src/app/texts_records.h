@@ -1,5 +1,6 @@
 // app/: the lines of the records and of the communication monitor, and what is told when
 // a record cannot be kept.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

@@ -1,5 +1,6 @@
 // app/: the texts of the steps tools (beyond the described window): steps from and to CSV
 // files, the ramp, and why a file or a ramp was refused.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

@@ -1,5 +1,6 @@
 // app/: the texts of what the program offers beyond the described window: the tool strip,
 // the history window, the port choice, the monitor and the step-table tools.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

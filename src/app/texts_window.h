@@ -1,4 +1,5 @@
 // app/: the captions of the window and its controls.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace kelvo::texts {

@@ -1,4 +1,5 @@
 // chart/ owns the two live strip charts of measured voltage and current.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 // The program's lines on its standard error: each output period's figures when it ends,
 // for a user who started it from a terminal and for scripts that drive it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/texts.h"
 #include "extra/tools.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "extra/history_plot.h"
 
 #include "app/texts.h"

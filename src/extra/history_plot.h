@@ -1,6 +1,7 @@
 // extra/: the history window's plot: voltage, current and power of a recorded or running
 // period against the time of day, each on its own axis, zoomed and moved along the time
 // axis with the wheel and the mouse, with a cursor that reads the values under it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/plot_view.h"

@@ -1,6 +1,7 @@
 // extra/: the history window: a record file, or the output period as it runs, as graphs
 // of voltage, current and power, with the period's charge and energy, the latest records
 // to choose from, and the export to CSV and PNG.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/period_sum.h"

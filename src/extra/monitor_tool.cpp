@@ -1,5 +1,6 @@
 // The monitor window: the communication with the supply as it happens, one time-stamped line
 // for each change of the command frame, each reply and each event of the port.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/texts.h"
 #include "extra/tools.h"

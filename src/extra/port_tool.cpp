@@ -1,5 +1,6 @@
 // The port window: what each port number stands for on this machine and whether it could be
 // opened, and the choice between the search for the supply and one port of the user's.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/limits.h"
 #include "app/texts.h"

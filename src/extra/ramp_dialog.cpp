@@ -1,4 +1,5 @@
 // extra/: the ramp dialog: from, to, how many steps, how long each, the other quantity held.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/limits.h"
 #include "extra/step_tools.h"

@@ -1,4 +1,5 @@
 // extra/: the Steps button of the tool strip: import and export of CSV files, the ramp.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "extra/step_tools.h"
 #include "app/form1.h"
 #include "extra/tools.h"

@@ -1,4 +1,5 @@
 // extra/: the step-table tools on the tool strip: steps from and to CSV files, and the ramp.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/texts.h"

@@ -2,6 +2,7 @@
 // tool strip and the windows they open (history, port choice, monitor, step-table tools).
 // Each tool talks to the window model only through Form1's public members and, to hear
 // what happens, as a platform::Observer.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>

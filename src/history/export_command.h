@@ -1,4 +1,5 @@
 // history/: the command line's export of a record to CSV, run before any window exists.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/record_reader.h"

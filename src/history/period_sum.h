@@ -1,6 +1,7 @@
 // history/: the charge and energy of a recorded period, reading by reading, counted in
 // whole units of the readings (1 mA x 1 s, 10 mV x 1 mA x 1 s) so that a week adds up
 // without rounding.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/record_reader.h"

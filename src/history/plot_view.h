@@ -1,6 +1,7 @@
 // history/: what the graphs are given of a series: at most two points per pixel column of
 // the visible time range, the lowest and the highest of each reading there, so that a week
 // of readings draws as fast as a minute and the plot never holds a copy of them all.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/record_reader.h"

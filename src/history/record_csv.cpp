@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/record_csv.h"
 
 #include "history/period_sum.h"

@@ -1,4 +1,5 @@
 // history/: a record as a table for spreadsheets, one row per reading.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "history/record_reader.h"

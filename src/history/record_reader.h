@@ -1,5 +1,6 @@
 // history/ owns reading records back: the parser that turns a record file into a compact
 // series of readings, the period's charge and energy over it, and the CSV export.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,5 +1,6 @@
 // layout/ owns the screen-resolution layout: the scale factors and the table that places
 // every scaled control for the actual screen.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>

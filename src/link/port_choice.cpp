@@ -1,5 +1,6 @@
 // The port the user chose instead of the search, and what the link tells of itself: the
 // extra windows hear each event once, the status bar notes a refused port once.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/limits.h"
 #include "app/texts.h"

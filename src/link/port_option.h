@@ -1,4 +1,5 @@
 // link/: the port named on the command line: a port number or a device of this machine.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <optional>

@@ -1,5 +1,6 @@
 // link/ owns the serial link to the supply: the wire protocol, the port scan, the send
 // stream and the polling cycle that is the program's main loop.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>

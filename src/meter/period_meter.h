@@ -1,5 +1,6 @@
 // meter/: the figures of an output period: how long it ran, the charge and the energy that
 // went into the load, integrated from the once-a-second readings.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <string>

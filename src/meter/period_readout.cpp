@@ -1,4 +1,5 @@
 // The period readout on the tool strip, and what the extra windows hear of a period.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/limits.h"
 #include "app/texts.h"

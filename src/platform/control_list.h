@@ -8,6 +8,7 @@
 // its own type (platform::kinds, qt::kinds, fake::kinds). The order is the order in which
 // the Qt form creates its widgets, which decides which of two overlapping siblings is drawn
 // on top: keep it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // X(kind, legacy name, what the control is)

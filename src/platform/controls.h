@@ -1,5 +1,6 @@
 // platform/ owns what the program's logic needs of the window's controls and of the
 // world (serial port, step table, screen, clock, files, message boxes). No Qt here.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>

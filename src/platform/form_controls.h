@@ -1,5 +1,6 @@
 // platform/: the controls and services of the main window, by name, as one platform
 // (the Qt window or the test fake) provides them.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/control_list.h"

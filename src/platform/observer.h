@@ -1,6 +1,7 @@
 // platform/: what the windows beyond the main one (history, monitor, port choice) hear of
 // the program as it runs. Every call comes on the window's thread, after the main window
 // has done its own part; an observer only looks, it never changes what goes on the wire.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,6 +1,7 @@
 // platform/: how any part of the program tells the user something, or asks: through the
 // window model's one queue of boxes, which also writes every report to the communication
 // monitor.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <functional>

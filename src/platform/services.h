@@ -1,5 +1,6 @@
 // platform/ services: the step table's record set and grid, the serial port, the screen,
 // the clock, files and message boxes.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/controls.h"

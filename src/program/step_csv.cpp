@@ -1,4 +1,5 @@
 // program/: the step table as CSV text: reading a file line by line, and writing the table.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
 #include "app/limits.h"
 

@@ -1,6 +1,7 @@
 // program/: steps from outside the grid: the step table as CSV text (read and written) and
 // the ramp generator. Every value is checked against the limits RUN applies, so a table
 // filled from here always runs.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,4 +1,5 @@
 // program/: steps that come from outside the grid, and the table read out whole.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/limits.h"
 #include "app/texts.h"

@@ -1,5 +1,6 @@
 // program/ owns the step program: the copy of the step table taken at RUN, the run
 // count, starting and stopping a run, and executing it step by step.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,5 +1,6 @@
 // Where records go, the journal that keeps a running period on disk, and the records made
 // at start-up from periods a crash or a power cut left open.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/texts.h"
 #include "record/record_log.h"

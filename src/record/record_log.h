@@ -1,5 +1,6 @@
 // record/ owns the record log in the window, the switch-off procedure that ends every
 // period of output, and the record files.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

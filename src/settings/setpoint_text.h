@@ -1,5 +1,6 @@
 // settings/ owns the voltage and current set-points: their text check, conversion,
 // delayed commit and the front-panel controls.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 # told, and a missing file, a file that is no record and an output that cannot be written
 # each give one line on stderr and a non-zero exit code, with no CSV left behind.
 #   export_csv_e2e.sh BIN-DIR
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 kelvo="$1/kelvo"
 dir=$(mktemp -d)

@@ -2,6 +2,7 @@
 # cmake --install lays out a whole program folder, a command and a menu entry, and an
 # update keeps the user's step table.
 #   install_test.sh BUILD-DIR
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT

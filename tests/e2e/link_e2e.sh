@@ -3,6 +3,7 @@
 # wire is the idle frame repeated seamlessly, and after the simulator hangs up and comes
 # back the program opens the port again. Bounded to well under a minute.
 #   link_e2e.sh BIN-DIR
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$1
 work=$(mktemp -d)

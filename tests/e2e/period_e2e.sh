@@ -7,6 +7,7 @@
 # once-a-second reading (a short period, watching its journal grow) and then switches on
 # half a second after one: the period then holds exactly ten readings. About 30 s.
 #   period_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$1
 work=$(mktemp -d)

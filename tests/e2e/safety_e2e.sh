@@ -7,6 +7,7 @@
 #  3. a program ended by a signal (kill, logout) switches the output off and saves first.
 # Each program folder is a copy of the binary, db1.mdb and PPS.ico. About 40 s.
 #   safety_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
+# SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 bin=$1
 work=$(mktemp -d)

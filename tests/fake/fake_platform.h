@@ -2,6 +2,7 @@
 // what the program set (public fields, read them directly) and offers the user's actions
 // and the world's events as plain calls (click, type, choose, tick, queue_read, ...).
 // Events are raised synchronously, as the window raises them.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/form_controls.h"

@@ -1,5 +1,6 @@
 // The history window on real widgets: a record read from the record folder, its graphs,
 // figures and CSV, a file that is not a record, and the live period as it grows.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/texts.h"
 #include "extra/history_plot.h"
 #include "extra/history_window.h"

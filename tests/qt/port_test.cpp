@@ -1,5 +1,6 @@
 // The port window's view of the ports on real pseudo-terminals, where a device named on the
 // command line goes, and the monitor window showing the traffic.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "extra/tools.h"
 #include "platform/qt/port_probe.h"
 #include "qt_fixture.h"

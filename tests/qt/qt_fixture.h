@@ -1,4 +1,5 @@
 // A program folder of its own for each test, the real window, and a pseudo-terminal.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/form1.h"

@@ -1,4 +1,5 @@
 // The serial port on a real pseudo-terminal, and record files on the real file system.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_fixture.h"
 
 #include <cerrno>

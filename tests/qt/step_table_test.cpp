@@ -1,4 +1,5 @@
 // The step table: an SQLite file read and edited through the record set and its grid.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_fixture.h"
 
 #include <QHeaderView>

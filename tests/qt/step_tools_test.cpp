@@ -1,5 +1,6 @@
 // Steps from a CSV file into the real SQLite step table and back out, through the window
 // model; a table the file system will not let change keeps its steps, and one box says why.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "extra/step_tools.h"
 #include "qt_fixture.h"
 

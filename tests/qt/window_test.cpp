@@ -1,4 +1,5 @@
 // The real window after its load step, the chart box drawing, and boxes that do not block.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_fixture.h"
 
 #include <QAbstractButton>

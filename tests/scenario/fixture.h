@@ -1,5 +1,6 @@
 // Form1 loaded on a fake window, with a supply that can be attached and made to answer, and
 // the command frame of every tick kept for tests that follow the wire.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/form1.h"

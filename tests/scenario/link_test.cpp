@@ -1,5 +1,6 @@
 // The device link tick by tick: port scan, send stream, reads, link loss and reconnect,
 // and the boxes that report on it one at a time.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 #include <algorithm>

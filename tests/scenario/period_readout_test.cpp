@@ -1,4 +1,5 @@
 // The period readout on the tool strip, and what a listening window hears, tick by tick.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 namespace kelvo::testing {

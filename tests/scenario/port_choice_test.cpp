@@ -1,6 +1,7 @@
 // The port the user chose instead of the search: only it is opened, again after a loss, and
 // a port that stays away is told once; giving up the choice searches again; a change never
 // abandons a supply whose output is on. A refused port is noted in the status bar once.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 #include <algorithm>

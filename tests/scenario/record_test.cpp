@@ -1,5 +1,6 @@
 // Record logs and files tick by tick: the saved file byte for byte, names that never replace
 // an earlier record, saving that fails, and the journal that outlives a failed save.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 namespace kelvo::testing {

@@ -1,5 +1,6 @@
 // What the window shows: captions in either language, the layout at the screen's scale,
 // and the live charts with their sweep.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 namespace kelvo::testing {

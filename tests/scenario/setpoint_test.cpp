@@ -1,5 +1,6 @@
 // Set-points tick by tick: the delayed commit of typed entries and its refusals, the presets
 // and sliders, the output switch and the over-current trip, as the supply sees them.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 #include <cstdint>

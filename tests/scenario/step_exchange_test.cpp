@@ -1,6 +1,7 @@
 // Steps from outside the grid (a file, the ramp) written into the step table, and the table
 // read out for a file: through the record set, refused with one box while a program runs,
 // when the table would outgrow the step counter or when the file says no.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
 #include "scenario/fixture.h"
 

@@ -1,5 +1,6 @@
 // Step programs tick by tick: RUN and its table check, the steps and passes on the wire,
 // STOP, the run count, and the record file every run leaves.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 #include <array>

@@ -1,5 +1,6 @@
 // Switching off comes first: every way the output goes off puts "N" on the wire before
 // anything can wait, and a box never holds up the polling cycle.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
 #include <functional>

@@ -1,5 +1,6 @@
 // Records read back: the reader on every ending a record can have, the CSV with the
 // period's figures, and the reduced view the graphs get.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/period_sum.h"
 #include "history/plot_view.h"
 #include "history/record_csv.h"

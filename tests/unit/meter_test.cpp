@@ -1,5 +1,6 @@
 // The period's charge and energy: what each reading stands for, the freeze at switch-off,
 // and the units on the tool strip.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "meter/period_meter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // The port named on the command line.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_option.h"
 
 #include <gtest/gtest.h>

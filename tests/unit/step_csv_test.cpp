@@ -1,5 +1,6 @@
 // Steps from and to CSV text, and the ramp: what a file or a ramp may hold, and how a
 // refusal names its line and the limit it breaks.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // The pure text functions: command and reply frames, and set-point texts.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/protocol.h"
 #include "settings/setpoint_text.h"
 

@@ -3,6 +3,7 @@
 // window icon PPS.ico (drawn here).
 //
 //   kelvo-make-assets <sql-file> <db-out> <ico-out>
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <QBuffer>
 #include <QCoreApplication>

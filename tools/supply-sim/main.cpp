@@ -1,6 +1,7 @@
 // kelvo-supply-sim: a simulated power supply on a pseudo-terminal. It reads the command
 // frames the program streams, models a resistive load and answers with reply frames,
 // optionally misbehaving the ways a real link does.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pty_terminal.h"
 #include "sim_options.h"
 #include "supply_model.h"

@@ -1,4 +1,5 @@
 // The terminal the simulated supply talks through.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "sim_options.h"

@@ -1,4 +1,5 @@
 // The simulated supply's command line: how it answers and how it misbehaves over time.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 // The simulated supply's behaviour, apart from the terminal it talks through: it reads
 // command frames out of the byte stream as the instrument does and makes reply frames.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <optional>

@@ -1,4 +1,5 @@
 // platform/access/: what the reading child hands back to the program through its pipe.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/access/mdb_reader.h"

@@ -1,5 +1,6 @@
 // Reading a Jet database in this process: opening it, its list of tables and the walk
 // through one table's rows.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/access/mdb_errno.h"
 #include "platform/access/mdb_reader.h"
 #include "platform/access/mdb_values.h"

@@ -1,4 +1,5 @@
 // platform/access/: a reason in words from a failed system call.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "app/texts.h"

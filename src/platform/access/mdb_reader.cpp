@@ -1,5 +1,6 @@
 // Reading a table in a child process, so that libmdb's loops and crashes on a damaged
 // file end there instead of in the program.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/access/mdb_reader.h"
 
 #include "platform/access/mdb_answer.h"

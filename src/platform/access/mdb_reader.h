@@ -1,4 +1,5 @@
 // platform/access/: reading the tables of an old Access (Jet) database through libmdb.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

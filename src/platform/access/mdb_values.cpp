@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/access/mdb_values.h"
 
 // mdbtools.h includes glib.h and iconv.h inside its extern "C" block, which C++ headers

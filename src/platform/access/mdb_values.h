@@ -1,4 +1,5 @@
 // platform/access/: the program's view of a libmdb column and of the text it binds.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/access/mdb_reader.h"

@@ -1,4 +1,5 @@
 // platform/qt/: an old Access step table read as steps and written as our SQLite table.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/access_import.h"
 #include "app/texts.h"
 #include "platform/qt/file_swap.h"

@@ -1,4 +1,5 @@
 // platform/qt/: turning a user's old Access step table into our SQLite db1.mdb, in place.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/access/mdb_reader.h"

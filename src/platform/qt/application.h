@@ -1,5 +1,6 @@
 // platform/qt/ owns the Qt realisation of the platform: the main window and its widgets,
 // the serial port, the step table with its grid, the screen, the clock and message boxes.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QColor>

@@ -1,4 +1,5 @@
 // platform/qt/: the temporary file, the backup of the original and the syncs of a file swap.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/file_swap.h"
 #include "app/texts.h"
 

@@ -1,5 +1,6 @@
 // platform/qt/: putting a converted file in the place of its original: the conversion is
 // written beside it, the original kept under a free backup name, and both made durable.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <filesystem>

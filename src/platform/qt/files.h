@@ -1,5 +1,6 @@
 // platform/qt/: the program's files on a POSIX file system: record files written whole
 // and durably, and the journal that keeps a running output period on disk.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,4 +1,5 @@
 // platform/qt/: the main window with all its controls, handed to Form1 as FormControls.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/form_controls.h"

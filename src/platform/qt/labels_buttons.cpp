@@ -1,4 +1,5 @@
 // platform/qt/: labels, frames and buttons, the controls that show a caption.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 

@@ -1,4 +1,5 @@
 // platform/qt/: the drop-down lists and the sliders, the controls that choose a value.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 

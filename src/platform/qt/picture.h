@@ -1,5 +1,6 @@
 // platform/qt/: the picture boxes. The two chart boxes draw into a retained image that
 // repaints itself; the hidden communication monitor only keeps the lines printed to it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/qt/widgets.h"

@@ -1,5 +1,6 @@
 // platform/qt/: what a serial device is to this program now (absent, free, held by another
 // program, refused), found without disturbing it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/serial.h"
 #include "app/texts.h"
 #include "platform/qt/port_probe.h"

@@ -1,5 +1,6 @@
 // platform/qt/: the serial port MSComm1 over QSerialPort, with the map from the program's
 // port numbers 1..16 to the devices of this machine.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

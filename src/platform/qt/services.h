@@ -1,4 +1,5 @@
 // platform/qt/: the screen, the clock, message boxes and the program's files.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/services.h"

@@ -1,4 +1,5 @@
 // platform/qt/: the step table's SQLite file: failure reasons, lock holders, the read lock.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/step_file.h"
 #include "platform/qt/application.h"
 

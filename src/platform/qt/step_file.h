@@ -1,5 +1,6 @@
 // platform/qt/: the step table's SQLite file: why it cannot be read or refused a change, in
 // the user's words, and the read lock that keeps a group of reads on one state of it.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QSqlDatabase>

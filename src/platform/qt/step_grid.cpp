@@ -1,4 +1,5 @@
 // platform/qt/: the step grid: its cells, its menu and keys, and how it follows the records.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/step_grid.h"
 #include "platform/qt/application.h"
 #include "platform/qt/step_headings.h"

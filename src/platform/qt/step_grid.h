@@ -1,5 +1,6 @@
 // platform/qt/: the step grid, which shows the step table, takes numbers only in its cells
 // and adds or deletes steps from its right-click menu and the Ins and Del keys.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/qt/widgets.h"

@@ -1,4 +1,5 @@
 // platform/qt/: the step grid's columns and headings fitted to its width.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/step_headings.h"
 #include "platform/qt/application.h"
 #include "platform/qt/step_model.h"

@@ -1,5 +1,6 @@
 // platform/qt/: the step grid's columns and headings fitted to the grid's width, which the
 // layout scales with the screen: the headings are always shown whole.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 class QTableView;

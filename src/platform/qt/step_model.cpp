@@ -1,4 +1,5 @@
 // platform/qt/: the step table's model: locked columns and edits the file refuses.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/step_model.h"
 
 #include <algorithm>

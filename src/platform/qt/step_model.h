@@ -1,5 +1,6 @@
 // platform/qt/: the step table's model, an SQLite table read and written through
 // QSqlTableModel: an edit is in the file at once, and columns can be locked.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QSqlDatabase>

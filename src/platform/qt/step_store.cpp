@@ -1,4 +1,5 @@
 // platform/qt/: the step table's record set: opening, reading, adding and deleting steps.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/step_store.h"
 #include "platform/access/mdb_reader.h"
 #include "platform/qt/access_import.h"

@@ -1,5 +1,6 @@
 // platform/qt/: the step table as the program's record set: opening the file (converting an
 // old Access one first), moving through its steps, adding and deleting them.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/qt/step_model.h"

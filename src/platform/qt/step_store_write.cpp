@@ -1,4 +1,5 @@
 // platform/qt/: the step table's record set: steps from outside the grid written in one go.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/step_file.h"
 #include "platform/qt/step_store.h"

@@ -1,5 +1,6 @@
 // platform/qt/: the text boxes, one-line entry fields and the record log, with positions
 // counted in characters.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 

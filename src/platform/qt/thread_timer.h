@@ -2,6 +2,7 @@
 // two hundred times a second; on its own thread each of those wake-ups costs a sleep and a
 // write instead of a pass through the window's event loop, and a busy window (a repaint, a
 // file dialog, a long database read) can no longer delay a character.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/controls.h"

@@ -1,4 +1,5 @@
 // platform/qt/: the coarse window timer and the status bar with its three panels.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 

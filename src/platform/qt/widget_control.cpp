@@ -1,4 +1,5 @@
 // platform/qt/: placement in twips, faces, sizes and colours, shared by every control.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/application.h"
 #include "platform/qt/widgets.h"
 #include "platform/services.h"

@@ -1,6 +1,7 @@
 // platform/qt/: the window's simple controls as Qt widgets. Each adapter creates its widget
 // as a child of the container it is given; the window owns the widgets, the form owns the
 // adapters and deletes the window first.
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/controls.h"
