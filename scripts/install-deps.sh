@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages KELVO needs to build, run and test. Safe to run again:
-# when everything is present it returns at once.
+# Installs the Debian packages KELVO needs. Safe to run again: when everything is present
+# it returns at once.
+#   scripts/install-deps.sh run    what building and running the program needs (and Xvfb,
+#                                  for scripts/run.sh on a machine without a display)
+#   scripts/install-deps.sh test   that, and everything the tests, the checks and the
+#                                  Debian package need
+#   scripts/install-deps.sh        the same as "test"
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 
-packages=(
+run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-  mdbtools-dev mdbtools libqcustomplot-dev
+  mdbtools-dev libqcustomplot-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
-  libgtest-dev
-  clang libclang-rt-dev clang-tidy
-  xvfb xauth xdotool imagemagick
+  xvfb xauth imagemagick
 )
+test_packages=(
+  libgtest-dev mdbtools
+  clang libclang-rt-dev clang-tidy
+  xdotool
+  python3-pyvisa python3-pyvisa-py
+  dpkg-dev file help2man lintian appstream desktop-file-utils
+)
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test | all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: scripts/install-deps.sh [run | test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

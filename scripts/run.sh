@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts KELVO. Without a display it runs the
-# program under Xvfb, takes a screenshot after a few seconds and says where it is.
+# Installs what is missing to build and run KELVO (not the test tools), builds only the
+# program and the simulated supply (no tests, benchmarks or fuzzers) and starts it.
+# Without a display it runs the program under Xvfb, takes a screenshot after a few seconds
+# and says where it is.
 #   scripts/run.sh             the supply on a USB-serial port when one is attached,
 #                              otherwise the simulated supply
 #   scripts/run.sh --sim       always the simulated supply
@@ -23,14 +25,18 @@ if [ "$sim" = auto ]; then
   fi
 fi
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
-KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"
-bin="$here/build/bin/kelvo"
+"$here/scripts/install-deps.sh" run
+# A folder of its own: the full build of scripts/test.sh keeps its tests in build/.
+build=${KELVO_BUILD_DIR:-$here/build-run}
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_TESTS=OFF \
+  -DKELVO_BENCH=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kelvo kelvo-supply-sim
+bin="$build/bin/kelvo"
 
 if [ "$sim" = 1 ]; then
   # The simulator's terminal becomes the program's only port, COM1.
   link="${TMPDIR:-/tmp}/kelvo-sim-$$"
-  "$here/build/bin/kelvo-supply-sim" --link "$link" >/dev/null &
+  "$build/bin/kelvo-supply-sim" --link "$link" >/dev/null &
   sim_pid=$!
   trap 'kill $sim_pid 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done

@@ -6,7 +6,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-deps.sh" test
 
 export QT_QPA_PLATFORM=offscreen
 KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"

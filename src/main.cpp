@@ -5,6 +5,7 @@
 #include "history/export_command.h"
 #include "link/port_option.h"
 #include "platform/qt/application.h"
+#include "platform/qt/command_line.h"
 #include "platform/qt/form.h"
 
 #include <QApplication>
@@ -17,11 +18,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -109,35 +106,6 @@ void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm
     });
 }
 
-// The value of --port ("--port X" or "--port=X"); an empty one when it has none, which the
-// parse refuses.
-std::optional<std::string> port_argument(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--port") {
-            return i + 1 < argc ? argv[i + 1] : "";
-        }
-        if (argument.starts_with("--port=")) {
-            return std::string(argument.substr(7));
-        }
-    }
-    return std::nullopt;
-}
-
-// The port the command line names, before anything is built; a bad one ends the program.
-bool read_port_option(int argc, char** argv, std::optional<kelvo::PortOption>& option) {
-    const std::optional<std::string> value = port_argument(argc, argv);
-    if (!value) {
-        return true;
-    }
-    option = kelvo::parse_port_option(*value);
-    if (!option) {
-        std::cerr << kelvo::texts::fill(kelvo::texts::kBadPortOption.en, {*value}) << std::endl;
-        return false;
-    }
-    return true;
-}
-
 void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOption& option) {
     logic.pin_port(option.device.empty() ? option.number
                                          : form.MSComm1.place_device(option.device));
@@ -146,14 +114,15 @@ void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOpt
 } // namespace
 
 int main(int argc, char** argv) {
-    // A record to CSV from the command line: no window, so no display needed.
-    if (argc >= 2 && std::string_view(argv[1]) == "--export-csv") {
-        return kelvo::history::export_csv_command(std::vector<std::string>(argv + 2, argv + argc),
-                                                  std::cerr);
+    // Read before any window exists: the help, the version, a wrong option and the export
+    // need no display.
+    const kelvo::qt::CommandLine line =
+        kelvo::qt::read_command_line(argc, argv, std::cout, std::cerr);
+    if (line.exit_code) {
+        return *line.exit_code;
     }
-    std::optional<kelvo::PortOption> port;
-    if (!read_port_option(argc, argv, port)) {
-        return 2;
+    if (line.export_csv) {
+        return kelvo::history::export_csv_command(*line.export_csv, std::cerr);
     }
     prefer_qt_event_loop();
     QApplication application(argc, argv);
@@ -166,8 +135,8 @@ int main(int argc, char** argv) {
     if (!load(form, logic)) {
         return 1;
     }
-    if (port) {
-        pin_port(*form, *logic, *port);
+    if (line.port) {
+        pin_port(*form, *logic, *line.port);
     }
 
     end_on_signals();

@@ -49,6 +49,10 @@ public:
     void set_up_sliders();                           // app/startup.cpp
     void fill_choice_lists();                        // app/startup.cpp
     void open_step_table(const std::string& folder); // app/startup.cpp
+    // The window's icon and the folder of the step table: beside the program for a
+    // portable copy; the installed data and the user's own copy of the sample otherwise.
+    std::string icon_path() const;   // app/data_files.cpp
+    std::string step_table_folder(); // app/data_files.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
     std::int16_t COM_SCAN(); // link/serial_link.cpp

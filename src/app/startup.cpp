@@ -16,8 +16,7 @@ void Form1::Form_Load() {
 
     window.set_caption(texts::kProductName.en);
     window.set_border_sizable();
-    const std::string folder = Files.program_folder();
-    window.set_icon(folder + "/" + texts::kIconFile);
+    window.set_icon(icon_path());
     window.move(0, 0);
     window.set_maximized();
 
@@ -38,7 +37,7 @@ void Form1::Form_Load() {
     step_index = 0;
     step_seconds_left = 0;
 
-    open_step_table(folder);
+    open_step_table(step_table_folder());
 
     Text3.set_text("");
     Text3.set_text(std::string(texts::kProductName.en) + texts::kCrLf);

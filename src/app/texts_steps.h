@@ -100,4 +100,10 @@ inline constexpr Text kRampWritten{"%1 steps written.", "已写入 %1 步。"};
 inline constexpr Text kRampRunning{"A step program is running: stop it first.",
                                    "步骤程序正在运行：请先停止。"};
 
+// The installed program could not give the user a step table of their own.
+inline constexpr Text kStepTableNotCopied{
+    "The step table could not be copied to %1 (%2): the installed sample is shown and cannot "
+    "be changed.",
+    "无法将步骤表复制到 %1（%2）：显示的是安装的示例，无法修改。"};
+
 } // namespace kelvo::texts

@@ -146,6 +146,11 @@ public:
 
     // Where the user's own files go when the program folder cannot be written.
     virtual std::string user_data_folder() const = 0;
+    // The installed program's own data (the sample step table, the icon): share/kelvo
+    // beside the program's bin folder. It need not exist.
+    virtual std::string data_folder() const = 0;
+    // Whether this user may create files in the folder.
+    virtual bool folder_writable(const std::string& path) const = 0;
 
     // The journal of the output period that is running: one file in a record folder that
     // grows line by line and reaches the disk at least every 10 s, so that a crash or a

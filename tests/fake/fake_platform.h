@@ -386,6 +386,10 @@ public:
     // "Permission denied" in a read-only folder.
     std::string write_new_file(const std::string& path, const std::string& bytes) override;
     std::string user_data_folder() const override { return user_folder; }
+    std::string data_folder() const override { return "/usr/share/kelvo"; }
+    bool folder_writable(const std::string& path) const override {
+        return folders.count(path) > 0 && read_only.count(path) == 0;
+    }
 
     // Journals live in `journals`; the open one is journal_open. An append fails with
     // write_error when set.

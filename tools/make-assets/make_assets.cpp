@@ -1,8 +1,9 @@
 // kelvo-make-assets: makes the files the program finds beside itself, from the repository:
 // the default step table db1.mdb (an SQLite database built from an SQL file) and the
-// window icon PPS.ico (drawn here).
+// window icon PPS.ico (drawn here); and for the desktop, the same picture as PNGs in the
+// hicolor sizes and as an SVG.
 //
-//   kelvo-make-assets <sql-file> <db-out> <ico-out>
+//   kelvo-make-assets <sql-file> <db-out> <ico-out> [<hicolor-dir> <icon-name>]
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <QBuffer>
@@ -107,6 +108,20 @@ void make_database(const QString& sql_path, const std::filesystem::path& out) {
     std::filesystem::rename(temporary, out);
 }
 
+// The trace across the screen: a rise that overshoots a little and settles.
+std::vector<QPointF> trace_points(const QRectF& screen) {
+    std::vector<QPointF> points;
+    const int steps = 48;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = static_cast<double>(i) / steps;
+        const double rise = 1.0 - std::exp(-6.0 * t);
+        const double ripple = 0.12 * std::sin(t * 5 * std::numbers::pi) * std::exp(-3.0 * t);
+        points.emplace_back(screen.left() + t * screen.width(),
+                            screen.bottom() - screen.height() * (0.15 + 0.65 * (rise + ripple)));
+    }
+    return points;
+}
+
 // A rounded dark panel with a green trace that climbs and settles, like an output
 // switched on.
 QImage draw_icon(int size) {
@@ -126,14 +141,8 @@ QImage draw_icon(int size) {
     painter.drawRoundedRect(screen, s / 16, s / 16);
 
     QPainterPath trace;
-    const int steps = 48;
-    for (int i = 0; i <= steps; ++i) {
-        const double t = static_cast<double>(i) / steps;
-        const double rise = 1.0 - std::exp(-6.0 * t);
-        const double ripple = 0.12 * std::sin(t * 5 * std::numbers::pi) * std::exp(-3.0 * t);
-        const QPointF point(screen.left() + t * screen.width(),
-                            screen.bottom() - screen.height() * (0.15 + 0.65 * (rise + ripple)));
-        if (i == 0) {
+    for (const QPointF& point : trace_points(screen)) {
+        if (trace.elementCount() == 0) {
             trace.moveTo(point);
         } else {
             trace.lineTo(point);
@@ -153,6 +162,58 @@ QImage draw_icon(int size) {
     painter.setBrush(QColor(0xee, 0xee, 0xee));
     painter.drawEllipse(QPointF(s * 0.68, y), r, r);
     return image;
+}
+
+// draw_icon's picture as an SVG, on a 256 grid.
+QByteArray svg_icon() {
+    const double s = 256;
+    const QRectF screen(s * 0.14, s * 0.14, s * 0.72, s * 0.56);
+    QString trace;
+    for (const QPointF& point : trace_points(screen)) {
+        trace += QStringLiteral("%1%2,%3 ")
+                     .arg(trace.isEmpty() ? QStringLiteral("M") : QStringLiteral("L"))
+                     .arg(point.x(), 0, 'f', 2)
+                     .arg(point.y(), 0, 'f', 2);
+    }
+    return QStringLiteral(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+               "viewBox=\"0 0 256 256\">\n"
+               "  <rect x=\"0.5\" y=\"0.5\" width=\"255\" height=\"255\" rx=\"42.67\" "
+               "fill=\"#263238\" stroke=\"#101418\" stroke-width=\"10.67\"/>\n"
+               "  <rect x=\"%1\" y=\"%1\" width=\"%2\" height=\"%3\" rx=\"16\" "
+               "fill=\"#0b1a12\"/>\n"
+               "  <path d=\"%4\" fill=\"none\" stroke=\"#3cf05a\" stroke-width=\"18.29\" "
+               "stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n"
+               "  <circle cx=\"81.92\" cy=\"215.04\" r=\"17.92\" fill=\"#e53935\"/>\n"
+               "  <circle cx=\"174.08\" cy=\"215.04\" r=\"17.92\" fill=\"#eeeeee\"/>\n"
+               "</svg>\n")
+        .arg(screen.left(), 0, 'f', 2)
+        .arg(screen.width(), 0, 'f', 2)
+        .arg(screen.height(), 0, 'f', 2)
+        .arg(trace.trimmed())
+        .toUtf8();
+}
+
+void write_file(const std::filesystem::path& path, const QByteArray& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        die("cannot write " + path.string() + ": " + file.errorString().toStdString());
+    }
+}
+
+// The desktop's icon theme folder: <size>x<size>/apps/<name>.png and scalable/apps/<name>.svg.
+void make_hicolor(const std::filesystem::path& folder, const std::string& name) {
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string edge = std::to_string(size);
+        const std::filesystem::path path = folder / (edge + "x" + edge) / "apps" / (name + ".png");
+        std::filesystem::create_directories(path.parent_path());
+        if (!draw_icon(size).save(QString::fromStdString(path.string()), "PNG")) {
+            die("cannot write " + path.string());
+        }
+    }
+    write_file(folder / "scalable" / "apps" / (name + ".svg"), svg_icon());
 }
 
 QByteArray single_ico(const QImage& image) {
@@ -228,17 +289,17 @@ void make_icon(const std::filesystem::path& out) {
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    if (argc != 4 && argc != 5) {
-        std::cerr << "usage: kelvo-make-assets <sql-file> <db-out> <ico-out> [<png-out>]"
+    if (argc != 4 && argc != 6) {
+        std::cerr << "usage: kelvo-make-assets <sql-file> <db-out> <ico-out> "
+                     "[<hicolor-dir> <icon-name>]"
                   << std::endl;
         return 2;
     }
     try {
         make_database(QString::fromLocal8Bit(argv[1]), argv[2]);
         make_icon(argv[3]);
-        // The same picture for desktop menus, which want a PNG.
-        if (argc == 5 && !draw_icon(128).save(QString::fromLocal8Bit(argv[4]), "PNG")) {
-            die(std::string("cannot write ") + argv[4]);
+        if (argc == 6) {
+            make_hicolor(argv[4], argv[5]);
         }
     } catch (const std::exception& error) {
         die(error.what());

@@ -11,8 +11,19 @@ namespace kelvo::sim {
 
 namespace {
 
+// The help as help2man reads it for the manual page.
 const char* usage =
-    "usage: kelvo-supply-sim [options]\n"
+    "Usage: kelvo-supply-sim [options]\n"
+    "\n"
+    "A simulated programmable DC power supply on a pseudo-terminal, for trying and testing\n"
+    "kelvo without hardware. It prints the path of its terminal, reads the command frames\n"
+    "kelvo streams, models a resistive load and answers every period; the fault options make\n"
+    "it misbehave as real links do. Point kelvo at it with\n"
+    "KELVO_SERIAL_PORTS=PATH kelvo (the terminal becomes COM1) or kelvo --port PATH.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help         show this help and exit\n"
+    "  -v, --version      show the version and exit\n"
     "  --period MS        answer every MS milliseconds (default 200)\n"
     "  --load OHMS        resistive load on the output (default 10)\n"
     "  --link PATH        also make PATH a link to the terminal (kept across hang-ups)\n"
@@ -30,7 +41,18 @@ const char* usage =
     "                     flood flood-garbage);\n"
     "                     overload puts a 0.1 ohm load on the output, so the supply limits\n"
     "                     at the set current and reports over-current (B) until the next\n"
-    "                     mode brings back the --load\n";
+    "                     mode brings back the --load\n"
+    "\n"
+    "Exit status:\n"
+    "  0 when ended by a signal or after --help or --version, 1 when the terminal cannot be\n"
+    "  opened, 2 for a wrong option or a --record FILE that cannot be written.\n";
+
+const char* version =
+    "kelvo-supply-sim " KELVO_VERSION "\n"
+    "Copyright (C) 2026 the KELVO developers.\n"
+    "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 bool parse_mode(const std::string& name, Mode& mode) {
     static const std::pair<const char*, Mode> names[] = {
@@ -121,7 +143,8 @@ template <typename Value> bool take_valued(const std::string& a, Value&& value, 
 } // namespace
 
 [[noreturn]] void fail(const std::string& text) {
-    std::fprintf(stderr, "kelvo-supply-sim: %s\n%s", text.c_str(), usage);
+    std::fprintf(stderr, "kelvo-supply-sim: %s (kelvo-supply-sim --help lists the options)\n",
+                 text.c_str());
     std::exit(2);
 }
 
@@ -139,6 +162,9 @@ Options parse_options(int argc, char** argv) {
             o.schedule = {{0, *mode}};
         } else if (a == "--help" || a == "-h") {
             std::fputs(usage, stdout);
+            std::exit(0);
+        } else if (a == "--version" || a == "-v") {
+            std::fputs(version, stdout);
             std::exit(0);
         } else if (!take_valued(a, value, o)) {
             fail("unknown option " + a);

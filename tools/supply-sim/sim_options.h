@@ -34,11 +34,11 @@ struct Options {
     double hangup_for = 5;
 };
 
-// The options on the command line; a bad one ends the process with the usage text, and
-// --help ends it after printing that.
+// The options on the command line; a bad one ends the process with a complaint, and
+// --help and --version end it after printing the help or the version.
 Options parse_options(int argc, char** argv);
 
-// Ends the process with exit code 2 after the complaint and the usage text.
+// Ends the process with exit code 2 after a one-line complaint.
 [[noreturn]] void fail(const std::string& text);
 
 } // namespace kelvo::sim

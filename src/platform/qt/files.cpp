@@ -152,6 +152,14 @@ std::string StdFileSystem::user_data_folder() const {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
 }
 
+std::string StdFileSystem::data_folder() const {
+    return std::filesystem::path(folder_ + "/../share/kelvo").lexically_normal().string();
+}
+
+bool StdFileSystem::folder_writable(const std::string& path) const {
+    return ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 // ---- the journal ---------------------------------------------------------------------------
 
 std::string StdFileSystem::open_journal(const std::string& folder) {

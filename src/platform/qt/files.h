@@ -27,6 +27,8 @@ public:
     std::string create_folder(const std::string& path) override;
     std::string write_new_file(const std::string& path, const std::string& bytes) override;
     std::string user_data_folder() const override;
+    std::string data_folder() const override;
+    bool folder_writable(const std::string& path) const override;
 
     std::string open_journal(const std::string& folder) override;
     std::string append_journal(const std::string& bytes) override;

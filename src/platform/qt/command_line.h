@@ -1,0 +1,33 @@
+// platform/qt/: the program's command line, read before any window exists so that --help,
+// --version, --export-csv and a wrong option need no display.
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "link/port_option.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kelvo::qt {
+
+struct CommandLine {
+    // Set when the program ends here: 0 after the help or the version, 2 for a wrong option
+    // (told in one line).
+    std::optional<int> exit_code;
+    std::optional<PortOption> port;
+    // RECORD [OUT] of --export-csv.
+    std::optional<std::vector<std::string>> export_csv;
+    // The options of the remote-control server join here (--remote [ADDR:]PORT): one more
+    // QCommandLineOption in command_line.cpp and a field beside these.
+};
+
+// The arguments as main() has them; Qt's own window options (-platform, -style, ...) pass
+// through for the QApplication. The help and the version go to `out`, complaints to `errors`.
+CommandLine read_command_line(int argc, char** argv, std::ostream& out, std::ostream& errors);
+
+// "kelvo 1.0": the first line of --version.
+std::string version_line();
+
+} // namespace kelvo::qt
