@@ -68,17 +68,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The KELVO developers")
 set(CPACK_PACKAGE_CONTACT "The KELVO developers <kelvo-dev@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program for a programmable DC lab power supply")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "control program for a programmable DC lab power supply
- KELVO controls a programmable DC lab power supply (0-31 V in 10 mV steps,
- 0-5.1 A in 1 mA steps) attached through a serial port or a USB-serial
- adapter: it sets the voltage and the current limit, switches the output,
- shows the readings as numbers and live charts, runs step programs and keeps
- a record of every period of output, which it plots and exports as CSV.
- Captions in English and Chinese.
- .
- The package also holds kelvo-supply-sim, a simulated supply on a
- pseudo-terminal for trying the program without hardware.")
+# CPack puts the summary on the first line and indents the rest; an empty line becomes " .".
+set(CPACK_PACKAGE_DESCRIPTION
+    "KELVO controls a programmable DC lab power supply (0-31 V in 10 mV steps,
+0-5.1 A in 1 mA steps) attached through a serial port or a USB-serial
+adapter: it sets the voltage and the current limit, switches the output,
+shows the readings as numbers and live charts, runs step programs and keeps
+a record of every period of output, which it plots and exports as CSV.
+Captions in English and Chinese.
+
+The package also holds kelvo-supply-sim, a simulated supply on a
+pseudo-terminal for trying the program without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
