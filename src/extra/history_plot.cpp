@@ -76,6 +76,8 @@ void HistoryPlot::show_series(const history::Series* series) {
     base_ =
         series ? static_cast<double>(history::seconds_between({1970, 1, 1}, series->start)) : 0.0;
     peaks_ = series ? history::series_peaks(series->samples) : std::array<double, 3>{};
+    // No readings yet: no times to name (the axis would count from 1970).
+    xAxis->setTickLabels(series != nullptr && !series->samples.empty());
     hide_cursor();
     fit_values();
     show_all();
@@ -92,6 +94,7 @@ void HistoryPlot::series_grew() {
     if (!series_ || series_->samples.empty()) {
         return;
     }
+    xAxis->setTickLabels(true);
     const history::Sample& last = series_->samples.back();
     const std::array<double, 3> now{history::volts_of(last), history::amps_of(last),
                                     history::watts_of(last)};
