@@ -77,6 +77,8 @@ void HistoryPlot::show_series(const history::Series* series) {
     base_ =
         series ? static_cast<double>(history::seconds_between({1970, 1, 1}, series->start)) : 0.0;
     peaks_ = series ? history::series_peaks(series->samples) : std::array<double, 3>{};
+    // No readings yet: no times to name (the axis would count from 1970).
+    xAxis->setTickLabels(series != nullptr && !series->samples.empty());
     hide_cursor();
     fit_values();
     show_all();
@@ -93,6 +95,7 @@ void HistoryPlot::series_grew() {
     if (!series_ || series_->samples.empty()) {
         return;
     }
+    xAxis->setTickLabels(true);
     const history::Sample& last = series_->samples.back();
     const std::array<double, 3> now{history::volts_of(last), history::amps_of(last),
                                     history::watts_of(last)};
@@ -104,9 +107,19 @@ void HistoryPlot::series_grew() {
     if (higher) {
         fit_values();
     }
-    if (follow_) {
-        set_time_range(0, std::max<double>(last.seconds, 10.0));
-    } else if (xAxis->range().contains(base_ + last.seconds)) {
+    const bool in_sight = xAxis->range().contains(base_ + last.seconds);
+    if (in_sight && reduced_) {
+        // Many readings a pixel column: the new one joins the reduced lines as it is, and
+        // the whole reduction is redone only when the time axis has to grow.
+        for (std::size_t k = 0; k < 3; ++k) {
+            graphs_[k]->addData(base_ + last.seconds, now[k]);
+        }
+    } else if (follow_) {
+        // A long period is followed with a little room ahead, so that the axis grows (and the
+        // reduction is redone) about once every fiftieth of the period, not every second.
+        const double room = reduced_ ? 1.02 : 1.0;
+        set_time_range(0, std::max<double>(last.seconds * room, 10.0));
+    } else if (in_sight) {
         rebuild();
     } else {
         return; // out of sight: nothing to draw
@@ -141,12 +154,18 @@ void HistoryPlot::rebuild() {
         for (QCPGraph* graph : graphs_) {
             graph->data()->clear();
         }
+        reduced_ = false;
         return;
     }
     const QCPRange range = xAxis->range();
     const int columns = std::max(1, axisRect()->width());
     history::make_plot_view(series_->samples, range.lower - base_, range.upper - base_, columns,
                             view_);
+    const auto& s = series_->samples;
+    const auto before = [](const history::Sample& a, double t) { return a.seconds < t; };
+    const auto first = std::lower_bound(s.begin(), s.end(), range.lower - base_, before);
+    const auto end = std::lower_bound(first, s.end(), range.upper - base_, before);
+    reduced_ = end - first > 2 * static_cast<std::ptrdiff_t>(columns);
     for (std::size_t k = 0; k < 3; ++k) {
         QVector<QCPGraphData>& data = data_[k];
         data.resize(static_cast<qsizetype>(view_.seconds.size()));

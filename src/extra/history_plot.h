@@ -54,6 +54,8 @@ private:
     double base_ = 0; // the date line's time as seconds since 1970, read as UTC
     bool follow_ = true;
     bool setting_range_ = false;
+    // The graphs show a reduction: more readings than two a pixel column.
+    bool reduced_ = false;
     std::array<double, 3> peaks_{};
     history::PlotView view_;
     std::array<QVector<QCPGraphData>, 3> data_;
