@@ -33,12 +33,12 @@ check() { # CODE WORDS ARGS...: exit code and a word of the one line on stderr
   local got=$?
   set -e
   [ "$got" = "$code" ] || fail "$*: exit $got, not $code"
-  [ "$(wc -l <"$dir/err")" = 1 ] && grep -q "$words" "$dir/err" || fail "$*: said $(cat "$dir/err")"
+  [ "$(wc -l <"$dir/err")" = 1 ] && grep -q -- "$words" "$dir/err" || fail "$*: said $(cat "$dir/err")"
 }
 echo "not a record" >"$dir/notes.txt"
 check 1 "cannot be read" "$dir/missing.TXT" "$dir/out1.csv"
 check 1 "not a record" "$dir/notes.txt" "$dir/out2.csv"
 check 3 "cannot be written" "$dir/2026123123590.TXT" "$dir/no/such/folder.csv"
-check 2 "usage" 
+check 2 "--export-csv"
 [ ! -e "$dir/out1.csv" ] && [ ! -e "$dir/out2.csv" ] || fail "a CSV was left for a bad record"
 echo "export_csv_e2e: ok"
