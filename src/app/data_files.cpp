@@ -17,7 +17,7 @@ std::string Form1::icon_path() const {
 }
 
 std::string Form1::step_table_folder() {
-    const std::string folder = Files.program_folder();
+    std::string folder = Files.program_folder();
     const std::string name = std::string("/") + texts::kDatabaseFile;
     const std::string sample = Files.data_folder() + name;
     // A portable copy keeps its table beside the program, as it always did; so does a build
@@ -27,7 +27,7 @@ std::string Form1::step_table_folder() {
         return folder;
     }
     // Installed: the user's own table, made from the sample once and never replaced.
-    const std::string user = Files.user_data_folder();
+    std::string user = Files.user_data_folder();
     if (user.empty()) {
         return Files.data_folder();
     }
