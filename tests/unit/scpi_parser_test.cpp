@@ -143,8 +143,10 @@ TEST(ScpiLines, CutAtNewlinesAcrossReadsAndLongLinesRefusedWhole) {
     }
     EXPECT_EQ(got.too_long, 1);
     EXPECT_EQ(lines.held(), 0u);
+    const std::size_t before = got.lines.size();
     lines.feed("yyy\nOUTP?\n", got.handler());
     EXPECT_EQ(got.too_long, 1);
+    ASSERT_EQ(got.lines.size(), before + 1); // the rest of the long line is no line
     EXPECT_EQ(got.lines.back(), "OUTP?");
     lines.feed(longest + "z\n", got.handler());
     EXPECT_EQ(got.too_long, 2);
