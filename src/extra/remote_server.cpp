@@ -17,9 +17,9 @@ namespace {
 
 // Read per turn of the event loop, so that a client sending without pause cannot hold the
 // window up; the rest waits for the next turn.
-constexpr qint64 kReadChunk = 16 * 1024;
+constexpr qint64 kReadChunk = qint64{16} * 1024;
 // Answers a client has not taken: past this it does not read them, and it is closed.
-constexpr qint64 kMaxUnread = 1024 * 1024;
+constexpr qint64 kMaxUnread = qint64{1024} * 1024;
 
 QString peer_name(const QTcpSocket* socket) {
     return socket->peerAddress().toString() + QLatin1Char(':') +
