@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
   mdbtools-dev mdbtools libqcustomplot-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
-  libgtest-dev
+  libgtest-dev python3 python3-pyvisa python3-pyvisa-py
   clang libclang-rt-dev clang-tidy
   xvfb xauth xdotool imagemagick
 )

@@ -5,6 +5,7 @@
 #include "link/port_option.h"
 #include "platform/qt/application.h"
 #include "platform/qt/form.h"
+#include "remote/remote_option.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -108,16 +109,16 @@ void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm
     });
 }
 
-// The value of --port ("--port X" or "--port=X"); an empty one when it has none, which the
+// The value of an option ("--port X" or "--port=X"); an empty one when it has none, which the
 // parse refuses.
-std::optional<std::string> port_argument(int argc, char** argv) {
+std::optional<std::string> option_argument(int argc, char** argv, std::string_view name) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--port") {
+        if (argument == name) {
             return i + 1 < argc ? argv[i + 1] : "";
         }
-        if (argument.starts_with("--port=")) {
-            return std::string(argument.substr(7));
+        if (argument.starts_with(name) && argument.substr(name.size()).starts_with('=')) {
+            return std::string(argument.substr(name.size() + 1));
         }
     }
     return std::nullopt;
@@ -125,13 +126,27 @@ std::optional<std::string> port_argument(int argc, char** argv) {
 
 // The port the command line names, before anything is built; a bad one ends the program.
 bool read_port_option(int argc, char** argv, std::optional<kelvo::PortOption>& option) {
-    const std::optional<std::string> value = port_argument(argc, argv);
+    const std::optional<std::string> value = option_argument(argc, argv, "--port");
     if (!value) {
         return true;
     }
     option = kelvo::parse_port_option(*value);
     if (!option) {
         std::cerr << kelvo::texts::fill(kelvo::texts::kBadPortOption.en, {*value}) << std::endl;
+        return false;
+    }
+    return true;
+}
+
+// Where --remote asks remote control to listen; a bad value ends the program.
+bool read_remote_option(int argc, char** argv, std::optional<kelvo::remote::RemoteOption>& option) {
+    const std::optional<std::string> value = option_argument(argc, argv, "--remote");
+    if (!value) {
+        return true;
+    }
+    option = kelvo::remote::parse_remote_option(*value);
+    if (!option) {
+        std::cerr << kelvo::texts::fill(kelvo::texts::kBadRemoteOption.en, {*value}) << std::endl;
         return false;
     }
     return true;
@@ -151,7 +166,8 @@ int main(int argc, char** argv) {
                                                   std::cerr);
     }
     std::optional<kelvo::PortOption> port;
-    if (!read_port_option(argc, argv, port)) {
+    std::optional<kelvo::remote::RemoteOption> remote;
+    if (!read_port_option(argc, argv, port) || !read_remote_option(argc, argv, remote)) {
         return 2;
     }
     prefer_qt_event_loop();
@@ -174,6 +190,9 @@ int main(int argc, char** argv) {
     quit_on_signal(signal_notifier, form, logic);
 
     kelvo::extra::add_tools({form->main_window().strip(), &form->main_window(), *logic});
+    if (remote) {
+        kelvo::extra::start_remote(&form->main_window(), *remote);
+    }
     form->show();
     const int code = QApplication::exec();
     form->main_window().on_close = nullptr;
