@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
-targets=(reply_frame setpoint_text leading_number step_csv record_reader)
+targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line)
 
 cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror
@@ -24,7 +24,7 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werro
 mkdir -p "$out/obj" "$out/crashes"
 sources=()
 shopt -s nullglob
-for dir in app link settings program chart layout record meter history; do
+for dir in app link settings program chart layout record meter history remote; do
   sources+=("$here"/src/$dir/*.cpp)
 done
 shopt -u nullglob

@@ -20,7 +20,7 @@ test_packages=(
   libgtest-dev mdbtools
   clang libclang-rt-dev clang-tidy
   xdotool
-  python3-pyvisa python3-pyvisa-py
+  python3 python3-pyvisa python3-pyvisa-py
   dpkg-dev file help2man lintian appstream desktop-file-utils
 )
 

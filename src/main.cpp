@@ -144,6 +144,9 @@ int main(int argc, char** argv) {
     quit_on_signal(signal_notifier, form, logic);
 
     kelvo::extra::add_tools({form->main_window().strip(), &form->main_window(), *logic});
+    if (line.remote) {
+        kelvo::extra::start_remote(&form->main_window(), *line.remote);
+    }
     form->show();
     const int code = QApplication::exec();
     form->main_window().on_close = nullptr;

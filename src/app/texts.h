@@ -37,6 +37,7 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 #include "app/texts_ports.h"
 #include "app/texts_reasons.h"
 #include "app/texts_records.h"
+#include "app/texts_remote.h"
 #include "app/texts_steps.h"
 #include "app/texts_tools.h"
 #include "app/texts_window.h"

@@ -23,6 +23,13 @@ inline constexpr Text kOptionPort{
     "COM16 and uses the highest one that opens.",
     "只使用此端口：COM1 至 COM16，或设备的完整路径，如 /dev/ttyUSB0（尚不存在的设备会一直等"
     "待）。不指定时程序依次尝试 COM1 至 COM16，使用能打开的编号最大的端口。"};
+inline constexpr Text kOptionRemoteValue{"[ADDR:]PORT", "[地址:]端口"};
+inline constexpr Text kOptionRemote{
+    "Accept remote control (SCPI commands over TCP) on PORT, on this machine only (127.0.0.1) "
+    "unless an address is named ([::1]:PORT for IPv6). There is no password: whoever can "
+    "connect can switch the output. A port in use is told and the program runs on without.",
+    "在 PORT 端口接受远程控制（通过 TCP 的 SCPI 命令），未指定地址时只接受本机（127.0.0.1）"
+    "（IPv6 用 [::1]:PORT）。没有密码：能连接的人都能开关输出。端口被占用时会提示，程序照常运行。"};
 inline constexpr Text kOptionExportValue{"RECORD", "记录"};
 inline constexpr Text kOptionExport{
     "Write the record file RECORD as CSV to OUT (default: RECORD with the extension .csv) and "

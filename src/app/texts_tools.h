@@ -9,7 +9,7 @@ namespace kelvo::texts {
 inline constexpr Text kPeriodReadout{"Period %1   Charge %2   Energy %3",
                                      "时长 %1   电量 %2   能量 %3"};
 // On standard error when a period ends.
-inline constexpr Text kPeriodEndedLine{"Output period ended: %1, charge %2, energy %3",
-                                       "Output period ended: %1, charge %2, energy %3"};
+inline constexpr Text kPeriodEndedLine{"Output period ended after %1 s: charge %2, energy %3",
+                                       "Output period ended after %1 s: charge %2, energy %3"};
 
 } // namespace kelvo::texts

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QWidget>
 
+#include <cstdio>
 #include <iostream>
 
 namespace kelvo::extra {
@@ -19,9 +20,11 @@ class ConsoleLog final : public QObject, public platform::Observer {
 public:
     explicit ConsoleLog(QObject* parent) : QObject(parent) {}
     void period_ended(const platform::Reading& last) override {
+        // The time to the hundredth: a script can check the figures against it.
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.2f", last.seconds);
         std::cerr << texts::fill(texts::kPeriodEndedLine.en,
-                                 {elapsed_text(last.seconds), charge_text(last.coulombs),
-                                  energy_text(last.joules)})
+                                 {seconds, charge_text(last.coulombs), energy_text(last.joules)})
                   << std::endl;
     }
 };

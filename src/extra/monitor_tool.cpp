@@ -1,5 +1,6 @@
 // The monitor window: the communication with the supply as it happens, one time-stamped line
-// for each change of the command frame, each reply and each event of the port.
+// for each change of the command frame, each reply, each event of the port and each remote
+// client's coming, going and change.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/texts.h"
@@ -56,6 +57,11 @@ public:
     void link_event(const std::string& text) override {
         if (isVisible()) {
             add(texts::fill(form_.text(texts::kMonitorLink), {text}));
+        }
+    }
+    void remote_event(const std::string& text) override {
+        if (isVisible()) {
+            add(texts::fill(form_.text(texts::kMonitorRemote), {text}));
         }
     }
     void language_changed(bool /*english*/) override { retranslate(); }

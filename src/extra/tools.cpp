@@ -11,6 +11,7 @@ void add_tools(const ToolContext& context) {
     add_step_tools(context);
     add_port_tool(context);
     add_monitor_tool(context);
+    add_remote_tool(context);
     add_console_log(context);
 }
 

@@ -12,7 +12,10 @@ class QWidget;
 
 namespace kelvo {
 class Form1;
+namespace remote {
+struct RemoteOption;
 }
+} // namespace kelvo
 
 namespace kelvo::extra {
 
@@ -30,11 +33,16 @@ void add_history_tool(const ToolContext& context);
 void add_port_tool(const ToolContext& context);
 void add_monitor_tool(const ToolContext& context);
 void add_step_tools(const ToolContext& context);
+void add_remote_tool(const ToolContext& context);
 
 // The period's figures on standard error when it ends.
 void add_console_log(const ToolContext& context);
 
 // All of them, in the strip's order.
 void add_tools(const ToolContext& context);
+
+// Starts the remote tool's socket where the command line says (after add_tools); false, and
+// the reason on standard error, when it cannot listen there.
+bool start_remote(QWidget* main_window, const remote::RemoteOption& option);
 
 } // namespace kelvo::extra

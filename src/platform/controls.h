@@ -80,6 +80,8 @@ public:
     virtual int selected_index() const = 0; // -1 when none
     virtual void set_selected_index(int index) = 0;
     virtual std::string text() const = 0; // the edit field
+    // Writes the edit field as typing would: no Click, the selection left alone.
+    virtual void set_text(const std::string& text) = 0;
     virtual void set_enabled(bool enabled) = 0;
     virtual bool enabled() const = 0;
     virtual void on_click(Handler handler) = 0;

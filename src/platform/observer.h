@@ -35,6 +35,8 @@ public:
                        bool /*over_current*/) {}
     // The search for the supply, a port opened, refused, lost.
     virtual void link_event(const std::string& /*text*/) {}
+    // Remote control: a client came or went, or a client's command changed something.
+    virtual void remote_event(const std::string& /*text*/) {}
     // A step program started or ended (the step table is in use while one runs).
     virtual void program_changed(bool /*running*/) {}
     // The user chose the other language: captions of the extra windows follow.

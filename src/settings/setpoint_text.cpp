@@ -81,6 +81,14 @@ double round_half_even(double value) {
     return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
+std::optional<std::int16_t> setpoint_code(double value, double factor, double limit) {
+    const double product = value * factor;
+    if (product > limit || product < 0) {
+        return std::nullopt;
+    }
+    return to_int16(product);
+}
+
 std::int16_t to_int16(double value) {
     if (std::isnan(value)) {
         return 0;

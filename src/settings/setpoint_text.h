@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ double leading_number(std::string_view text);
 
 // Nearest integer, a value exactly halfway going to the even neighbour.
 double round_half_even(double value);
+
+// The code of a set-point value (volts or amperes) in codes of 1/factor, or nothing when out
+// of 0..limit. The range is tested on the unrounded product, so 31 V (3100) passes and
+// 31.01 V (3101) does not; the code is rounded halves to even.
+std::optional<std::int16_t> setpoint_code(double value, double factor, double limit);
 
 // Nearest 16-bit integer (halves to even), clamped to the 16-bit range.
 std::int16_t to_int16(double value);

@@ -6,22 +6,9 @@
 
 namespace kelvo {
 
-namespace {
-
-// The code a set-point text stands for, or nothing when it is out of range. The range is
-// tested on the unrounded product, so 31 V (3100) passes and 31.01 V (3101) does not.
-std::optional<std::int16_t> setpoint_code(const std::string& text, double factor, double limit) {
-    const double product = leading_number(text) * factor;
-    if (product > limit || product < 0) {
-        return std::nullopt;
-    }
-    return to_int16(product);
-}
-
-} // namespace
-
 void Form1::SZDYZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, limits::kCodesPerVolt, limits::kMaxVoltageCode)) {
+    if (const auto code =
+            setpoint_code(leading_number(text), limits::kCodesPerVolt, limits::kMaxVoltageCode)) {
         voltage_text = text;
         set_voltage_code = *code;
         return;
@@ -31,7 +18,8 @@ void Form1::SZDYZH(const std::string& text) {
 }
 
 void Form1::SZDLZH(const std::string& text) {
-    if (const auto code = setpoint_code(text, limits::kCodesPerAmpere, limits::kMaxCurrentCode)) {
+    if (const auto code =
+            setpoint_code(leading_number(text), limits::kCodesPerAmpere, limits::kMaxCurrentCode)) {
         current_text = text;
         set_current_code = *code;
         return;

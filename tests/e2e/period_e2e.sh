@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real kelvo binary on the simulated supply (10 ohm load), under Xvfb, clicked like a
 # user: set 5 V and 1 A, output on for 10 s, off. 5.00 V into 10 ohm for 10 s is 0.500 A:
-# 1.389 mAh and 6.944 mWh. The figures the program gives when the period ends and the CSV
-# export of that period's record must both agree with that within 3 %.
+# 1.389 mAh and 6.944 mWh. The CSV export of that period's record must agree with that
+# within 3 %, and so must the figures the program gives when the period ends, counted over
+# the time the program itself saw the output on: a loaded machine may take a click a few
+# hundred milliseconds late, which no integration can know of.
 # The record holds whole seconds, so the test first learns when the program takes its
 # once-a-second reading (a short period, watching its journal grow) and then switches on
 # half a second after one: the period then holds exactly ten readings. About 30 s.
@@ -79,10 +81,13 @@ within() { # VALUE EXPECTED: within 3 %
 line=$(grep 'Output period ended' "$work/kelvo.out" | sed -n 2p)
 [ -n "$line" ] || fail "no figures at the end of the period"
 echo "program: $line"
+on_time=$(echo "$line" | sed -n 's/.*after \([0-9.]*\) s:.*/\1/p')
 charge=$(echo "$line" | sed -n 's/.*charge \([0-9.]*\) mAh.*/\1/p')
 energy=$(echo "$line" | sed -n 's/.*energy \([0-9.]*\) mWh.*/\1/p')
-within "$charge" 1.389 || fail "charge $charge mAh, not 1.389"
-within "$energy" 6.944 || fail "energy $energy mWh, not 6.944"
+echo "$on_time" | awk '{ exit !($1 > 9.5 && $1 < 10.5) }' || fail "on for $on_time s, not 10"
+scaled() { awk -v v="$1" -v t="$on_time" 'BEGIN { printf "%.6f", v * t / 10 }'; }
+within "$charge" "$(scaled 1.389)" || fail "charge $charge mAh, not 1.389 for 10 s"
+within "$energy" "$(scaled 6.944)" || fail "energy $energy mWh, not 6.944 for 10 s"
 
 # The second record, as CSV; its last row holds the period's totals.
 record=$(ls -tr "$work"/prog/Record/*.TXT | tail -n 1)

@@ -119,6 +119,7 @@ public:
     // index that is not -1 or an item.
     void set_selected_index(int index) override;
     std::string text() const override { return edit_text; }
+    void set_text(const std::string& text) override { edit_text = text; }
     void set_enabled(bool on) override { is_enabled = on; }
     bool enabled() const override { return is_enabled; }
     void on_click(Handler handler) override { click_handler = std::move(handler); }

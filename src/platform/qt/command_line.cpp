@@ -43,7 +43,7 @@ struct Options {
     QCommandLineOption port{"port", en(texts::kOptionPort), en(texts::kOptionPortValue)};
     QCommandLineOption export_csv{"export-csv", en(texts::kOptionExport),
                                   en(texts::kOptionExportValue)};
-    // --remote [ADDR:]PORT goes here, with its parse in read_command_line.
+    QCommandLineOption remote{"remote", en(texts::kOptionRemote), en(texts::kOptionRemoteValue)};
 };
 
 // A paragraph broken into lines of at most 80 characters, for the terminal.
@@ -106,6 +106,16 @@ CommandLine understood(const QCommandLineParser& parser, const Options& o, std::
             line.exit_code = 2;
         }
     }
+    if (parser.isSet(o.remote) && !line.exit_code) {
+        const std::string value = parser.value(o.remote).toStdString();
+        line.remote = remote::parse_remote_option(value);
+        if (!line.remote) {
+            errors << texts::fill(texts::kBadOption.en,
+                                  {texts::fill(texts::kBadRemoteOption.en, {value})})
+                   << std::endl;
+            line.exit_code = 2;
+        }
+    }
     return line;
 }
 
@@ -123,7 +133,7 @@ CommandLine read_command_line(int argc, char** argv, std::ostream& out, std::ost
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const Options o;
-    parser.addOptions({o.help, o.version, o.port, o.export_csv});
+    parser.addOptions({o.help, o.version, o.port, o.remote, o.export_csv});
     parser.addPositionalArgument(en(texts::kOptionExportOut), en(texts::kOptionExportOutAbout),
                                  QStringLiteral("[OUT]"));
     add_window_system_options(parser);

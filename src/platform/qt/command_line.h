@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/port_option.h"
+#include "remote/remote_option.h"
 
 #include <optional>
 #include <ostream>
@@ -19,8 +20,8 @@ struct CommandLine {
     std::optional<PortOption> port;
     // RECORD [OUT] of --export-csv.
     std::optional<std::vector<std::string>> export_csv;
-    // The options of the remote-control server join here (--remote [ADDR:]PORT): one more
-    // QCommandLineOption in command_line.cpp and a field beside these.
+    // Where remote control listens (--remote [ADDR:]PORT).
+    std::optional<remote::RemoteOption> remote;
 };
 
 // The arguments as main() has them; Qt's own window options (-platform, -style, ...) pass

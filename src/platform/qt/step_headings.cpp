@@ -98,13 +98,19 @@ void fit_step_columns(QTableView& view) {
             shown.at(column) = broken(headings().at(column));
         }
     }
-    header.setFont(font);
+    // Only what changed: a new font or heading lays the grid out again, which comes back
+    // here, and setting the same ones each time would never let it rest.
+    if (header.font() != font) {
+        header.setFont(font);
+    }
     for (std::size_t column = 0; column < kGridFields; ++column) {
         const int field = static_cast<int>(column) + 1;
         if (model->headerData(field, Qt::Horizontal) != shown.at(column)) {
             model->setHeaderData(field, Qt::Horizontal, shown.at(column));
         }
-        model->setHeaderData(field, Qt::Horizontal, headings().at(column), Qt::ToolTipRole);
+        if (model->headerData(field, Qt::Horizontal, Qt::ToolTipRole) != headings().at(column)) {
+            model->setHeaderData(field, Qt::Horizontal, headings().at(column), Qt::ToolTipRole);
+        }
     }
 }
 

@@ -147,7 +147,7 @@ public:
     int selected_index() const override;
     void set_selected_index(int index) override;
     std::string text() const override;
-    void set_text(const std::string& text);
+    void set_text(const std::string& text) override;
     void set_enabled(bool enabled) override;
     bool enabled() const override;
     void on_click(platform::Handler handler) override { click_ = std::move(handler); }

@@ -1,0 +1,65 @@
+// What a remote client sends: bytes cut into lines (split where the first byte says), each
+// line's commands parsed. Every line comes out no longer than the limit; every command is
+// either known, with its text found in the line, or refused with one of the errors the
+// program knows; every number read is a number.
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "check.h"
+#include "remote/scpi_lines.h"
+#include "remote/scpi_parser.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+using namespace kelvo::remote;
+
+namespace {
+
+bool known_error(int number) {
+    switch (number) {
+    case error::kParameterNotAllowed:
+    case error::kMissingParameter:
+    case error::kUndefinedHeader:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void check_line(std::string_view line) {
+    KELVO_FUZZ_REQUIRE(line.size() <= kMaxLineBytes);
+    KELVO_FUZZ_REQUIRE(line.find('\n') == std::string_view::npos);
+    for (const Parsed& parsed : parse_line(line)) {
+        if (!parsed.unit) {
+            KELVO_FUZZ_REQUIRE(known_error(parsed.error));
+            continue;
+        }
+        const Unit& unit = *parsed.unit;
+        KELVO_FUZZ_REQUIRE(!unit.text.empty() && line.find(unit.text) != std::string_view::npos);
+        KELVO_FUZZ_REQUIRE(unit.text.find(';') == std::string::npos);
+        KELVO_FUZZ_REQUIRE(!unit.query || unit.argument.empty());
+        if (const auto number = parse_number(unit.argument)) {
+            KELVO_FUZZ_REQUIRE(!std::isnan(*number));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::size_t piece = bytes[0] % 64 + 1;
+    const std::string_view data(reinterpret_cast<const char*>(bytes + 1), size - 1);
+    LineAssembler lines;
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        lines.feed(data.substr(at, piece), [](std::string_view line, bool too_long) {
+            KELVO_FUZZ_REQUIRE(!too_long || line.empty());
+            check_line(line);
+        });
+        KELVO_FUZZ_REQUIRE(lines.held() <= kMaxLineBytes + 1);
+    }
+    return 0;
+}

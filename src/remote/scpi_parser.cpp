@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "remote/scpi_parser.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+namespace kelvo::remote {
+
+namespace {
+
+// What a command takes when it sets something (without "?").
+enum class Set { Never, Bare, Value, MaybeValue };
+
+struct Entry {
+    std::string_view pattern;
+    Header header;
+    bool query;
+    Set set;
+};
+
+constexpr std::array kCommands{
+    Entry{"*IDN", Header::Identify, true, Set::Never},
+    Entry{"*RST", Header::Reset, false, Set::Bare},
+    Entry{"*CLS", Header::ClearStatus, false, Set::Bare},
+    Entry{"*OPC", Header::OperationComplete, true, Set::Bare},
+    Entry{"SYSTem:ERRor[:NEXT]", Header::NextError, true, Set::Never},
+    Entry{"SYSTem:VERSion", Header::ScpiVersion, true, Set::Never},
+    Entry{"SYSTem:LINK", Header::Link, true, Set::Never},
+    Entry{"[SOURce:]VOLTage[:LEVel]", Header::Voltage, true, Set::Value},
+    Entry{"[SOURce:]CURRent[:LEVel]", Header::Current, true, Set::Value},
+    Entry{"[SOURce:]CURRent:PROTection:MODE", Header::ProtectionMode, true, Set::Value},
+    Entry{"OUTPut[:STATe]", Header::Output, true, Set::Value},
+    Entry{"MEASure:VOLTage", Header::MeasureVoltage, true, Set::Never},
+    Entry{"MEASure:CURRent", Header::MeasureCurrent, true, Set::Never},
+    Entry{"MEASure:POWer", Header::MeasurePower, true, Set::Never},
+    Entry{"MEASure:CHARge", Header::MeasureCharge, true, Set::Never},
+    Entry{"MEASure:ENERgy", Header::MeasureEnergy, true, Set::Never},
+    Entry{"PROGram:RUN", Header::ProgramRun, false, Set::MaybeValue},
+    Entry{"PROGram:STOP", Header::ProgramStop, false, Set::Bare},
+    Entry{"PROGram:STATe", Header::ProgramState, true, Set::Never},
+};
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && is_blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "VOLTage" is named by "VOLT" or "VOLTAGE" in any case, nothing in between.
+bool node_matches(std::string_view node, std::string_view text) {
+    std::size_t capitals = 0;
+    while (capitals < node.size() && !std::islower(static_cast<unsigned char>(node[capitals]))) {
+        ++capitals;
+    }
+    return !text.empty() &&
+           (same_letters(node.substr(0, capitals), text) || same_letters(node, text));
+}
+
+struct Node {
+    std::string_view name;
+    bool optional;
+};
+
+std::vector<Node> pattern_nodes(std::string_view pattern) {
+    std::vector<Node> nodes;
+    bool optional = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= pattern.size(); ++i) {
+        const char c = i < pattern.size() ? pattern[i] : ':';
+        if (c == '[' || c == ']' || c == ':') {
+            if (i > start) {
+                nodes.push_back({pattern.substr(start, i - start), optional});
+            }
+            optional = c == '[' || (optional && c != ']');
+            start = i + 1;
+        }
+    }
+    return nodes;
+}
+
+std::vector<std::string_view> header_nodes(std::string_view header) {
+    std::vector<std::string_view> nodes;
+    std::size_t start = 0;
+    for (std::size_t colon = header.find(':'); colon != std::string_view::npos;
+         colon = header.find(':', start)) {
+        nodes.push_back(header.substr(start, colon - start));
+        start = colon + 1;
+    }
+    nodes.push_back(header.substr(start));
+    return nodes;
+}
+
+bool match_from(const std::vector<Node>& pattern, std::size_t p,
+                const std::vector<std::string_view>& header, std::size_t h) {
+    if (p == pattern.size()) {
+        return h == header.size();
+    }
+    const bool here = h < header.size() && node_matches(pattern[p].name, header[h]) &&
+                      match_from(pattern, p + 1, header, h + 1);
+    return here || (pattern[p].optional && match_from(pattern, p + 1, header, h));
+}
+
+const Entry* find_entry(std::string_view header) {
+    for (const Entry& entry : kCommands) {
+        if (header_matches(entry.pattern, header)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The parameter rules of the command found: its error number, or 0.
+int parameter_error(const Entry& entry, bool query, bool has_argument) {
+    if (query ? !entry.query : entry.set == Set::Never) {
+        return error::kUndefinedHeader;
+    }
+    if (has_argument && (query || entry.set == Set::Bare)) {
+        return error::kParameterNotAllowed;
+    }
+    if (!has_argument && !query && entry.set == Set::Value) {
+        return error::kMissingParameter;
+    }
+    return 0;
+}
+
+// One command, looked up below `path` first; `path` becomes the path of this header.
+Parsed parse_unit(std::string_view text, std::string& path) {
+    std::size_t blank = 0;
+    while (blank < text.size() && !is_blank(text[blank])) {
+        ++blank;
+    }
+    std::string_view header = text.substr(0, blank);
+    const std::string_view argument = trim(text.substr(blank));
+    const bool query = header.ends_with('?');
+    if (query) {
+        header.remove_suffix(1);
+    }
+    const bool common = header.starts_with('*');
+    const bool absolute = header.starts_with(':');
+    if (absolute) {
+        header.remove_prefix(1);
+    }
+    std::string base = common || absolute ? std::string() : path;
+    const Entry* entry = find_entry(base + std::string(header));
+    if (entry == nullptr && !base.empty()) {
+        base.clear();
+        entry = find_entry(header);
+    }
+    if (!common) {
+        const std::size_t last = header.rfind(':');
+        path = base + std::string(header.substr(0, last == std::string_view::npos ? 0 : last + 1));
+    }
+    if (entry == nullptr) {
+        return {std::nullopt, error::kUndefinedHeader};
+    }
+    if (const int refused = parameter_error(*entry, query, !argument.empty())) {
+        return {std::nullopt, refused};
+    }
+    return {Unit{entry->header, query, std::string(argument), std::string(text)}, 0};
+}
+
+} // namespace
+
+bool header_matches(std::string_view pattern, std::string_view header) {
+    return match_from(pattern_nodes(pattern), 0, header_nodes(header), 0);
+}
+
+std::vector<Parsed> parse_line(std::string_view line) {
+    std::vector<Parsed> units;
+    std::string path;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        std::size_t end = line.find(';', start);
+        if (end == std::string_view::npos) {
+            end = line.size();
+        }
+        const std::string_view text = trim(line.substr(start, end - start));
+        if (!text.empty()) {
+            units.push_back(parse_unit(text, path));
+        }
+        start = end + 1;
+    }
+    return units;
+}
+
+std::optional<double> parse_number(std::string_view text) {
+    std::size_t i = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
+    std::size_t digits = 0;
+    const auto skip_digits = [&] {
+        std::size_t count = 0;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            ++count;
+        }
+        return count;
+    };
+    digits += skip_digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        digits += skip_digits();
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        i += i < text.size() && (text[i] == '+' || text[i] == '-') ? 1 : 0;
+        if (skip_digits() == 0) {
+            return std::nullopt;
+        }
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    // from_chars takes no "+".
+    const std::string_view plain = text.starts_with('+') ? text.substr(1) : text;
+    double value = 0;
+    const auto [end, failure] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (failure == std::errc::result_out_of_range) {
+        // Too small to hold is zero; too large, larger than any limit.
+        const std::size_t exponent = plain.find_first_of("eE");
+        if (exponent != std::string_view::npos && plain[exponent + 1] == '-') {
+            return 0.0;
+        }
+        return plain.starts_with('-') ? -HUGE_VAL : HUGE_VAL;
+    }
+    if (failure != std::errc() || end != plain.data() + plain.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<bool> parse_switch(std::string_view text) {
+    if (same_letters(text, "ON") || text == "1") {
+        return true;
+    }
+    if (same_letters(text, "OFF") || text == "0") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> parse_choice(std::string_view text,
+                                        std::initializer_list<std::string_view> choices) {
+    std::size_t index = 0;
+    for (const std::string_view choice : choices) {
+        if (node_matches(choice, text)) {
+            return index;
+        }
+        ++index;
+    }
+    return std::nullopt;
+}
+
+} // namespace kelvo::remote

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "remote/scpi_session.h"
+
+#include "app/form1.h"
+#include "app/texts.h"
+#include "remote/scpi_lines.h"
+
+#include <utility>
+
+namespace kelvo::remote {
+
+namespace {
+
+const texts::Text& error_text(int number) {
+    switch (number) {
+    case error::kSyntax:
+        return texts::kScpiSyntax;
+    case error::kParameterNotAllowed:
+        return texts::kScpiParameterNotAllowed;
+    case error::kMissingParameter:
+        return texts::kScpiMissingParameter;
+    case error::kUndefinedHeader:
+        return texts::kScpiUndefinedHeader;
+    case error::kSettingsConflict:
+        return texts::kScpiSettingsConflict;
+    case error::kOutOfRange:
+        return texts::kScpiOutOfRange;
+    case error::kTooMuchData:
+        return texts::kScpiTooMuchData;
+    case error::kIllegalValue:
+        return texts::kScpiIllegalValue;
+    default:
+        return texts::kScpiQueueOverflow;
+    }
+}
+
+} // namespace
+
+Session::Session(Form1& form, std::string client) : form_(form), client_(std::move(client)) {}
+
+std::string Session::execute(std::string_view line) {
+    std::string answer;
+    bool asked = false;
+    for (const Parsed& parsed : parse_line(line)) {
+        if (!parsed.unit) {
+            push_error(parsed.error);
+            continue;
+        }
+        std::string reply = run(*parsed.unit);
+        if (parsed.unit->query) {
+            answer += asked ? ";" : "";
+            answer += reply;
+            asked = true;
+        }
+    }
+    return asked ? answer + "\n" : answer;
+}
+
+std::string Session::refuse_long_line() {
+    push_error(error::kTooMuchData);
+    return texts::fill(texts::kScpiLineTooLong.en, {std::to_string(kMaxLineBytes)}) + "\n";
+}
+
+std::string Session::run(const Unit& unit) {
+    switch (unit.header) {
+    case Header::Voltage:
+    case Header::Current:
+        if (unit.query) {
+            return set_point_query(unit.header == Header::Voltage);
+        }
+        set_point(unit, unit.header == Header::Voltage);
+        return {};
+    case Header::Output:
+        if (unit.query) {
+            return form_.output_on ? "1" : "0";
+        }
+        switch_output(unit);
+        return {};
+    case Header::ProtectionMode:
+        if (unit.query) {
+            return form_.trip_on_over_current ? "TRIP" : "STE";
+        }
+        protection(unit);
+        return {};
+    case Header::MeasureVoltage:
+    case Header::MeasureCurrent:
+    case Header::MeasurePower:
+    case Header::MeasureCharge:
+    case Header::MeasureEnergy:
+        return measure(unit.header);
+    case Header::ProgramRun:
+    case Header::ProgramStop:
+        run_program(unit);
+        return {};
+    case Header::ProgramState:
+        return program_state();
+    default:
+        return common(unit);
+    }
+}
+
+std::string Session::common(const Unit& unit) {
+    switch (unit.header) {
+    case Header::Identify:
+        return texts::fill(texts::kRemoteIdentity.en,
+                           {texts::kProductName.en, texts::kProgramVersion.en});
+    case Header::Reset:
+        reset();
+        tell(unit);
+        return {};
+    case Header::ClearStatus:
+        errors_.clear();
+        return {};
+    case Header::OperationComplete:
+        // Every command is done by the time its line is answered.
+        return unit.query ? "1" : "";
+    case Header::NextError:
+        return next_error();
+    case Header::ScpiVersion:
+        return texts::kScpiVersion.en;
+    default:
+        return link();
+    }
+}
+
+std::string Session::next_error() {
+    if (errors_.empty()) {
+        return "0,\"" + std::string(texts::kScpiNoError.en) + "\"";
+    }
+    const Error error = errors_.front();
+    errors_.pop_front();
+    std::string text = error_text(error.number).en;
+    if (!error.detail.empty()) {
+        text += ";" + error.detail;
+    }
+    return std::to_string(error.number) + ",\"" + text + "\"";
+}
+
+void Session::push_error(int number, std::string detail) {
+    if (errors_.size() < kErrorQueueSize) {
+        errors_.push_back({number, std::move(detail)});
+    } else {
+        errors_.back() = {error::kQueueOverflow, {}};
+    }
+}
+
+void Session::tell(const Unit& unit) {
+    const std::string text = texts::fill(form_.text(texts::kRemoteCommand), {client_, unit.text});
+    form_.tell_observers([&text](platform::Observer& o) { o.remote_event(text); });
+}
+
+bool Session::refused_while_running() {
+    if (!form_.program_running) {
+        return false;
+    }
+    push_error(error::kSettingsConflict, texts::kScpiProgramRunning.en);
+    return true;
+}
+
+} // namespace kelvo::remote

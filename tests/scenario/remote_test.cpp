@@ -1,0 +1,169 @@
+// Remote control on the window model: each command does what the window's own control does,
+// and shows in the window; the error queue; what the monitor hears.
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "remote/scpi_session.h"
+#include "scenario/fixture.h"
+
+namespace kelvo::testing {
+namespace {
+
+class Heard : public platform::Observer {
+public:
+    void remote_event(const std::string& text) override { events.push_back(text); }
+    std::vector<std::string> events;
+};
+
+class Remote : public SupplyTest {
+protected:
+    Remote() { form.watch(&heard); }
+    ~Remote() override { form.unwatch(&heard); }
+    std::string ask(std::string_view line) { return session.execute(line); }
+    // Every error waiting, oldest first.
+    std::vector<std::string> errors() {
+        std::vector<std::string> found;
+        while (session.errors_waiting() > 0) {
+            std::string error = ask("SYST:ERR?");
+            error.pop_back();
+            found.push_back(error);
+        }
+        return found;
+    }
+
+    Heard heard;
+    remote::Session session{form, "client"};
+};
+
+TEST_F(Remote, IdentityAnswersAndTheBoundedErrorQueue) {
+    EXPECT_EQ(ask("*IDN?;SYST:VERS?;*OPC?"), "KELVO,KELVO desktop,,1.0;1999.0;1\n");
+    EXPECT_EQ(ask("SYST:ERR?"), "0,\"No error\"\n");
+    EXPECT_EQ(ask("*CLS"), "");
+    ask("FOO;VOLT;VOLT? 1;VOLT x");
+    EXPECT_EQ(errors(), (std::vector<std::string>{
+                            "-113,\"Undefined header\"", "-109,\"Missing parameter\"",
+                            "-108,\"Parameter not allowed\"", "-102,\"Syntax error\""}));
+    for (int i = 0; i < 20; ++i) {
+        ask("FOO");
+    }
+    EXPECT_EQ(session.errors_waiting(), remote::kErrorQueueSize);
+    const std::vector<std::string> all = errors();
+    EXPECT_EQ(all[remote::kErrorQueueSize - 2], "-113,\"Undefined header\"");
+    EXPECT_EQ(all.back(), "-350,\"Queue overflow\"");
+    ask("FOO");
+    ask("*CLS");
+    EXPECT_EQ(session.errors_waiting(), 0u);
+    EXPECT_EQ(session.refuse_long_line(), "ERROR: line longer than 4096 bytes, ignored\n");
+    EXPECT_EQ(errors(), std::vector<std::string>{"-223,\"Too much data\""});
+    EXPECT_TRUE(heard.events.empty()); // nothing changed
+}
+
+TEST_F(Remote, SetPointsGoOutAtOnceAndShowAsIfTyped) {
+    EXPECT_EQ(ask("VOLT 5;CURR 1;VOLT?;CURR?"), "5.00;1.000\n");
+    EXPECT_EQ(ui.Text1.text(), "5V");
+    EXPECT_EQ(ui.Text2.text(), "1A");
+    tick();
+    EXPECT_EQ(form.command_frame, frame(500, 1000, 'N'));
+    // Rounded as typing rounds (halves to even on the code); the box shows what goes out.
+    ask("SOUR:VOLT:LEV 12.345;SOUR:CURR 5.1");
+    EXPECT_EQ(ui.Text1.text(), "12.34V");
+    EXPECT_EQ(form.set_current_code, 5100);
+    // Out of range: the client hears of it, the window shows no box and keeps its values.
+    ask("VOLT 31.01;VOLT -0.01;CURR 5.1001;VOLT 1e999");
+    EXPECT_EQ(errors(), std::vector<std::string>(4, "-222,\"Data out of range\""));
+    EXPECT_TRUE(ui.message_box.shown.empty());
+    EXPECT_EQ(ui.Text1.text(), "12.34V");
+    EXPECT_EQ(form.set_voltage_code, 1234);
+    // The typed entry's later commit finds the same text: nothing changes.
+    tick(40);
+    EXPECT_EQ(form.command_frame, frame(1234, 5100, 'N'));
+    EXPECT_EQ(heard.events.size(), 4u);
+    EXPECT_EQ(heard.events.front(), "client: VOLT 5");
+}
+
+TEST_F(Remote, OutputNeedsAnAnsweringSupplyAndIsRecordedLikeTheButton) {
+    EXPECT_EQ(ask("SYST:LINK?;OUTP ON;OUTP?"), "NONE;0\n");
+    EXPECT_EQ(errors(),
+              std::vector<std::string>{"-221,\"Settings conflict;the supply does not answer\""});
+    attach_supply();
+    answering = true; // 5.00 V, 1.000 A from now on
+    ask("VOLT 5;CURR 1;OUTP 1");
+    EXPECT_EQ(ui.Command1.caption(), "OFF");
+    second(10);
+    EXPECT_EQ(output_letter(), 'O');
+    EXPECT_EQ(ask("SYST:LINK?;MEAS:VOLT?;MEAS:CURR?;MEAS:POW?;OUTP?"), "COM2;5.00;1.000;5.000;1\n");
+    // 5 V, 1 A for 10 s: 10 C and 50 J.
+    EXPECT_EQ(ask("MEAS:CHAR?;ENER?"), "0.002778;0.013889\n");
+    ask("OUTP OFF");
+    EXPECT_EQ(output_letter(), 'N');
+    EXPECT_EQ(ui.Command1.caption(), "ON");
+    EXPECT_EQ(ui.files.files.size(), 1u);
+    ask("OUTP maybe");
+    EXPECT_EQ(errors(), std::vector<std::string>{"-224,\"Illegal parameter value\""});
+}
+
+TEST_F(Remote, ProtectionModeIsTheTripList) {
+    ask("CURR:PROT:MODE TRIP");
+    EXPECT_EQ(ui.Combo4.selected_index(), 1);
+    EXPECT_TRUE(form.trip_on_over_current);
+    EXPECT_EQ(ask("CURR:PROT:MODE?"), "TRIP\n");
+    ask("SOUR:CURR:PROTECTION:MODE steady");
+    EXPECT_FALSE(form.trip_on_over_current);
+    EXPECT_EQ(ask("CURR:PROT:MODE?"), "STE\n");
+    ask("CURR:PROT:MODE OFF");
+    EXPECT_EQ(errors(), std::vector<std::string>{"-224,\"Illegal parameter value\""});
+}
+
+TEST_F(Remote, ProgramsRunThroughTheWindowsButtonAndLockTheSetPoints) {
+    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}, {2.0, 10.0, 2.0, 2.0}};
+    ask("PROG:RUN");
+    EXPECT_EQ(errors(),
+              std::vector<std::string>{"-221,\"Settings conflict;the supply does not answer\""});
+    answering = true;
+    attach_supply();
+    ask("PROG:RUN 0;PROG:RUN 1.5;PROG:RUN 32768");
+    EXPECT_EQ(errors(), std::vector<std::string>(3, "-222,\"Data out of range\""));
+    EXPECT_EQ(ask("PROG:STAT?"), "IDLE\n");
+    ask("PROG:RUN 500");
+    EXPECT_EQ(ui.Combo5.text(), "500");
+    EXPECT_EQ(form.runs_left, 500);
+    EXPECT_EQ(ui.Command4.caption(), "STOP");
+    tick();
+    EXPECT_EQ(ask("PROG:STAT?;VOLT?"), "RUNNING,1,3;5.00\n");
+    ask("VOLT 1;CURR 1;PROG:RUN");
+    EXPECT_EQ(errors(),
+              std::vector<std::string>(3, "-221,\"Settings conflict;a step program is running\""));
+    second(3);
+    EXPECT_EQ(ask("PROG:STAT?;VOLT?"), "RUNNING,2,2;10.00\n");
+    ask("PROG:STOP");
+    EXPECT_EQ(ask("PROG:STAT?;OUTP?"), "IDLE;0\n");
+    EXPECT_EQ(ui.files.files.size(), 1u);
+    // A table the window refuses: its box, and the client is told to look there.
+    ui.Adodc1.rows = {{1.0, 50.0, 1.0, 3.0}};
+    ask("PROG:RUN");
+    EXPECT_EQ(errors(),
+              std::vector<std::string>{
+                  "-221,\"Settings conflict;the step table was refused, see the window\""});
+    EXPECT_EQ(ui.message_box.shown.size(), 1u);
+}
+
+TEST_F(Remote, OffEndsARunningProgramAndResetRestoresTheStart) {
+    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}};
+    answering = true;
+    attach_supply();
+    ask("VOLT 7;CURR 2;CURR:PROT:MODE TRIP;PROG:RUN");
+    ask("OUTP OFF");
+    EXPECT_FALSE(form.program_running);
+    EXPECT_EQ(ask("PROG:STAT?"), "IDLE\n");
+    ask("OUTP ON");
+    EXPECT_EQ(ask("PROG:STAT?"), "MANUAL\n");
+    ask("*RST");
+    EXPECT_FALSE(form.output_on);
+    EXPECT_EQ(ui.Text1.text(), "00.00V");
+    EXPECT_EQ(ui.Text2.text(), "0.000A");
+    EXPECT_EQ(ui.Combo4.selected_index(), 0);
+    tick();
+    EXPECT_EQ(form.command_frame, frame(0, 0, 'N'));
+    EXPECT_EQ(heard.events.back(), "client: *RST");
+}
+
+} // namespace
+} // namespace kelvo::testing
