@@ -26,6 +26,8 @@
 #include <fstream>
 #include <utility>
 
+#include <mutex>
+
 namespace kelvo::extra {
 
 namespace {
@@ -167,15 +169,31 @@ void HistoryWindow::open_record(const QString& path) {
         return;
     }
     statusBar()->showMessage(text(texts::kHistoryLoading).arg(path));
-    auto series = std::make_shared<history::Series>();
-    auto reason = std::make_shared<std::string>();
-    loader_ = QThread::create([series, reason, file = path.toStdString()] {
-        *reason = history::read_record_file(file, *series);
+    // Handed over under a lock of our own: the reading thread fills it, the window takes it.
+    struct Result {
+        std::mutex lock;
+        history::Series series;
+        std::string reason;
+    };
+    auto result = std::make_shared<Result>();
+    loader_ = QThread::create([result, file = path.toStdString()] {
+        history::Series series;
+        std::string reason = history::read_record_file(file, series);
+        const std::lock_guard<std::mutex> hold(result->lock);
+        result->series = std::move(series);
+        result->reason = std::move(reason);
     });
-    connect(loader_, &QThread::finished, this, [this, path, series, reason] {
+    connect(loader_, &QThread::finished, this, [this, path, result] {
         loader_->deleteLater();
         loader_ = nullptr;
-        loaded(path, series, QString::fromStdString(*reason));
+        auto series = std::make_shared<history::Series>();
+        std::string reason;
+        {
+            const std::lock_guard<std::mutex> hold(result->lock);
+            *series = std::move(result->series);
+            reason = std::move(result->reason);
+        }
+        loaded(path, series, QString::fromStdString(reason));
         if (!pending_path_.isEmpty()) {
             open_record(std::exchange(pending_path_, QString()));
         }
