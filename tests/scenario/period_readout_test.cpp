@@ -6,14 +6,14 @@ namespace kelvo::testing {
 namespace {
 
 struct Listener : platform::Observer {
-    void period_started(const platform::DateTime&) override { events.push_back("start"); }
+    void period_started(const platform::DateTime&) override { events.emplace_back("start"); }
     void reading(const platform::Reading& r) override { readings.push_back(r); }
     void period_ended(const platform::Reading& r) override {
-        events.push_back("end");
+        events.emplace_back("end");
         last = r;
     }
     void frame_changed(const std::string& frame) override { frames.push_back(frame); }
-    void program_changed(bool running) override { events.push_back(running ? "run" : "idle"); }
+    void program_changed(bool running) override { events.emplace_back(running ? "run" : "idle"); }
     std::vector<std::string> events;
     std::vector<platform::Reading> readings;
     std::vector<std::string> frames;
