@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/protocol.h"
 
+#include "app/limits.h"
+
 namespace kelvo {
 
 std::string digits4(std::int16_t code) {
@@ -88,6 +90,29 @@ std::string part(std::string_view reading, std::size_t first, std::size_t count)
 
 std::string voltage_reading_display(std::string_view reading) {
     return part(reading, 0, 2) + "." + part(reading, 2, 2) + "V";
+}
+
+namespace {
+
+int reading_code(std::string_view digits) {
+    int code = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+} // namespace
+
+double reading_volts(std::string_view reading) {
+    return reading_code(reading) / static_cast<double>(limits::kCodesPerVolt);
+}
+
+double reading_amps(std::string_view reading) {
+    return reading_code(reading) / static_cast<double>(limits::kCodesPerAmpere);
 }
 
 std::string current_reading_display(std::string_view reading) {

@@ -39,6 +39,9 @@ ReplySearch find_reply_frame(std::string_view data);
 
 // "1234" gives "12.34V"; "0567" gives "0.567A".
 std::string voltage_reading_display(std::string_view reading);
+// A reading's digits as volts or amperes; anything but digits reads as nothing (0).
+double reading_volts(std::string_view reading);
+double reading_amps(std::string_view reading);
 std::string current_reading_display(std::string_view reading);
 
 } // namespace kelvo

@@ -1,35 +1,18 @@
 // The period readout on the tool strip, and what the extra windows hear of a period.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "app/limits.h"
 #include "app/texts.h"
+#include "link/protocol.h"
 
-#include <string_view>
 
 namespace kelvo {
-
-namespace {
-
-// The value of a reading's four digits; anything else reads as nothing.
-int reading_code(std::string_view digits) {
-    int code = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        code = code * 10 + (c - '0');
-    }
-    return code;
-}
-
-} // namespace
 
 void Form1::tell_reply(const std::string& frame) {
     if (observers.empty()) {
         return;
     }
-    const double volts = reading_code(voltage_reading) / double(limits::kCodesPerVolt);
-    const double amps = reading_code(current_reading) / double(limits::kCodesPerAmpere);
+    const double volts = reading_volts(voltage_reading);
+    const double amps = reading_amps(current_reading);
     tell_observers([&](platform::Observer& o) { o.reply(frame, volts, amps, over_current); });
 }
 
@@ -51,8 +34,8 @@ void Form1::start_period_meter() {
 }
 
 void Form1::meter_reading() {
-    const double volts = reading_code(voltage_reading) / double(limits::kCodesPerVolt);
-    const double amps = reading_code(current_reading) / double(limits::kCodesPerAmpere);
+    const double volts = reading_volts(voltage_reading);
+    const double amps = reading_amps(current_reading);
     period_meter.add(Clock.steady_seconds(), volts, amps);
     last_reading.moment = Clock.now();
     last_reading.volts = volts;

@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/limits.h"
 #include "app/texts.h"
+#include "link/protocol.h"
 #include "remote/scpi_session.h"
 #include "settings/setpoint_text.h"
 
@@ -23,18 +24,6 @@ std::string fixed(double value, int decimals) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     return std::string(buffer, result.ptr);
-}
-
-// A reading's four digits in volts or amperes; anything but digits reads as 0.
-double reading_value(std::string_view digits, int codes_per_unit) {
-    int code = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        code = code * 10 + (c - '0');
-    }
-    return code / static_cast<double>(codes_per_unit);
 }
 
 constexpr double kSecondsPerHour = 3600;
@@ -122,8 +111,8 @@ void Session::reset() {
 }
 
 std::string Session::measure(Header header) const {
-    const double volts = reading_value(form_.voltage_reading, limits::kCodesPerVolt);
-    const double amps = reading_value(form_.current_reading, limits::kCodesPerAmpere);
+    const double volts = reading_volts(form_.voltage_reading);
+    const double amps = reading_amps(form_.current_reading);
     switch (header) {
     case Header::MeasureVoltage:
         return fixed(volts, 2);
