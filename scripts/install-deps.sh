@@ -10,7 +10,7 @@
 set -euo pipefail
 
 run_packages=(
-  cmake g++ make pkg-config
+  cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
   mdbtools-dev libqcustomplot-dev
   fonts-noto-cjk fonts-arphic-gkai00mp

@@ -32,7 +32,10 @@ build=${KELVO_BUILD_DIR:-$here/build-run}
 # into reading Qt's headers again for each file), no debug information, light optimisation;
 # a third of the compiler's time of a debuggable optimised build. The program needs no more
 # (it idles at about 1 % of a core); scripts/package.sh builds the optimised one.
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON \
+# Ninja builds the two programs side by side where make would build one after the other.
+generator=()
+[ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
+cmake "${generator[@]}" -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON \
   -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DKELVO_TESTS=OFF -DKELVO_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target kelvo kelvo-supply-sim
 bin="$build/bin/kelvo"
