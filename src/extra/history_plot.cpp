@@ -252,4 +252,4 @@ void HistoryPlot::hide_cursor() {
 // The plot's meta-object is compiled here rather than in a file of its own: QCustomPlot's
 // header brings all of Qt Widgets with it, and reading it once less saves about ten seconds
 // of every build.
-#include "moc_history_plot.cpp"
+#include "moc_history_plot.cpp" // NOLINT(bugprone-suspicious-include): moc output
