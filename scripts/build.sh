@@ -5,5 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 dir=${KELVO_BUILD_DIR:-$here/build}
-cmake -S "$here" -B "$dir" "$@" >/dev/null
+# Ninja keeps both cores busy across targets; a folder configured before keeps its generator.
+generator=()
+[ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)
+cmake "${generator[@]}" -S "$here" -B "$dir" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"

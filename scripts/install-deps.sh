@@ -18,8 +18,8 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev mdbtools
-  clang libclang-rt-dev clang-tidy
-  xdotool
+  clang libclang-rt-dev clang-tidy-19
+  xdotool procps
   python3 python3-pyvisa python3-pyvisa-py
   dpkg-dev file help2man lintian appstream desktop-file-utils
 )

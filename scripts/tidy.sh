@@ -6,8 +6,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 dir=${KELVO_BUILD_DIR:-$here/build}
-# The build passes GCC-only warning options that clang does not know.
-run-clang-tidy -p "$dir" -j"$(nproc)" -quiet -extra-arg=-Wno-unknown-warning-option \
+# clang-tidy 19 checks a file of the window in a third of the time clang-tidy 14 takes. The build passes GCC-only warning options that
+# clang does not know.
+run-clang-tidy-19 -clang-tidy-binary clang-tidy-19 -p "$dir" -j"$(nproc)" -quiet \
+  -extra-arg=-Wno-unknown-warning-option \
   "^$here/(src|tools|tests|bench)/" >"$dir/clang-tidy.log" 2>&1 || true
 if grep -E '(warning|error):' "$dir/clang-tidy.log" | grep -v 'warnings generated' |
   sort -u | tee "$dir/clang-tidy.findings" | grep -q .; then

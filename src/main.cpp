@@ -77,8 +77,7 @@ bool load(std::unique_ptr<kelvo::qt::QtForm>& form, std::unique_ptr<kelvo::Form1
         form->main_window().on_close = nullptr;
         logic.reset();
         form.reset();
-        std::cerr << kelvo::texts::fill(kelvo::texts::kCannotStartLine.en, {error.what()})
-                  << std::endl;
+        std::cerr << kelvo::texts::fill(kelvo::texts::kCannotStartLine.en, {error.what()}) << '\n';
         // Nobody could see or answer a box on the offscreen platform.
         if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
             QMessageBox::critical(nullptr, kelvo::qt::qtext(kelvo::texts::kProductName),

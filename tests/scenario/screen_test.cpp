@@ -35,11 +35,11 @@ TEST_F(Screen, LayoutScalesEachDirectionOnItsOwn) {
     form.FBL_REV();
     EXPECT_EQ(form.screen_scale_x, 1.3333334f);
     EXPECT_EQ(form.screen_scale_y, 1.2f);
-    const fake::Geometry& chart = *ui.Picture1_0.geometry;
+    const fake::Geometry& chart = ui.Picture1_0.geometry.value();
     EXPECT_FLOAT_EQ(chart.left, 8480);
     EXPECT_FLOAT_EQ(chart.top, 432);
     EXPECT_FLOAT_EQ(chart.width, 13300);
-    EXPECT_FLOAT_EQ(*chart.height, 3762);
+    EXPECT_FLOAT_EQ(chart.height.value(), 3762);
     EXPECT_FLOAT_EQ(ui.Combo4.font, 14); // fonts follow the horizontal factor only
 }
 

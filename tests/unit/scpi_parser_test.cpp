@@ -58,9 +58,9 @@ TEST(ScpiLine, ChainedCommandsFollowThePathOfTheOneBefore) {
     EXPECT_EQ(headers(" sour:volt 5 ;; CURR 1;*IDN?;:CURR 2 "), set);
     const auto units = parse_line("VOLT\t  12.5  ;OUTP ON");
     ASSERT_EQ(units.size(), 2u);
-    EXPECT_EQ(units[0].unit->argument, "12.5");
-    EXPECT_EQ(units[0].unit->text, "VOLT\t  12.5");
-    EXPECT_EQ(units[1].unit->argument, "ON");
+    EXPECT_EQ(units[0].unit.value().argument, "12.5");
+    EXPECT_EQ(units[0].unit.value().text, "VOLT\t  12.5");
+    EXPECT_EQ(units[1].unit.value().argument, "ON");
     EXPECT_TRUE(parse_line(" ; ;").empty());
 }
 
@@ -92,10 +92,10 @@ TEST(ScpiValues, NumbersSwitchesAndChoices) {
                                                       {"007", 7}, {"1e-999", 0}};
     for (const auto& [text, value] : numbers) {
         ASSERT_TRUE(parse_number(text)) << text;
-        EXPECT_DOUBLE_EQ(*parse_number(text), value) << text;
+        EXPECT_DOUBLE_EQ(parse_number(text).value(), value) << text;
     }
-    EXPECT_TRUE(std::isinf(*parse_number("1e999")));
-    EXPECT_LT(*parse_number("-1e999"), 0);
+    EXPECT_TRUE(std::isinf(parse_number("1e999").value()));
+    EXPECT_LT(parse_number("-1e999").value(), 0);
     for (const char* bad : {"", ".", "-", "e5", "5e", "5e+", "1.2.3", "5V", " 5", "0x10", "inf",
                             "nan", "1,5", "++1"}) {
         EXPECT_FALSE(parse_number(bad)) << bad;
@@ -156,13 +156,13 @@ TEST(ScpiLines, CutAtNewlinesAcrossReadsAndLongLinesRefusedWhole) {
 TEST(RemoteOption, PortWithOptionalAddress) {
     const auto bare = parse_remote_option("5025");
     ASSERT_TRUE(bare);
-    EXPECT_EQ(bare->address, "127.0.0.1");
-    EXPECT_EQ(bare->port, 5025);
+    EXPECT_EQ(bare.value().address, "127.0.0.1");
+    EXPECT_EQ(bare.value().port, 5025);
     const auto named = parse_remote_option("0.0.0.0:65535");
     ASSERT_TRUE(named);
-    EXPECT_EQ(named->address, "0.0.0.0");
-    EXPECT_EQ(named->port, 65535);
-    EXPECT_EQ(parse_remote_option("[::1]:1")->address, "::1");
+    EXPECT_EQ(named.value().address, "0.0.0.0");
+    EXPECT_EQ(named.value().port, 65535);
+    EXPECT_EQ(parse_remote_option("[::1]:1").value().address, "::1");
     for (const char* bad :
          {"", "0", "65536", "05025", "50x", ":5025", "host:", "::1:5025", "[]:5025", "127.0.0.1"}) {
         EXPECT_FALSE(parse_remote_option(bad)) << bad;

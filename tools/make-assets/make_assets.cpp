@@ -28,7 +28,7 @@
 namespace {
 
 [[noreturn]] void die(const std::string& message) {
-    std::cerr << "kelvo-make-assets: " << message << std::endl;
+    std::cerr << "kelvo-make-assets: " << message << '\n';
     std::exit(1);
 }
 
@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
     if (argc != 4 && argc != 6) {
         std::cerr << "usage: kelvo-make-assets <sql-file> <db-out> <ico-out> "
                      "[<hicolor-dir> <icon-name>]"
-                  << std::endl;
+                  << '\n';
         return 2;
     }
     try {

@@ -94,7 +94,7 @@ CommandLine understood(const QCommandLineParser& parser, const Options& o, std::
         const std::string argument = rest.front().toStdString();
         errors << texts::fill(texts::kBadOption.en,
                               {texts::fill(texts::kUnexpectedArgument.en, {argument})})
-               << std::endl;
+               << '\n';
         line.exit_code = 2;
         return line;
     }
@@ -102,7 +102,7 @@ CommandLine understood(const QCommandLineParser& parser, const Options& o, std::
         const std::string value = parser.value(o.port).toStdString();
         line.port = parse_port_option(value);
         if (!line.port) {
-            errors << texts::fill(texts::kBadPortOption.en, {value}) << std::endl;
+            errors << texts::fill(texts::kBadPortOption.en, {value}) << '\n';
             line.exit_code = 2;
         }
     }
@@ -112,7 +112,7 @@ CommandLine understood(const QCommandLineParser& parser, const Options& o, std::
         if (!line.remote) {
             errors << texts::fill(texts::kBadOption.en,
                                   {texts::fill(texts::kBadRemoteOption.en, {value})})
-                   << std::endl;
+                   << '\n';
             line.exit_code = 2;
         }
     }
@@ -140,8 +140,7 @@ CommandLine read_command_line(int argc, char** argv, std::ostream& out, std::ost
 
     CommandLine line;
     if (!parser.parse(arguments)) {
-        errors << texts::fill(texts::kBadOption.en, {parser.errorText().toStdString()})
-               << std::endl;
+        errors << texts::fill(texts::kBadOption.en, {parser.errorText().toStdString()}) << '\n';
         line.exit_code = 2;
     } else if (parser.isSet(o.help)) {
         out << help_text(parser);

@@ -75,7 +75,7 @@ void QtThreadTimer::run() {
         if (tick_) {
             try {
                 tick_();
-            } catch (...) {
+            } catch (...) { // NOLINT(bugprone-empty-catch): see below
                 // Nothing may escape a thread; the next tick simply tries again.
             }
         }
