@@ -16,15 +16,20 @@ std::string Form1::icon_path() const {
     return Files.file_exists(beside) || !Files.file_exists(installed) ? beside : installed;
 }
 
+bool Form1::portable_copy() const {
+    const std::string folder = Files.program_folder();
+    const std::string name = std::string("/") + texts::kDatabaseFile;
+    return !Files.file_exists(Files.data_folder() + name) ||
+           (Files.file_exists(folder + name) && Files.folder_writable(folder));
+}
+
 std::string Form1::step_table_folder() {
-    std::string folder = Files.program_folder();
     const std::string name = std::string("/") + texts::kDatabaseFile;
     const std::string sample = Files.data_folder() + name;
     // A portable copy keeps its table beside the program, as it always did; so does a build
     // folder with no installed data, where a missing table is reported under its own name.
-    if (!Files.file_exists(sample) ||
-        (Files.file_exists(folder + name) && Files.folder_writable(folder))) {
-        return folder;
+    if (portable_copy()) {
+        return Files.program_folder();
     }
     // Installed: the user's own table, made from the sample once and never replaced.
     std::string user = Files.user_data_folder();

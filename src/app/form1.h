@@ -53,6 +53,9 @@ public:
     // portable copy; the installed data and the user's own copy of the sample otherwise.
     std::string icon_path() const;   // app/data_files.cpp
     std::string step_table_folder(); // app/data_files.cpp
+    // A portable copy: a step table beside a program folder it may write, or no installed
+    // data at all (a build folder).
+    bool portable_copy() const; // app/data_files.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
     std::int16_t COM_SCAN(); // link/serial_link.cpp

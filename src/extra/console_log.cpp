@@ -25,7 +25,7 @@ public:
         std::snprintf(seconds, sizeof seconds, "%.2f", last.seconds);
         std::cerr << texts::fill(texts::kPeriodEndedLine.en,
                                  {seconds, charge_text(last.coulombs), energy_text(last.joules)})
-                  << std::endl;
+                  << '\n';
     }
 };
 

@@ -133,8 +133,11 @@ void HistoryWindow::refresh_records() {
         files += QDir(QString::fromStdString(folder))
                      .entryInfoList({QStringLiteral("*.TXT")}, QDir::Files, QDir::Time);
     }
-    std::stable_sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        return a.lastModified() > b.lastModified();
+    // Newest first; records of the same second by name, so the list does not reorder.
+    std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        const QDateTime ta = a.lastModified();
+        const QDateTime tb = b.lastModified();
+        return ta != tb ? ta > tb : a.filePath() < b.filePath();
     });
     list_->clear();
     auto* live = new QListWidgetItem(text(texts::kHistoryLive), list_);

@@ -82,15 +82,13 @@ bool start_remote(QWidget* main_window, const remote::RemoteOption& option) {
     const std::string where = option.address + ":" + std::to_string(option.port);
     QString why;
     if (server == nullptr || !server->start(address, option.port, why)) {
-        std::cerr << texts::fill(texts::kRemoteCannotListen.en, {where, why.toStdString()})
-                  << std::endl;
+        std::cerr << texts::fill(texts::kRemoteCannotListen.en, {where, why.toStdString()}) << '\n';
         return false;
     }
     if (!remote_address(address).isLoopback()) {
-        std::cerr << texts::fill(texts::kRemoteOpenNetwork.en, {where}) << std::endl;
+        std::cerr << texts::fill(texts::kRemoteOpenNetwork.en, {where}) << '\n';
     }
-    std::cerr << texts::fill(texts::kRemoteListening.en, {server->where().toStdString()})
-              << std::endl;
+    std::cerr << texts::fill(texts::kRemoteListening.en, {server->where().toStdString()}) << '\n';
     return true;
 }
 

@@ -18,9 +18,10 @@ constexpr int kMaxCopies = 1000;
 } // namespace
 
 std::vector<std::string> Form1::record_folders() const {
-    // The folder beside the program, as a portable copy expects; the user's own data
-    // folder when that cannot be written (a system-wide install). The folder that holds
-    // the period's journal goes first: it could be written when the period began.
+    // A portable copy writes beside the program, an installed one in the user's own data
+    // folder, even from a program folder it could write (~/.local/bin); each falls back on
+    // the other. The folder that holds the period's journal goes first: it could be written
+    // when the period began.
     std::vector<std::string> folders;
     const auto add = [&folders](const std::string& folder) {
         if (!folder.empty() && folder.front() == '/' &&
@@ -31,11 +32,12 @@ std::vector<std::string> Form1::record_folders() const {
     if (!journal_folder.empty()) {
         add(journal_folder);
     }
-    add(Files.program_folder() + "/" + texts::kRecordFolder);
+    const std::string beside = Files.program_folder() + "/" + texts::kRecordFolder;
     const std::string user = Files.user_data_folder();
-    if (!user.empty()) {
-        add(user + "/" + texts::kRecordFolder);
-    }
+    const std::string own = user.empty() ? std::string() : user + "/" + texts::kRecordFolder;
+    const bool portable = portable_copy();
+    add(portable ? beside : own);
+    add(portable ? own : beside);
     return folders;
 }
 

@@ -141,6 +141,7 @@ void FakePictureBox::print(const std::string& text) {
 
 std::vector<std::string> FakePictureBox::printed_lines() const {
     std::vector<std::string> texts;
+    texts.reserve(printed.size());
     for (const Printed& p : printed) {
         texts.push_back(p.text);
     }

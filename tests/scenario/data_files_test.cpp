@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace kelvo::testing {
 namespace {
@@ -51,6 +53,19 @@ TEST(DataFilesTest, InstalledProgramCopiesTheSampleOnceAndNeverOverwritesIt) {
     const Started again(edited);
     EXPECT_EQ(again.ui.Adodc1.database, kUserTable);
     EXPECT_EQ(again.ui.files.files.at(kUserTable), "the user's steps");
+}
+
+TEST(DataFilesTest, RecordsGoBesideAPortableCopyAndToTheUsersFolderWhenInstalled) {
+    const std::string user_records = "/home/user/.local/share/kelvo/Record";
+    using Files = std::map<std::string, std::string>;
+    const Started portable(Files{{"/prog/db1.mdb", "own"}, {kSample, "sample"}});
+    EXPECT_EQ(portable.form.record_folders(),
+              (std::vector<std::string>{"/prog/Record", user_records}));
+    // Installed under the user's own prefix: the program folder (~/.local/bin) can be
+    // written, but it is no place for records.
+    const Started installed(Files{{kSample, "sample"}});
+    EXPECT_EQ(installed.form.record_folders(),
+              (std::vector<std::string>{user_records, "/prog/Record"}));
 }
 
 TEST(DataFilesTest, SampleIsShownAndTheMonitorSaysWhyWhenNoCopyCanBeMade) {
