@@ -6,6 +6,7 @@
 //
 //   kelvo-remote-bench PATH-TO-KELVO [SECONDS] [PORT]   (default 20 each phase, 5025)
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "pty_terminal.h"
 #include "supply_model.h"
 
 #include <algorithm>
@@ -16,14 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -101,17 +100,13 @@ int main(int argc, char** argv) {
     }
     const double seconds = argc > 2 ? std::atof(argv[2]) : 20;
     const int port = argc > 3 ? std::atoi(argv[3]) : 5025;
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    kelvo::sim::Terminal terminal;
+    if (!terminal.open_new()) {
         std::perror("pseudo-terminal");
         return 1;
     }
-    const std::string path = ptsname(master);
-    const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave, TCSANOW, &t);
+    const int master = terminal.master;
+    const std::string& path = terminal.path;
     const std::string listen = "127.0.0.1:" + std::to_string(port);
     const pid_t child = fork();
     if (child == 0) {

@@ -5,6 +5,7 @@
 //
 //   kelvo-stream-bench PATH-TO-KELVO [SECONDS]   (default 60)
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "pty_terminal.h"
 #include "supply_model.h"
 
 #include <algorithm>
@@ -14,13 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -71,17 +70,13 @@ int main(int argc, char** argv) {
     }
     const double seconds = argc > 2 ? std::atof(argv[2]) : 60;
 
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    kelvo::sim::Terminal terminal;
+    if (!terminal.open_new()) {
         std::perror("pseudo-terminal");
         return 1;
     }
-    const std::string path = ptsname(master);
-    const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave, TCSANOW, &t);
+    const int master = terminal.master;
+    const std::string& path = terminal.path;
 
     const auto started = Clock::now();
     const pid_t child = fork();
@@ -134,8 +129,7 @@ int main(int argc, char** argv) {
     const long rss = peak_rss_kb(child);
     kill(child, SIGTERM);
     waitpid(child, nullptr, 0);
-    close(slave);
-    close(master);
+    terminal.close_all();
 
     if (arrivals.size() < 2) {
         std::printf("no characters arrived\n");

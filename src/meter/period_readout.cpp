@@ -4,7 +4,6 @@
 #include "app/texts.h"
 #include "link/protocol.h"
 
-
 namespace kelvo {
 
 void Form1::tell_reply(const std::string& frame) {
