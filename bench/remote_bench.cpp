@@ -7,6 +7,7 @@
 //   kelvo-remote-bench PATH-TO-KELVO [SECONDS] [PORT]   (default 20 each phase, 5025)
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pty_terminal.h"
+#include "stream_timing.h"
 #include "supply_model.h"
 
 #include <algorithm>
@@ -28,27 +29,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms_between(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) {
-        return -1;
-    }
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
-}
-
-std::vector<double> gaps(const std::vector<Clock::time_point>& arrivals) {
-    std::vector<double> found;
-    for (std::size_t i = 1; i < arrivals.size(); ++i) {
-        found.push_back(ms_between(arrivals[i - 1], arrivals[i]));
-    }
-    return found;
-}
+using kelvo::bench::Clock;
+using kelvo::bench::gaps;
+using kelvo::bench::ms_between;
+using kelvo::bench::percentile;
 
 int connect_to(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -108,14 +92,7 @@ int main(int argc, char** argv) {
     const int master = terminal.master;
     const std::string& path = terminal.path;
     const std::string listen = "127.0.0.1:" + std::to_string(port);
-    const pid_t child = fork();
-    if (child == 0) {
-        setenv("KELVO_SERIAL_PORTS", path.c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execl(argv[1], argv[1], "--remote", listen.c_str(), static_cast<char*>(nullptr));
-        std::perror("exec");
-        _exit(127);
-    }
+    const pid_t child = kelvo::bench::start_program(argv[1], path, {"--remote", listen}, true);
 
     std::vector<Clock::time_point> warm_up, alone, loaded;
     Supply supply{master, {}, {}, Clock::now(), &warm_up};

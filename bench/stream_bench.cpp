@@ -6,6 +6,7 @@
 //   kelvo-stream-bench PATH-TO-KELVO [SECONDS]   (default 60)
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pty_terminal.h"
+#include "stream_timing.h"
 #include "supply_model.h"
 
 #include <algorithm>
@@ -25,11 +26,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms_between(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double, std::milli>(b - a).count();
-}
+using kelvo::bench::Clock;
+using kelvo::bench::ms_between;
 
 // CPU time of all threads of a process in seconds: the scheduler's own count, not tick
 // samples, which a program waking every 5 ms can alias with.
@@ -79,16 +77,7 @@ int main(int argc, char** argv) {
     const std::string& path = terminal.path;
 
     const auto started = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        setenv("KELVO_SERIAL_PORTS", path.c_str(), 1);
-        if (getenv("DISPLAY") == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        }
-        execl(argv[1], argv[1], static_cast<char*>(nullptr));
-        std::perror("exec");
-        _exit(127);
-    }
+    const pid_t child = kelvo::bench::start_program(argv[1], path, {}, false);
 
     kelvo::sim::CommandReader reader;
     kelvo::sim::Command command;
@@ -136,21 +125,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Measure from the first character on, so start-up does not count against the rate.
-    std::vector<double> gaps;
-    for (std::size_t i = 1; i < arrivals.size(); ++i) {
-        gaps.push_back(ms_between(arrivals[i - 1], arrivals[i]));
-    }
+    const std::vector<double> gaps = kelvo::bench::gaps(arrivals);
     const double span = ms_between(arrivals.front(), arrivals.back()) / 1000;
-    std::vector<double> sorted = gaps;
-    std::sort(sorted.begin(), sorted.end());
-    const double p99 =
-        sorted[static_cast<std::size_t>(0.99 * static_cast<double>(sorted.size() - 1))];
     std::printf("run                 %.0f s\n", seconds);
     std::printf("first character     %.0f ms after start\n", first_ms);
     std::printf("characters/s        %.2f (%zu in %.2f s)\n",
                 static_cast<double>(arrivals.size() - 1) / span, arrivals.size(), span);
-    std::printf("gap p99             %.2f ms\n", p99);
-    std::printf("gap longest         %.2f ms\n", sorted.back());
+    std::printf("gap p99             %.2f ms\n", kelvo::bench::percentile(gaps, 0.99));
+    std::printf("gap longest         %.2f ms\n", kelvo::bench::percentile(gaps, 1));
     std::printf("kelvo CPU           %.2f s = %.2f %% of one core (from the first character)\n",
                 cpu, 100 * cpu / span);
     std::printf("kelvo peak RSS      %.1f MB\n", static_cast<double>(rss) / 1024);
