@@ -4,9 +4,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "limits/output_limits.h"
 #include "meter/period_meter.h"
 #include "platform/form_controls.h"
 #include "platform/observer.h"
+#include "record/period_events.h"
 
 #include <array>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvo {
@@ -83,26 +86,32 @@ public:
     void update_command_frame();                                 // link/polling_cycle.cpp
     void protect_output(char& mode_letter, char& output_letter); // link/polling_cycle.cpp
     void drop_lost_link();                                       // link/polling_cycle.cpp
-    void parse_reply(const std::string& data);                   // link/polling_cycle.cpp
-    void show_readings();                                        // link/polling_cycle.cpp
-    void log_readings();                                         // link/polling_cycle.cpp
-    void end_used_up_run();                                      // link/polling_cycle.cpp
-    void tell_reply(const std::string& frame);                   // meter/period_readout.cpp
+    // True when the data held a valid reply.
+    bool parse_reply(const std::string& data); // link/polling_cycle.cpp
+    void show_readings();                      // link/polling_cycle.cpp
+    void log_readings();                       // link/polling_cycle.cpp
+    void end_used_up_run();                    // link/polling_cycle.cpp
+    void tell_reply(const std::string& frame); // meter/period_readout.cpp
+    // The one word on whether the present reading is a measurement: it came from a valid
+    // reply of the latest read second on the port in use.
+    bool reading_is_measurement() const { return port_ready && reply_fresh; }
+    // A read second came and went: with a valid reply or without.
+    void note_read_second(bool valid); // link/polling_cycle.cpp
 
     // ---- settings/: set-points and front panel -----------------------------------------
-    void SZDYZH(const std::string& text); // settings/setpoints.cpp
-    void SZDLZH(const std::string& text); // settings/setpoints.cpp
-    void Text1_Change();                  // settings/setpoints.cpp
-    void Text2_Change();                  // settings/setpoints.cpp
-    void Combo1_Click();                  // settings/front_panel.cpp
-    void Combo2_Click();                  // settings/front_panel.cpp
-    void Combo4_Click();                  // settings/front_panel.cpp
-    void Slider1_Change();                // settings/front_panel.cpp
-    void Slider2_Change();                // settings/front_panel.cpp
-    void apply_voltage_choice();          // settings/front_panel.cpp
-    void Command1_Click();                // settings/front_panel.cpp
-    void Command5_Click();                // settings/front_panel.cpp
-    void commit_typed_setpoints();        // settings/setpoints.cpp
+    void SZDYZH(const std::string& text);          // settings/setpoints.cpp
+    void SZDLZH(const std::string& text);          // settings/setpoints.cpp
+    void Text1_Change();                           // settings/setpoints.cpp
+    void Text2_Change();                           // settings/setpoints.cpp
+    void Combo1_Click();                           // settings/front_panel.cpp
+    void Combo2_Click();                           // settings/front_panel.cpp
+    void Combo4_Click();                           // settings/front_panel.cpp
+    void Slider1_Change();                         // settings/front_panel.cpp
+    void Slider2_Change();                         // settings/front_panel.cpp
+    void apply_voltage_choice(const char* source); // settings/front_panel.cpp
+    void Command1_Click();                         // settings/front_panel.cpp
+    void Command5_Click();                         // settings/front_panel.cpp
+    void commit_typed_setpoints();                 // settings/setpoints.cpp
     void commit_entry(platform::TextBox& box, char unit, const char* prompt, const char* title,
                       const std::string& accepted,
                       void (Form1::*convert)(const std::string&)); // settings/setpoints.cpp
@@ -114,6 +123,7 @@ public:
     void execute_step();                         // program/step_execution.cpp
     void report_step_error(bool voltage);        // program/step_execution.cpp
     double step_cell(int column, int row) const; // program/step_execution.cpp
+    void log_step_begun();                       // program/step_execution.cpp
     // RUN: the step table is copied, and checked row by row, before anything starts; false
     // (and the user is told why) when it is empty, too long for the step counter or holds
     // a value out of range.
@@ -147,6 +157,56 @@ public:
     void open_journal();                             // record/record_files.cpp
     void recover_journals();                         // record/record_files.cpp
     std::vector<std::string> record_folders() const; // record/record_files.cpp
+
+    // ---- limits/: what guards the device under test ------------------------------------
+    // New limits in force. False, nothing changed and `why` told, when a limit would be
+    // below the present set-point while the output is on, or below a step of the running
+    // program. With the output off a set-point above a new limit comes down to it.
+    // `source` names who set them in the timeline: "window", "command line", "file".
+    bool set_limits(const OutputLimits& limits, const std::string& source,
+                    std::string& why); // limits/guard.cpp
+    // At start: the user's limits file; a damaged one is told and ignored.
+    void load_limits(); // limits/guard.cpp
+    // Keeps the limits in force for the next start; the reason when it could not.
+    std::string save_limits();            // limits/guard.cpp
+    std::string limits_file_path() const; // limits/guard.cpp
+    // Whether a set-point code may go on the wire; false, and the box that names the limit
+    // shown, when it is above the limit.
+    bool setpoint_allowed(bool voltage, std::int16_t code); // limits/guard.cpp
+    // RUN: the rows of the step table copied that ask for more than a limit allows; false
+    // (and a box lists them) when there are any.
+    bool steps_within_limits(); // limits/guard.cpp
+    // The checks of every tick (time, silence) and of every reading (over-voltage,
+    // charge, energy): a limit reached ends the period at once.
+    void guard_period();                                                 // limits/guard.cpp
+    void guard_reading();                                                // limits/guard.cpp
+    void guard_figures();                                                // limits/guard.cpp
+    void end_period_by_limit(OffCause cause, const std::string& reason); // limits/guard.cpp
+    void show_limits(); // limits/guard.cpp: the tool strip's line
+
+    // ---- record/: the period's timeline ------------------------------------------------
+    // An event of the running period (nothing while no period runs): kept, journaled,
+    // told to the extra windows.
+    void log_event(EventKind kind, const std::string& source, const std::string& detail = {});
+    Moment moment_now() const; // record/timeline.cpp
+    // The set-points on the wire, compared tick by tick: a change is an event.
+    void note_setpoints(std::int16_t voltage_code,
+                        std::int16_t current_code); // record/timeline.cpp
+    // Ends the period for `cause` (the timeline's source of "output off").
+    bool end_period(OffCause cause); // record/timeline.cpp
+    // The note lines of the period before its save line: silences, the limit that ended it.
+    void append_note_lines(); // record/timeline.cpp
+    // The note lines, the record and its events file: what ends a period on disk.
+    bool save_period(); // record/timeline.cpp
+    // The events file beside a record just saved.
+    void save_events(const std::string& record_path); // record/timeline.cpp
+    void write_events(const std::string& record_path,
+                      const std::vector<PeriodEvent>& events); // record/timeline.cpp
+    // A period's timeline begins with the output on (its set-points, the limits in force)
+    // and ends with the output off (its cause and figures).
+    void begin_period_timeline();      // record/timeline.cpp
+    void end_period_timeline();        // record/timeline.cpp
+    std::string timeline_port() const; // record/timeline.cpp: "COM1 /dev/ttyUSB0"
 
     // ---- meter/: the output period's figures ------------------------------------------
     void start_period_meter();                // meter/period_readout.cpp
@@ -285,6 +345,37 @@ public:
     std::string journal_folder;
     bool journal_writing = false;
     bool journal_warning_shown = false;
+
+    // link/: whether the reading is a measurement. reply_fresh: the latest read second on
+    // the port in use brought a valid reply. read_seconds_seen: a read second has come on
+    // some port since the start, so a silence can be told.
+    bool reply_fresh = false;
+    bool read_seconds_seen = false;
+    bool silence_told = false; // the timeline has heard that the supply is not answering
+    bool link_lost_told = false;
+    double last_answer_seconds = 0; // steady clock, the latest valid reply
+
+    // limits/: the limits in force, and the readings above the voltage limit in a row.
+    OutputLimits output_limits;
+    int over_voltage_readings = 0;
+    // Who acts: remote control sets this while it carries out a client's command, so that
+    // the timeline names it; the sources of the front panel's last entries.
+    bool remote_acting = false;
+    std::string voltage_source = "typed";
+    std::string current_source = "typed";
+
+    // record/: the running period's timeline, what ended it, its silences.
+    std::vector<PeriodEvent> period_events;
+    bool period_running = false;
+    OffCause off_cause = OffCause::Button;
+    std::string off_reason; // the limit's reason, for the note line and the box
+    SilenceSpans silence_spans;
+    std::string last_record_path; // the record saved last
+    std::string last_line_time;   // the time of day of the record line logged last
+    int pass_number = 0;          // of the running program, from 1
+    std::int16_t told_voltage_code = -1;
+    std::int16_t told_current_code = -1;
+    bool told_over_current = false;
 
     // meter/: the running or last output period.
     PeriodMeter period_meter;

@@ -44,6 +44,7 @@ void Form1::Form_Load() {
     Text3.append_text(std::string(texts::kRecordVersion.en) + texts::kCrLf);
     // Periods that a crash or a power cut left open become records now.
     recover_journals();
+    load_limits();
 
     // The window starts in the English form; the language switch writes the chosen one.
     StatusBar1.set_panel_text(1, texts::kWaitStatus.en);
@@ -124,11 +125,11 @@ bool Form1::Form_QueryUnload() {
             // the run count); then there is nothing left to decide.
             if (output_on) {
                 if (answer == 0) {
-                    GBDY_CX();
+                    end_period(OffCause::WindowClosed);
                 } else {
                     leave_output_on = true;
                     Text3.append_text(texts::kCrLf);
-                    save_record();
+                    save_period();
                 }
             }
             window.close();
@@ -139,7 +140,7 @@ bool Form1::Form_QueryUnload() {
 void Form1::Form_Unload() {
     // Any way the window goes without the question (the session ends): off and saved.
     if (output_on && !leave_output_on) {
-        GBDY_CX();
+        end_period(OffCause::WindowClosed);
     }
     const std::lock_guard<std::mutex> lock(send_mutex);
     if (!MSComm1.is_open()) {

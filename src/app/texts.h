@@ -33,6 +33,7 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 
 #include "app/texts_command_line.h"
 #include "app/texts_history.h"
+#include "app/texts_limits.h"
 #include "app/texts_messages.h"
 #include "app/texts_ports.h"
 #include "app/texts_reasons.h"

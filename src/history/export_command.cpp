@@ -73,4 +73,11 @@ int export_csv_command(const std::vector<std::string>& args, std::ostream& error
     return 0;
 }
 
+int export_events_command(const std::vector<std::string>& args, std::ostream& /*out*/,
+                          std::ostream& errors) {
+    // Being written: the timeline's export.
+    errors << texts::kExportUsage.en << '\n';
+    return args.empty() ? 2 : 2;
+}
+
 } // namespace kelvo::history

@@ -15,6 +15,12 @@ namespace kelvo::history {
 // output cannot be written; anything wrong is said in one line on `errors`.
 int export_csv_command(const std::vector<std::string>& args, std::ostream& errors);
 
+// args: RECORD.TXT [OUT.csv]: the period's timeline (the events file beside the record,
+// or what the record itself tells when there is none) as CSV to OUT, standard output
+// when none is named ("-" too). Exit codes as export_csv_command.
+int export_events_command(const std::vector<std::string>& args, std::ostream& out,
+                          std::ostream& errors);
+
 // Reads a record file chunk by chunk; the empty string, or why it could not be read.
 std::string read_record_file(const std::string& path, Series& series);
 

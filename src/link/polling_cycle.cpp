@@ -36,6 +36,8 @@ void Form1::Timer1_Timer() {
     } else {
         commit_typed_setpoints();
     }
+    // A period limit reached (time, silence) ends it before this tick's frame is built.
+    guard_period();
     update_command_frame();
 
     if (port_ready && read_due) {
@@ -78,6 +80,7 @@ void Form1::count_ticks() {
 void Form1::update_command_frame() {
     const std::int16_t voltage_code = program_running ? step_voltage_code : set_voltage_code;
     const std::int16_t current_code = program_running ? step_current_code : set_current_code;
+    note_setpoints(voltage_code, current_code);
 
     // Command frame.
     char output_letter = output_on ? 'O' : 'N';
@@ -101,7 +104,7 @@ void Form1::protect_output(char& mode_letter, char& output_letter) {
         mode_letter = 'C';
         // Over-current in "trip out" mode: off on this very tick.
         if (output_on && over_current) {
-            GBDY_CX();
+            end_period(OffCause::OverCurrent);
             output_letter = 'N';
         }
     }
@@ -118,8 +121,20 @@ void Form1::show_readings() {
 
 void Form1::log_readings() {
     if (output_on) {
+        // The line is logged as always; one that was not measured is marked in the journal
+        // and named by the note lines at the end, and counts for nothing.
+        const bool measured = reading_is_measurement();
         append_record_line(voltage_reading_text, current_reading_text);
+        if (!measured && journal_writing) {
+            if (const std::string reason = Files.append_journal(kJournalStaleLine);
+                !reason.empty()) {
+                monitor_line(texts::fill(text(texts::kJournalError), {reason}));
+                journal_writing = false;
+            }
+        }
+        silence_spans.line(last_line_time, measured);
         meter_reading();
+        guard_figures();
     }
 }
 
@@ -145,17 +160,40 @@ void Form1::read_replies() {
 
     drop_lost_link();
 
+    bool valid = false;
     if (!data.empty()) {
-        parse_reply(data);
+        valid = parse_reply(data);
     } else {
         ++no_answer_count;
     }
     read_due = false;
+    note_read_second(valid && port_ready);
+}
+
+void Form1::note_read_second(bool valid) {
+    read_seconds_seen = true;
+    const bool was = reply_fresh;
+    reply_fresh = valid;
+    if (!valid && !silence_told) {
+        silence_told = true;
+        log_event(EventKind::SupplySilent, timeline_port());
+    } else if (valid && silence_told) {
+        silence_told = false;
+        log_event(EventKind::SupplyAnswering, timeline_port());
+    }
+    // Said at once, not at the next display second.
+    if (was != valid) {
+        show_period_readout();
+    }
 }
 
 void Form1::drop_lost_link() {
     if (no_answer_count > kLinkLossLimit || bad_data_count > kLinkLossLimit) {
         port_ready = false;
+        reply_fresh = false;
+        link_lost_told = true;
+        log_event(EventKind::LinkLost, timeline_port(),
+                  no_answer_count > kLinkLossLimit ? "no answer" : "no valid reply");
         const std::string port = texts::fill(text(texts::kPortName), {std::to_string(port_number)});
         const std::string number = std::to_string(port_number);
         if (no_answer_count > kLinkLossLimit) {
@@ -178,7 +216,7 @@ void Form1::drop_lost_link() {
     }
 }
 
-void Form1::parse_reply(const std::string& data) {
+bool Form1::parse_reply(const std::string& data) {
     no_answer_count = 0;
     const std::string clean = strip_255(data);
     monitor_line(clean);
@@ -192,17 +230,27 @@ void Form1::parse_reply(const std::string& data) {
     case ReplyResult::NoValidFrame:
         ++bad_data_count;
         break;
-    case ReplyResult::ValidFrame:
+    case ReplyResult::ValidFrame: {
         current_reading = reply.frame.substr(11, 4);
         voltage_reading = reply.frame.substr(6, 4);
         reply_status = reply.frame.substr(15, 1);
+        const bool was_over_current = over_current;
         over_current = reply_status == "B";
         monitor_line(reply.frame);
         bad_data_count = 0;
         device_connected = true;
+        last_answer_seconds = Clock.steady_seconds();
         tell_reply(reply.frame);
-        break;
+        if (over_current != was_over_current) {
+            log_event(over_current ? EventKind::OverCurrentOn : EventKind::OverCurrentOff,
+                      timeline_port());
+        }
+        // The reading is checked the moment it arrives, not at the next display second.
+        guard_reading();
+        return true;
     }
+    }
+    return false;
 }
 
 } // namespace kelvo

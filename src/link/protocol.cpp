@@ -92,8 +92,6 @@ std::string voltage_reading_display(std::string_view reading) {
     return part(reading, 0, 2) + "." + part(reading, 2, 2) + "V";
 }
 
-namespace {
-
 int reading_code(std::string_view digits) {
     int code = 0;
     for (const char c : digits) {
@@ -104,8 +102,6 @@ int reading_code(std::string_view digits) {
     }
     return code;
 }
-
-} // namespace
 
 double reading_volts(std::string_view reading) {
     return reading_code(reading) / static_cast<double>(limits::kCodesPerVolt);

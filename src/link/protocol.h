@@ -39,6 +39,8 @@ ReplySearch find_reply_frame(std::string_view data);
 
 // "1234" gives "12.34V"; "0567" gives "0.567A".
 std::string voltage_reading_display(std::string_view reading);
+// A reading's digits as its code (10 mV, 1 mA); anything but digits reads as 0.
+int reading_code(std::string_view digits);
 // A reading's digits as volts or amperes; anything but digits reads as nothing (0).
 double reading_volts(std::string_view reading);
 double reading_amps(std::string_view reading);

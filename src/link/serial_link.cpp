@@ -87,6 +87,12 @@ void Form1::port_opened(int number) {
     no_answer_count = 0;
     bad_data_count = 0;
     read_failure_shown = false;
+    // A port just opened has brought no reply yet.
+    reply_fresh = false;
+    if (link_lost_told) {
+        link_lost_told = false;
+        log_event(EventKind::LinkBack, timeline_port());
+    }
 }
 
 void Form1::Timer2_Timer() {

@@ -22,8 +22,13 @@ void PeriodMeter::hold_last_until(double seconds) {
     last_ = std::max(last_, seconds);
 }
 
-void PeriodMeter::add(double seconds, double volts, double amps) {
+void PeriodMeter::add(double seconds, double volts, double amps, bool measured) {
     if (!running_) {
+        return;
+    }
+    if (!measured) {
+        last_ = std::max(last_, seconds);
+        has_reading_ = false;
         return;
     }
     // Negative or impossible readings (a garbled frame) carry no charge.

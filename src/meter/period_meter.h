@@ -13,11 +13,15 @@ namespace kelvo {
 class PeriodMeter {
 public:
     void start(double seconds);
-    void add(double seconds, double volts, double amps);
+    // A reading that is not a measurement (measured false) counts for nothing, nor does
+    // the time up to it: the next measured one stands only for the time since.
+    void add(double seconds, double volts, double amps, bool measured = true);
     // Freezes the figures at the switch-off; they stay until the next start.
     void stop(double seconds);
 
     bool running() const { return running_; }
+    // The steady clock's seconds when the period began.
+    double started_at() const { return start_; }
     // Elapsed time, at `seconds` while running and at the switch-off once stopped.
     double elapsed(double seconds) const;
     double coulombs() const { return coulombs_; }

@@ -35,10 +35,12 @@ void Form1::start_period_meter() {
 void Form1::meter_reading() {
     const double volts = reading_volts(voltage_reading);
     const double amps = reading_amps(current_reading);
-    period_meter.add(Clock.steady_seconds(), volts, amps);
+    const bool measured = reading_is_measurement();
+    period_meter.add(Clock.steady_seconds(), volts, amps, measured);
     last_reading.moment = Clock.now();
     last_reading.volts = volts;
     last_reading.amps = amps;
+    last_reading.measured = measured;
     const platform::Reading figures = period_figures();
     tell_observers([&figures](platform::Observer& o) { o.reading(figures); });
 }
@@ -55,9 +57,15 @@ void Form1::stop_period_meter() {
 
 void Form1::show_period_readout() {
     const platform::Reading figures = period_figures();
-    PeriodReadout.set_caption(texts::fill(
-        text(texts::kPeriodReadout), {elapsed_text(figures.seconds), charge_text(figures.coulombs),
-                                      energy_text(figures.joules)}));
+    std::string readout = texts::fill(text(texts::kPeriodReadout),
+                                      {elapsed_text(figures.seconds), charge_text(figures.coulombs),
+                                       energy_text(figures.joules)});
+    // The supply fell silent, or a port opened that has not answered: said from the first
+    // read second without a valid reply, before the link is given up.
+    if (read_seconds_seen && !reading_is_measurement()) {
+        readout = std::string(text(texts::kSupplyNotAnswering)) + "   " + readout;
+    }
+    PeriodReadout.set_caption(readout);
 }
 
 } // namespace kelvo

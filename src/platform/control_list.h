@@ -44,7 +44,8 @@
     X(StatusBar, StatusBar1, "the status bar: link state, product name, version")                  \
     X(RecordSet, Adodc1, "the step table's record set in the program's database")                  \
     X(SerialPort, MSComm1, "the serial port to the supply")                                        \
-    X(Label, PeriodReadout, "on the tool strip: the output period's time, charge and energy")
+    X(Label, PeriodReadout, "on the tool strip: the output period's time, charge and energy")      \
+    X(Label, LimitsReadout, "on the tool strip: the limits in force, empty while none is set")
 
 // X(kind, the window model's name, the bundle's name, what the service is). The window
 // itself comes first in every list and is written out by hand.

@@ -98,6 +98,8 @@ public:
     virtual void set_no_border() = 0;
     virtual void set_manual_drag() = 0;
     virtual int value() const = 0;
+    // Moves the thumb from code; Change is raised when the value differs.
+    virtual void set_value(int value) = 0;
     virtual void set_enabled(bool enabled) = 0;
     virtual bool enabled() const = 0;
     virtual void on_change(Handler handler) = 0;

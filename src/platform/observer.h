@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/services.h"
+#include "platform/timeline.h"
 
 #include <string>
 
@@ -18,6 +19,9 @@ struct Reading {
     double seconds = 0;  // since the output went on, by the steady clock
     double coulombs = 0; // charge of the period so far
     double joules = 0;   // energy of the period so far
+    // From a valid reply of the latest read second. A reading that is not is logged in the
+    // record as always but counts for nothing: a live plot shows a gap there.
+    bool measured = true;
 };
 
 class Observer {
@@ -41,6 +45,10 @@ public:
     virtual void program_changed(bool /*running*/) {}
     // The user chose the other language: captions of the extra windows follow.
     virtual void language_changed(bool /*english*/) {}
+    // An event of the running period's timeline.
+    virtual void event(const kelvo::PeriodEvent& /*event*/) {}
+    // Other limits are in force (Form1::output_limits).
+    virtual void limits_changed() {}
 };
 
 } // namespace kelvo::platform

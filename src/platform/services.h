@@ -103,6 +103,13 @@ struct DateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
+// A moment with its milliseconds and the local offset from UTC, for the timeline.
+struct Moment {
+    DateTime local;
+    int millisecond = 0;
+    int utc_offset_minutes = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -111,6 +118,8 @@ public:
     virtual std::string time_text(const DateTime& moment) const = 0;
     // Seconds on a clock that never steps (not the time of day): for measuring spans.
     virtual double steady_seconds() const = 0;
+    // The time of day to the millisecond, with the local offset from UTC.
+    virtual Moment precise_now() const = 0;
 };
 
 class MessageBox {
@@ -171,7 +180,14 @@ public:
     // Journals in a folder that no running program holds open: periods that were never
     // closed, oldest first.
     virtual std::vector<Journal> abandoned_journals(const std::string& folder) const = 0;
-    virtual std::optional<std::string> read_file(const std::string& path) const = 0;
+    // A regular file's bytes; nothing for a file that is missing, unreadable, not a regular
+    // file (a FIFO or a device is never waited on) or larger than max_bytes.
+    virtual std::optional<std::string> read_file(const std::string& path,
+                                                 std::size_t max_bytes) const = 0;
+    static constexpr std::size_t kNoSizeLimit = static_cast<std::size_t>(-1);
+    // Puts a whole file in place of the one of that name (or makes it), never through a
+    // link: the old one stays whole until the new one is. Empty text, or the reason.
+    virtual std::string replace_file(const std::string& path, const std::string& bytes) = 0;
     virtual std::string remove_file(const std::string& path) = 0;
 };
 

@@ -84,7 +84,7 @@ void Form1::Combo5_Click() {
 
 void Form1::Command4_Click() {
     if (program_running) {
-        GBDY_CX();
+        end_period(remote_acting ? OffCause::Remote : OffCause::Stop);
         Command4.set_back_color(std::nullopt);
         return;
     }
@@ -100,7 +100,7 @@ void Form1::Command4_Click() {
     }
     chart_sample_index = 0;
     Combo5_Click();
-    if (!load_step_table()) {
+    if (!load_step_table() || !steps_within_limits()) {
         return;
     }
     start_program();
@@ -147,7 +147,7 @@ void Form1::start_program() {
     // The manual period before RUN is a record of its own.
     if (output_on) {
         Text3.append_text(texts::kCrLf);
-        save_record();
+        save_period();
     }
     for (int column = 0; column < 3; ++column) {
         DataGrid1.set_column_locked(column, true);
@@ -161,10 +161,12 @@ void Form1::start_program() {
     Command4.set_back_color(platform::kGreen);
     Command1.set_caption(text(texts::kOff));
     Command4.set_caption(text(texts::kStop));
+    pass_number = 1;
     begin_record_log();
     tell_observers([](platform::Observer& o) { o.program_changed(true); });
     step_seconds = to_int16(step_cell(3, step_index));
     step_seconds_left = step_seconds;
+    log_step_begun();
 }
 
 } // namespace kelvo

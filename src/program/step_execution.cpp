@@ -5,6 +5,8 @@
 #include "program/step_table.h"
 #include "settings/setpoint_text.h"
 
+#include <cstdio>
+
 namespace kelvo {
 
 double Form1::step_cell(int column, int row) const {
@@ -19,6 +21,7 @@ double Form1::step_cell(int column, int row) const {
 
 void Form1::execute_step() {
     const int rows = static_cast<int>(step_table.size()) - 1;
+    bool step_changed = false;
     double volts = step_cell(1, step_index);
     double amps = step_cell(2, step_index);
     if (display_due) {
@@ -26,6 +29,7 @@ void Form1::execute_step() {
             if (step_index < rows - 1) {
                 ++step_index;
                 step_seconds = to_int16(step_cell(3, step_index));
+                step_changed = true;
             } else {
                 // The pass is over: the first step takes effect on this very tick.
                 step_index = 0;
@@ -35,6 +39,9 @@ void Form1::execute_step() {
                 if (runs_left > 0) {
                     --runs_left;
                 }
+                ++pass_number;
+                // The pass that ends the run begins no step.
+                step_changed = run_forever || runs_left > 0;
             }
             step_seconds_left = step_seconds;
         } else {
@@ -52,6 +59,18 @@ void Form1::execute_step() {
         step_current_code = 0;
         report_step_error(false);
     }
+    if (step_changed) {
+        log_step_begun();
+    }
+}
+
+void Form1::log_step_begun() {
+    const std::int16_t volts = to_int16(step_cell(1, step_index) * limits::kCodesPerVolt);
+    const std::int16_t amps = to_int16(step_cell(2, step_index) * limits::kCodesPerAmpere);
+    char detail[96];
+    std::snprintf(detail, sizeof detail, "pass %d: %d.%02d V %d.%03d A %d s", pass_number,
+                  volts / 100, volts % 100, amps / 1000, amps % 1000, int{step_seconds});
+    log_event(EventKind::StepBegun, "step " + std::to_string(step_index + 1), detail);
 }
 
 void Form1::report_step_error(bool voltage) {

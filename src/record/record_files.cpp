@@ -110,6 +110,7 @@ bool Form1::save_record() {
             const std::string line = label + path;
             reason = Files.write_new_file(path, Text3.text() + line + texts::kCrLf);
             if (reason.empty()) {
+                last_record_path = path;
                 Text3.append_text(line);
                 Files.discard_journal();
                 journal_folder.clear();
@@ -144,7 +145,8 @@ bool Form1::save_record() {
 void Form1::recover_journals() {
     for (const std::string& folder : record_folders()) {
         for (const platform::FileSystem::Journal& journal : Files.abandoned_journals(folder)) {
-            const std::optional<std::string> content = Files.read_file(journal.path);
+            const std::optional<std::string> content =
+                Files.read_file(journal.path, platform::FileSystem::kNoSizeLimit);
             if (!content) {
                 continue;
             }
@@ -152,6 +154,13 @@ void Form1::recover_journals() {
                 // Opened and never written: nothing to keep.
                 Files.remove_file(journal.path);
                 continue;
+            }
+            // The journal holds the log, and between its lines the timeline and the marks of
+            // the readings that were not measured.
+            JournalParts parts = split_journal(*content);
+            std::string notes;
+            for (const SilenceSpan& span : parts.spans) {
+                notes += texts::fill(texts::kSilenceNote.en, {span.from, span.to}) + texts::kCrLf;
             }
             std::string saved;
             std::string reason;
@@ -162,7 +171,7 @@ void Form1::recover_journals() {
                     continue;
                 }
                 // The recovered record's last lines are English in either mode.
-                reason = Files.write_new_file(path, *content + texts::kCrLf +
+                reason = Files.write_new_file(path, parts.log + texts::kCrLf + notes +
                                                         texts::kRecoveredNote.en + texts::kCrLf +
                                                         texts::kSavePath.en + path + texts::kCrLf);
                 if (!reason.empty()) {
@@ -175,6 +184,15 @@ void Form1::recover_journals() {
                     texts::fill(text(texts::kJournalError),
                                 {texts::fill(text(texts::kReasonAt), {journal.path, reason})}));
                 continue;
+            }
+            if (!parts.events.empty()) {
+                // The period ended unseen: its timeline ends where the journal was last written.
+                parts.events.push_back(
+                    {{journal.last_written, 0, parts.events.back().at.utc_offset_minutes},
+                     EventKind::OutputOff,
+                     off_cause_name(OffCause::Recovery),
+                     {}});
+                write_events(saved, parts.events);
             }
             Files.remove_file(journal.path);
             Text3.append_text(texts::fill(text(texts::kRecoveredLog), {saved}) + texts::kCrLf);

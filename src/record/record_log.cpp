@@ -35,11 +35,13 @@ void Form1::begin_record_log() {
     // From here on the period is on disk as it grows.
     open_journal();
     start_period_meter();
+    begin_period_timeline();
 }
 
 void Form1::append_record_line(const std::string& voltage, const std::string& current) {
     // One append of the new line only: the log grows for as long as the output is on.
-    log_text(texts::kCrLf + record_reading_line(Clock.time_text(Clock.now()), voltage, current));
+    last_line_time = Clock.time_text(Clock.now());
+    log_text(texts::kCrLf + record_reading_line(last_line_time, voltage, current));
     Text3.set_sel_start(Text3.text_length());
 }
 
@@ -63,6 +65,7 @@ void Form1::switch_output_off() {
 
 bool Form1::GBDY_CX() {
     switch_output_off();
+    end_period_timeline();
     for (int column = 0; column < 3; ++column) {
         DataGrid1.set_column_locked(column, false);
     }
@@ -74,7 +77,9 @@ bool Form1::GBDY_CX() {
     Command4.set_back_color(std::nullopt);
     step_index = 0;
     step_seconds_left = 0;
-    save_record();
+    save_period();
+    off_cause = OffCause::Button;
+    off_reason.clear();
     return true;
 }
 

@@ -27,6 +27,8 @@ std::string fixed(double value, int decimals) {
 }
 
 constexpr double kSecondsPerHour = 3600;
+// SCPI's "not a number".
+constexpr const char* kNotANumber = "9.91E+37";
 
 } // namespace
 
@@ -46,6 +48,17 @@ void Session::set_point(const Unit& unit, bool voltage) {
     // user at the window, and the client, who made the mistake, hears of it instead.
     if (!code) {
         push_error(error::kOutOfRange);
+        return;
+    }
+    // Above the user's limit: refused, and the set-point stays what it was.
+    const std::int16_t limit =
+        voltage ? form_.output_limits.voltage_code() : form_.output_limits.current_code();
+    if (*code > limit) {
+        const LimitKind kind = voltage ? LimitKind::Voltage : LimitKind::Current;
+        push_error(error::kOutOfRange,
+                   texts::fill(texts::kScpiAboveLimit.en,
+                               {texts::in(true, limit_name_text(kind)),
+                                limit_value_text(kind, limit / double(factor))}));
         return;
     }
     // The entry as the user would have typed it, committed at once.
@@ -110,7 +123,16 @@ void Session::reset() {
     form_.Combo4.set_selected_index(0);
 }
 
-std::string Session::measure(Header header) const {
+std::string Session::measure(Header header) {
+    // A reading that did not come from the latest read second is not a measurement: the
+    // client gets the error, and SCPI's "not a number" in place of the value so that it
+    // is not left waiting for an answer.
+    const bool reading = header == Header::MeasureVoltage || header == Header::MeasureCurrent ||
+                         header == Header::MeasurePower;
+    if (reading && !form_.reading_is_measurement()) {
+        push_error(error::kStale, texts::kScpiStaleDetail.en);
+        return kNotANumber;
+    }
     const double volts = reading_volts(form_.voltage_reading);
     const double amps = reading_amps(form_.current_reading);
     switch (header) {

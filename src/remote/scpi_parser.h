@@ -45,6 +45,7 @@ inline constexpr int kSettingsConflict = -221;
 inline constexpr int kOutOfRange = -222;
 inline constexpr int kTooMuchData = -223;
 inline constexpr int kIllegalValue = -224;
+inline constexpr int kStale = -230;
 inline constexpr int kQueueOverflow = -350;
 } // namespace error
 

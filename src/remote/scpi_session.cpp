@@ -29,6 +29,8 @@ const texts::Text& error_text(int number) {
         return texts::kScpiTooMuchData;
     case error::kIllegalValue:
         return texts::kScpiIllegalValue;
+    case error::kStale:
+        return texts::kScpiStale;
     default:
         return texts::kScpiQueueOverflow;
     }
@@ -41,6 +43,14 @@ Session::Session(Form1& form, std::string client) : form_(form), client_(std::mo
 std::string Session::execute(std::string_view line) {
     std::string answer;
     bool asked = false;
+    // What the line changes is the client's doing: the timeline says "remote".
+    const bool acting_before = form_.remote_acting;
+    form_.remote_acting = true;
+    struct Restore {
+        Form1& form;
+        bool value;
+        ~Restore() { form.remote_acting = value; }
+    } restore{form_, acting_before};
     for (const Parsed& parsed : parse_line(line)) {
         if (!parsed.unit) {
             push_error(parsed.error);

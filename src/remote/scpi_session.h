@@ -51,7 +51,7 @@ private:
     std::string set_point_query(bool voltage) const;
     void switch_output(const Unit& unit);
     void protection(const Unit& unit);
-    std::string measure(Header header) const;
+    std::string measure(Header header);
     void run_program(const Unit& unit);
     std::string program_state() const;
     std::string link() const;

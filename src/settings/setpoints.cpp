@@ -9,8 +9,17 @@ namespace kelvo {
 void Form1::SZDYZH(const std::string& text) {
     if (const auto code =
             setpoint_code(leading_number(text), limits::kCodesPerVolt, limits::kMaxVoltageCode)) {
+        // Above the user's limit it never reaches the frame: the entry comes back as a
+        // refused one does, with a box that names the limit.
+        if (!setpoint_allowed(true, *code)) {
+            Text1.set_text(voltage_text);
+            return;
+        }
         voltage_text = text;
         set_voltage_code = *code;
+        if (remote_acting) {
+            voltage_source = "remote";
+        }
         return;
     }
     show_message(Form1::text(texts::kVoltageRangePrompt), Form1::text(texts::kVoltageErrorTitle));
@@ -20,8 +29,15 @@ void Form1::SZDYZH(const std::string& text) {
 void Form1::SZDLZH(const std::string& text) {
     if (const auto code =
             setpoint_code(leading_number(text), limits::kCodesPerAmpere, limits::kMaxCurrentCode)) {
+        if (!setpoint_allowed(false, *code)) {
+            Text2.set_text(current_text);
+            return;
+        }
         current_text = text;
         set_current_code = *code;
+        if (remote_acting) {
+            current_source = "remote";
+        }
         return;
     }
     show_message(Form1::text(texts::kCurrentRangePrompt), Form1::text(texts::kCurrentErrorTitle));
@@ -31,6 +47,7 @@ void Form1::SZDLZH(const std::string& text) {
 void Form1::commit_typed_setpoints() {
     // An entry takes effect once its box has been left alone for 31 ticks.
     if (voltage_edit_idle_ticks > limits::kEntrySettleTicks) {
+        voltage_source = "typed";
         commit_entry(Text1, 'V', text(texts::kVoltageRangePrompt), text(texts::kVoltageErrorTitle),
                      voltage_text, &Form1::SZDYZH);
     }
@@ -59,6 +76,8 @@ void Form1::Text1_Change() {
 
 void Form1::Text2_Change() {
     current_edit_idle_ticks = 0;
+    // Typed, unless a preset or the slider wrote it (they say so after the change).
+    current_source = "typed";
 }
 
 } // namespace kelvo

@@ -97,6 +97,14 @@ void FakeSlider::move_to(int value) {
     }
 }
 
+void FakeSlider::set_value(int value) {
+    const int held = std::clamp(value, min, max);
+    if (held != position) {
+        position = held;
+        raise(change_handler);
+    }
+}
+
 void FakePictureBox::cls() {
     ++cls_count;
     lines.clear();
@@ -296,6 +304,11 @@ std::string FakeClock::time_text(const DateTime& at) const {
     return text;
 }
 
+platform::Moment FakeClock::precise_now() const {
+    const double fraction = steady - static_cast<double>(static_cast<long long>(steady));
+    return {moment, static_cast<int>(fraction * 1000 + 0.5) % 1000, 60};
+}
+
 void FakeMessageBox::show(const std::string& prompt, const std::string& title,
                           const std::vector<std::string>& buttons, int /*default_button*/,
                           std::function<void(int)> on_answer) {
@@ -382,6 +395,18 @@ std::string FakeFileSystem::write_new_file(const std::string& path, const std::s
     return {};
 }
 
+std::string FakeFileSystem::replace_file(const std::string& path, const std::string& bytes) {
+    if (!replace_error.empty()) {
+        return replace_error;
+    }
+    if (std::string reason = refusal(parent_of(path)); !reason.empty()) {
+        return reason;
+    }
+    fifos.erase(path);
+    files[path] = bytes;
+    return {};
+}
+
 std::string FakeFileSystem::open_journal(const std::string& folder) {
     journal_open.clear();
     if (std::string reason = refusal(folder); !reason.empty()) {
@@ -429,8 +454,15 @@ FakeFileSystem::abandoned_journals(const std::string& folder) const {
     return found;
 }
 
-std::optional<std::string> FakeFileSystem::read_file(const std::string& path) const {
+std::optional<std::string> FakeFileSystem::read_file(const std::string& path,
+                                                     std::size_t max_bytes) const {
+    if (fifos.count(path) > 0) {
+        return std::nullopt;
+    }
     if (const auto it = files.find(path); it != files.end()) {
+        if (it->second.size() > max_bytes) {
+            return std::nullopt;
+        }
         return it->second;
     }
     if (const auto it = journals.find(path); it != journals.end()) {

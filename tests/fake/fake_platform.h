@@ -149,6 +149,8 @@ public:
     void set_no_border() override { no_border = true; }
     void set_manual_drag() override { manual_drag = true; }
     int value() const override { return position; }
+    // From code: held to min..max, Change raised when the value differs, enabled or not.
+    void set_value(int value) override;
     void set_enabled(bool on) override { is_enabled = on; }
     bool enabled() const override { return is_enabled; }
     void on_change(Handler handler) override { change_handler = std::move(handler); }
@@ -340,6 +342,8 @@ public:
     // "H:MM:SS", the hour without a leading zero ("1:17:03").
     std::string time_text(const DateTime& at) const override;
     double steady_seconds() const override { return steady; }
+    // The moment with the milliseconds of the steady clock's fraction, at UTC+01:00.
+    platform::Moment precise_now() const override;
 
     DateTime moment{2024, 3, 5, 14, 7, 9};
     double steady = 1000.0;
@@ -399,7 +403,12 @@ public:
     void discard_journal() override;
     void close_journal() override { journal_open.clear(); }
     std::vector<Journal> abandoned_journals(const std::string& folder) const override;
-    std::optional<std::string> read_file(const std::string& path) const override;
+    // Also nothing for a path in `fifos` (what a real one would do rather than wait) and for
+    // a file above max_bytes.
+    std::optional<std::string> read_file(const std::string& path,
+                                         std::size_t max_bytes) const override;
+    // Fails with replace_error when set; in a missing or read-only folder as writing does.
+    std::string replace_file(const std::string& path, const std::string& bytes) override;
     std::string remove_file(const std::string& path) override;
 
     std::string folder = "/prog";
@@ -409,6 +418,8 @@ public:
     std::map<std::string, std::string> files;
     std::string create_folder_error;
     std::string write_error;
+    std::string replace_error;
+    std::set<std::string> fifos;
     std::map<std::string, std::string> journals;
     std::map<std::string, DateTime> journal_written; // the clock's moment of the last append
     std::string journal_open;

@@ -98,7 +98,7 @@ TEST(Files, ARecordNeverReplacesAnEarlierOne) {
     const std::string file = record + "/20261206120000.TXT";
     EXPECT_EQ(files.write_new_file(file, "first\r\n"), "");
     EXPECT_EQ(files.write_new_file(file, "second\r\n"), std::strerror(EEXIST));
-    EXPECT_EQ(files.read_file(file), "first\r\n");
+    EXPECT_EQ(files.read_file(file, platform::FileSystem::kNoSizeLimit), "first\r\n");
     EXPECT_EQ(files.write_new_file(folder.file("none/x.TXT"), "x"), std::strerror(ENOENT));
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,6 +74,17 @@ protected:
         return runs;
     }
     char output_letter() const { return form.command_frame.back(); }
+    // The record files saved (not the events files beside them).
+    std::map<std::string, std::string> records() const {
+        std::map<std::string, std::string> found;
+        for (const auto& [path, bytes] : ui.files.files) {
+            if (path.size() > 4 && path.compare(path.size() - 4, 4, ".TXT") == 0) {
+                found.emplace(path, bytes);
+            }
+        }
+        return found;
+    }
+    std::size_t record_count() const { return records().size(); }
     const std::string& last_prompt() const { return ui.message_box.shown.back().prompt; }
 
     fake::FakeForm ui;

@@ -32,7 +32,7 @@ TEST_F(RecordTest, FileHoldsTheLogByteForByteAndTheJournalGoes) {
     at({2026, 3, 4, 9, 5, 8});
     answer("1234", "0567");
     second();
-    EXPECT_EQ(ui.files.journals[ui.files.journal_open], ui.Text3.text());
+    EXPECT_EQ(split_journal(ui.files.journals[ui.files.journal_open]).log, ui.Text3.text());
     at({2026, 12, 6, 1, 17, 3});
     ui.Command1.click();
     const std::string log = "KELVO\r\nVersion: 1.0\r\n2026-3-4   9:05:07\r\n"
@@ -49,7 +49,7 @@ TEST_F(RecordTest, EarlierRecordsAreNeverReplaced) {
     period(january, january);
     period(january, january);
     period(january, january);
-    EXPECT_EQ(ui.files.files.size(), 3u);
+    EXPECT_EQ(record_count(), 3u);
     EXPECT_NE(file("/prog/Record/2026123456-2.TXT").find("Save Path:/prog/Record/2026123456-2.TXT"),
               std::string::npos);
     EXPECT_EQ(ui.files.files.count("/prog/Record/2026123456-3.TXT"), 1u);
@@ -85,10 +85,17 @@ TEST_F(RecordTest, AFullDiskLeavesTheJournalForTheNextStart) {
     again.files.folders = ui.files.folders;
     Form1 restarted{again.controls()};
     restarted.Form_Load();
-    ASSERT_EQ(again.files.files.size(), 1u);
+    // The record, and its timeline beside it, ending where the journal did.
+    ASSERT_EQ(again.files.files.size(), 2u);
     const auto& [path, text] = *again.files.files.begin();
     EXPECT_EQ(path, "/prog/Record/20261261172.TXT"); // the moment of its last line
-    EXPECT_EQ(text.rfind(ui.files.journals[journal], 0), 0u);
+    EXPECT_EQ(text.rfind(split_journal(ui.files.journals[journal]).log, 0), 0u);
+    const std::vector<PeriodEvent> events =
+        read_events_file(again.files.files["/prog/Record/20261261172.events.csv"]);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.front().kind, EventKind::OutputOn);
+    EXPECT_EQ(events.back().kind, EventKind::OutputOff);
+    EXPECT_EQ(events.back().source, "recovery");
     EXPECT_NE(text.find("1:17:02          12.34V          0.567A"), std::string::npos) << text;
     EXPECT_TRUE(again.files.journals.empty());
 }

@@ -95,7 +95,7 @@ TEST_F(Remote, OutputNeedsAnAnsweringSupplyAndIsRecordedLikeTheButton) {
     ask("OUTP OFF");
     EXPECT_EQ(output_letter(), 'N');
     EXPECT_EQ(ui.Command1.caption(), "ON");
-    EXPECT_EQ(ui.files.files.size(), 1u);
+    EXPECT_EQ(record_count(), 1u);
     ask("OUTP maybe");
     EXPECT_EQ(errors(), std::vector<std::string>{"-224,\"Illegal parameter value\""});
 }
@@ -135,7 +135,7 @@ TEST_F(Remote, ProgramsRunThroughTheWindowsButtonAndLockTheSetPoints) {
     EXPECT_EQ(ask("PROG:STAT?;VOLT?"), "RUNNING,2,2;10.00\n");
     ask("PROG:STOP");
     EXPECT_EQ(ask("PROG:STAT?;OUTP?"), "IDLE;0\n");
-    EXPECT_EQ(ui.files.files.size(), 1u);
+    EXPECT_EQ(record_count(), 1u);
     // A table the window refuses: its box, and the client is told to look there.
     ui.Adodc1.rows = {{1.0, 50.0, 1.0, 3.0}};
     ask("PROG:RUN");

@@ -112,7 +112,7 @@ TEST_F(Setpoint, OnAndOffWithAnAnsweringSupplyLeaveOneRecord) {
     EXPECT_EQ(ui.Command1.caption(), "ON");
     tick();
     EXPECT_EQ(output_letter(), 'N');
-    EXPECT_EQ(ui.files.files.size(), 1u);
+    EXPECT_EQ(record_count(), 1u);
 }
 
 TEST_F(Setpoint, OverCurrentTripsOnlyInTripModeWithTheFirstFrameAfterTheReport) {
@@ -133,7 +133,7 @@ TEST_F(Setpoint, OverCurrentTripsOnlyInTripModeWithTheFirstFrameAfterTheReport) 
     tick();
     EXPECT_EQ(output_letter(), 'N');
     EXPECT_FALSE(form.output_on);
-    EXPECT_EQ(ui.files.files.size(), 1u);
+    EXPECT_EQ(record_count(), 1u);
 }
 
 } // namespace

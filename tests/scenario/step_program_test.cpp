@@ -21,7 +21,7 @@ protected:
         answering = true;
         attach_supply();
     }
-    std::size_t record_files() const { return ui.files.files.size(); }
+    std::size_t record_files() const { return record_count(); }
 };
 
 TEST_F(StepProgram, EachStepGoesOutForItsSecondsPassAfterPassThenOff) {
@@ -49,7 +49,7 @@ TEST_F(StepProgram, EndlessRunRepeatsUntilStopWhichSavesTheLog) {
     ui.Command4.click();
     EXPECT_FALSE(form.program_running);
     ASSERT_EQ(record_files(), 1u);
-    EXPECT_EQ(ui.files.files.begin()->second, ui.Text3.text() + "\r\n");
+    EXPECT_EQ(records().begin()->second, ui.Text3.text() + "\r\n");
     tick();
     EXPECT_EQ(frames.back(), kOff);
 }

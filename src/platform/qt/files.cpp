@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -305,9 +306,18 @@ StdFileSystem::abandoned_journals(const std::string& folder) const {
     return found;
 }
 
-std::optional<std::string> StdFileSystem::read_file(const std::string& path) const {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> StdFileSystem::read_file(const std::string& path,
+                                                   std::size_t max_bytes) const {
+    // Without waiting: a FIFO planted under the name would hold an open for reading until
+    // a writer came. Anything but a regular file is refused before a byte is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > max_bytes) {
+        ::close(fd);
         return std::nullopt;
     }
     std::string bytes;
@@ -317,7 +327,7 @@ std::optional<std::string> StdFileSystem::read_file(const std::string& path) con
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0) {
+        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > max_bytes) {
             ::close(fd);
             return std::nullopt;
         }
@@ -328,6 +338,34 @@ std::optional<std::string> StdFileSystem::read_file(const std::string& path) con
     }
     ::close(fd);
     return bytes;
+}
+
+std::string StdFileSystem::replace_file(const std::string& path, const std::string& bytes) {
+    // A new file of our own, made whole and synced, then renamed over the name: a link
+    // planted there is replaced, never followed, and a crash leaves the old file or the new.
+    const std::string partial = path + ".partial-" + std::to_string(::getpid());
+    ::unlink(partial.c_str());
+    const int fd =
+        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return reason_of(errno);
+    }
+    std::string reason = write_all(fd, bytes);
+    if (reason.empty() && ::fdatasync(fd) != 0) {
+        reason = reason_of(errno);
+    }
+    if (::close(fd) != 0 && reason.empty()) {
+        reason = reason_of(errno);
+    }
+    if (reason.empty() && ::rename(partial.c_str(), path.c_str()) != 0) {
+        reason = reason_of(errno);
+    }
+    if (!reason.empty()) {
+        ::unlink(partial.c_str());
+        return reason;
+    }
+    sync_folder(folder_of(path));
+    return {};
 }
 
 std::string StdFileSystem::remove_file(const std::string& path) {

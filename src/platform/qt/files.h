@@ -35,7 +35,9 @@ public:
     void discard_journal() override;
     void close_journal() override;
     std::vector<Journal> abandoned_journals(const std::string& folder) const override;
-    std::optional<std::string> read_file(const std::string& path) const override;
+    std::optional<std::string> read_file(const std::string& path,
+                                         std::size_t max_bytes) const override;
+    std::string replace_file(const std::string& path, const std::string& bytes) override;
     std::string remove_file(const std::string& path) override;
 
     // The journal being written, empty when none; for tests.

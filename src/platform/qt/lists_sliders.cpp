@@ -169,6 +169,9 @@ void QtSlider::set_vertical() {
 int QtSlider::value() const {
     return widget()->value();
 }
+void QtSlider::set_value(int value) {
+    widget()->setValue(value);
+}
 void QtSlider::set_enabled(bool enabled) {
     widget()->setEnabled(enabled);
 }

@@ -84,6 +84,15 @@ std::string QtClock::time_text(const platform::DateTime& moment) const {
     return utf8(locale.toString(time, without_time_zone(locale.timeFormat(QLocale::LongFormat))));
 }
 
+platform::Moment QtClock::precise_now() const {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return {{date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()},
+            time.msec(),
+            now.offsetFromUtc() / 60};
+}
+
 double QtClock::steady_seconds() const {
     using std::chrono::steady_clock;
     return std::chrono::duration<double>(steady_clock::now().time_since_epoch()).count();

@@ -28,6 +28,7 @@ public:
     platform::DateTime now() const override;
     std::string time_text(const platform::DateTime& moment) const override;
     double steady_seconds() const override;
+    platform::Moment precise_now() const override;
 };
 
 // A box over the window that does not stop the program: shown, and answered later.

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -56,9 +57,15 @@ public:
     void set_caption(const std::string& text) override;
     std::string caption() const override { return caption_; }
     void set_centered();
+    // Told each caption set, for a label whose place follows its text (a line on the tool
+    // strip that takes no room while it is empty).
+    void on_caption(std::function<void(const std::string&)> handler) {
+        caption_set_ = std::move(handler);
+    }
 
 private:
     std::string caption_;
+    std::function<void(const std::string&)> caption_set_;
 };
 
 class QtFrame final : public WidgetControl<platform::Label> {
@@ -174,6 +181,7 @@ public:
     void set_no_border() override {}
     void set_manual_drag() override {}
     int value() const override;
+    void set_value(int value) override;
     void set_enabled(bool enabled) override;
     bool enabled() const override;
     void on_change(platform::Handler handler) override { change_ = std::move(handler); }
