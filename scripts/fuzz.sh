@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
-targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line)
+targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options)
 
 cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror
@@ -24,7 +24,7 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werro
 mkdir -p "$out/obj" "$out/crashes"
 sources=()
 shopt -s nullglob
-for dir in app link settings program chart layout record meter history remote; do
+for dir in app link settings program chart layout record meter history remote limits; do
   sources+=("$here"/src/$dir/*.cpp)
 done
 shopt -u nullglob
@@ -45,8 +45,18 @@ for src in "${sources[@]}"; do
 done
 for pid in "${batch[@]}"; do wait "$pid"; done
 
+# limit_options reads the program's command line through Qt's parser: Qt Core (not
+# instrumented), which wants position-independent code.
+qt_core=(-fPIC $(pkg-config --cflags Qt6Core))
+"$cxx" "${flags[@]}" "${qt_core[@]}" -DKELVO_VERSION='"fuzz"' -fsanitize=fuzzer-no-link \
+  -c "$here/src/platform/qt/command_line.cpp" -o "$out/obj/platform_qt_command_line.cpp.o"
+
 for t in "${targets[@]}"; do
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" -o "$out/$t"
+  extra=()
+  case $t in
+  limit_options) extra=("$out/obj/platform_qt_command_line.cpp.o" $(pkg-config --libs Qt6Core)) ;;
+  esac
+  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" "${extra[@]}" -o "$out/$t"
 done
 
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1

@@ -253,7 +253,7 @@ void Form1::guard_reading() {
                 return;
             }
         } else {
-            over_voltage_readings = 0;
+            over_voltage_readings = 0; // a reading within the limit breaks the row
         }
     }
 }

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -100,6 +102,34 @@ TEST(Files, ARecordNeverReplacesAnEarlierOne) {
     EXPECT_EQ(files.write_new_file(file, "second\r\n"), std::strerror(EEXIST));
     EXPECT_EQ(files.read_file(file, platform::FileSystem::kNoSizeLimit), "first\r\n");
     EXPECT_EQ(files.write_new_file(folder.file("none/x.TXT"), "x"), std::strerror(ENOENT));
+}
+
+TEST(Files, APlantedFifoIsNotWaitedOnAndAPlantedLinkIsReplacedNotFollowed) {
+    ProgramFolder folder;
+    StdFileSystem files(folder.path());
+    const std::string fifo = folder.file("limits.conf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Without a writer an open for reading would wait for ever.
+    EXPECT_EQ(files.read_file(fifo, 4096), std::nullopt);
+    const std::string big = folder.file("big");
+    EXPECT_EQ(files.write_new_file(big, std::string(5000, 'x')), "");
+    EXPECT_EQ(files.read_file(big, 4096), std::nullopt);
+    EXPECT_EQ(files.read_file(big, 5000)->size(), 5000u);
+
+    // A link where the file goes, to a file of the user's elsewhere: that file is untouched.
+    const std::string target = folder.file("precious");
+    EXPECT_EQ(files.write_new_file(target, "keep\n"), "");
+    const std::string link = folder.file("limits-link.conf");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_EQ(files.replace_file(link, "max-voltage=5\n"), "");
+    EXPECT_EQ(files.read_file(target, 4096), "keep\n");
+    EXPECT_EQ(files.read_file(link, 4096), "max-voltage=5\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    // And a FIFO under the name is replaced as well, never opened.
+    EXPECT_EQ(files.replace_file(fifo, "max-time=60\n"), "");
+    EXPECT_EQ(files.read_file(fifo, 4096), "max-time=60\n");
 }
 
 } // namespace
