@@ -153,10 +153,12 @@ public:
     // (and the log says why) when no folder could take it.
     bool save_record(); // record/record_files.cpp
     // Everything logged goes to the journal of the period as well.
-    void log_text(const std::string& text);          // record/record_files.cpp
-    void open_journal();                             // record/record_files.cpp
-    void recover_journals();                         // record/record_files.cpp
-    std::vector<std::string> record_folders() const; // record/record_files.cpp
+    void log_text(const std::string& text); // record/record_files.cpp
+    void open_journal();                    // record/record_files.cpp
+    void recover_journals();                // record/record_files.cpp
+    void recover_journal(const std::string& folder,
+                         const platform::FileSystem::Journal& journal); // record/record_files.cpp
+    std::vector<std::string> record_folders() const;                    // record/record_files.cpp
 
     // ---- limits/: what guards the device under test ------------------------------------
     // New limits in force. False, nothing changed and `why` told, when a limit would be
@@ -165,6 +167,8 @@ public:
     // `source` names who set them in the timeline: "window", "command line", "file".
     bool set_limits(const OutputLimits& limits, const std::string& source,
                     std::string& why); // limits/guard.cpp
+    // Why these limits cannot come in now; empty when they can.
+    std::string limits_refusal(const OutputLimits& limits) const; // limits/guard.cpp
     // At start: the user's limits file; a damaged one is told and ignored.
     void load_limits(); // limits/guard.cpp
     // Keeps the limits in force for the next start; the reason when it could not.

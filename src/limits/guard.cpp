@@ -91,9 +91,12 @@ std::string Form1::save_limits() {
     return {};
 }
 
-bool Form1::set_limits(const OutputLimits& limits, const std::string& source, std::string& why) {
+std::string Form1::limits_refusal(const OutputLimits& limits) const {
     const std::int16_t volts = limits.voltage_code();
     const std::int16_t amps = limits.current_code();
+    const auto name = [](bool voltage) {
+        return texts::in(true, limit_name_text(voltage ? LimitKind::Voltage : LimitKind::Current));
+    };
     // A limit under what the supply is doing now would either be broken at once or switch
     // the output off unasked: the user lowers the set-point first.
     if (program_running) {
@@ -103,22 +106,26 @@ bool Form1::set_limits(const OutputLimits& limits, const std::string& source, st
             const std::int16_t a = to_int16(step_cell(2, row) * limits::kCodesPerAmpere);
             if (v > volts || a > amps) {
                 const bool voltage = v > volts;
-                why =
-                    texts::fill(texts::kLimitBelowStep.en,
-                                {texts::in(true, limit_name_text(voltage ? LimitKind::Voltage
-                                                                         : LimitKind::Current)),
-                                 voltage ? volts_text(volts) : amps_text(amps),
-                                 std::to_string(row + 1), voltage ? volts_text(v) : amps_text(a)});
-                return false;
+                return texts::fill(texts::kLimitBelowStep.en,
+                                   {name(voltage), voltage ? volts_text(volts) : amps_text(amps),
+                                    std::to_string(row + 1),
+                                    voltage ? volts_text(v) : amps_text(a)});
             }
         }
     } else if (output_on && (set_voltage_code > volts || set_current_code > amps)) {
         const bool voltage = set_voltage_code > volts;
-        why = texts::fill(
-            texts::kLimitBelowSetpoint.en,
-            {texts::in(true, limit_name_text(voltage ? LimitKind::Voltage : LimitKind::Current)),
-             voltage ? volts_text(volts) : amps_text(amps),
-             voltage ? volts_text(set_voltage_code) : amps_text(set_current_code)});
+        return texts::fill(texts::kLimitBelowSetpoint.en,
+                           {name(voltage), voltage ? volts_text(volts) : amps_text(amps),
+                            voltage ? volts_text(set_voltage_code) : amps_text(set_current_code)});
+    }
+    return {};
+}
+
+bool Form1::set_limits(const OutputLimits& limits, const std::string& source, std::string& why) {
+    const std::int16_t volts = limits.voltage_code();
+    const std::int16_t amps = limits.current_code();
+    if (std::string refusal = limits_refusal(limits); !refusal.empty()) {
+        why = std::move(refusal);
         return false;
     }
     output_limits = limits;

@@ -101,8 +101,9 @@ LimitValue parse_limit(LimitKind kind, std::string_view text) {
         text.remove_prefix(1);
     }
     double value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    const std::string digits(text);
+    const char* const end = digits.c_str() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.c_str(), end, value);
     // "nan", "inf" and "1e999" read as numbers (or nearly) and pass no test honestly.
     if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
         return {std::nullopt, LimitRefusal::NotANumber};

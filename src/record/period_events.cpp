@@ -311,65 +311,74 @@ std::string journal_event(const PeriodEvent& event) {
     return std::string(1, kJournalEventMark) + event_row(event) + "\n";
 }
 
-JournalParts split_journal(std::string_view journal) {
-    JournalParts parts;
-    SilenceSpans spans;
-    // The record line logged last, and whether its mark has been seen: a line is
-    // measured unless a stale mark follows it.
-    std::string pending_time;
-    bool pending = false;
-    const auto settle = [&](bool measured) {
-        if (pending) {
-            spans.line(pending_time, measured);
-            pending = false;
-        }
-    };
-    std::size_t at = 0;
-    while (at < journal.size()) {
-        const char c = journal[at];
-        if (c == kJournalEventMark || c == kJournalStaleMark) {
-            const std::size_t end = std::min(journal.find('\n', at), journal.size());
-            if (c == kJournalEventMark) {
-                if (auto event = event_of_row(journal.substr(at + 1, end - at - 1))) {
-                    parts.events.push_back(std::move(*event));
-                }
-            } else {
-                settle(false);
-            }
-            at = std::min(end + 1, journal.size());
-            continue;
-        }
-        // Log text up to the next mark.
-        std::size_t next = journal.find_first_of("\x1e\x1d", at);
-        if (next == std::string_view::npos) {
-            next = journal.size();
-        }
-        const std::string_view text = journal.substr(at, next - at);
-        parts.log.append(text);
-        // Each "\r\n" that text holds starts a record line; the line ends at the next one
-        // or where the text stops.
+namespace {
+
+// Takes a journal apart piece by piece: the log text between the marks, whose reading lines
+// are measured unless a stale mark follows them, and the marks themselves.
+class JournalSplitter {
+public:
+    void log_text(std::string_view text) {
+        parts_.log.append(text);
+        // Each "\r\n" starts a record line; it ends at the next one or where the text does.
         std::size_t from = 0;
-        while (true) {
-            const std::size_t crlf = text.find("\r\n", from);
-            if (crlf == std::string_view::npos) {
-                break;
-            }
+        for (std::size_t crlf = text.find("\r\n"); crlf != std::string_view::npos;
+             crlf = text.find("\r\n", from)) {
             const std::size_t start = crlf + 2;
             const std::size_t stop = std::min(text.find("\r\n", start), text.size());
             const std::string_view line = text.substr(start, stop - start);
             // Only reading lines count: they hold the ten blanks; the header does not.
             if (line.find("          ") != std::string_view::npos) {
                 settle(true);
-                pending_time = line_time(line);
-                pending = true;
+                pending_time_ = line_time(line);
+                pending_ = true;
             }
             from = start;
         }
+    }
+    void mark(char kind, std::string_view row) {
+        if (kind == kJournalStaleMark) {
+            settle(false);
+        } else if (auto event = event_of_row(row)) {
+            parts_.events.push_back(std::move(*event));
+        }
+    }
+    JournalParts finish() {
+        settle(true);
+        parts_.spans = spans_.spans();
+        return std::move(parts_);
+    }
+
+private:
+    void settle(bool measured) {
+        if (pending_) {
+            spans_.line(pending_time_, measured);
+            pending_ = false;
+        }
+    }
+    JournalParts parts_;
+    SilenceSpans spans_;
+    std::string pending_time_;
+    bool pending_ = false;
+};
+
+} // namespace
+
+JournalParts split_journal(std::string_view journal) {
+    JournalSplitter splitter;
+    std::size_t at = 0;
+    while (at < journal.size()) {
+        const char c = journal[at];
+        if (c == kJournalEventMark || c == kJournalStaleMark) {
+            const std::size_t end = std::min(journal.find('\n', at), journal.size());
+            splitter.mark(c, journal.substr(at + 1, end - at - 1));
+            at = std::min(end + 1, journal.size());
+            continue;
+        }
+        const std::size_t next = std::min(journal.find_first_of("\x1e\x1d", at), journal.size());
+        splitter.log_text(journal.substr(at, next - at));
         at = next;
     }
-    settle(true);
-    parts.spans = spans.spans();
-    return parts;
+    return splitter.finish();
 }
 
 } // namespace kelvo

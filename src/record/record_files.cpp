@@ -145,59 +145,62 @@ bool Form1::save_record() {
 void Form1::recover_journals() {
     for (const std::string& folder : record_folders()) {
         for (const platform::FileSystem::Journal& journal : Files.abandoned_journals(folder)) {
-            const std::optional<std::string> content =
-                Files.read_file(journal.path, platform::FileSystem::kNoSizeLimit);
-            if (!content) {
-                continue;
-            }
-            if (content->empty()) {
-                // Opened and never written: nothing to keep.
-                Files.remove_file(journal.path);
-                continue;
-            }
-            // The journal holds the log, and between its lines the timeline and the marks of
-            // the readings that were not measured.
-            JournalParts parts = split_journal(*content);
-            std::string notes;
-            for (const SilenceSpan& span : parts.spans) {
-                notes += texts::fill(texts::kSilenceNote.en, {span.from, span.to}) + texts::kCrLf;
-            }
-            std::string saved;
-            std::string reason;
-            for (int copy = 1; saved.empty() && copy <= kMaxCopies; ++copy) {
-                const std::string path =
-                    folder + "/" + record_file_name(journal.last_written, copy);
-                if (Files.file_exists(path)) {
-                    continue;
-                }
-                // The recovered record's last lines are English in either mode.
-                reason = Files.write_new_file(path, parts.log + texts::kCrLf + notes +
-                                                        texts::kRecoveredNote.en + texts::kCrLf +
-                                                        texts::kSavePath.en + path + texts::kCrLf);
-                if (!reason.empty()) {
-                    break;
-                }
-                saved = path;
-            }
-            if (saved.empty()) {
-                monitor_line(
-                    texts::fill(text(texts::kJournalError),
-                                {texts::fill(text(texts::kReasonAt), {journal.path, reason})}));
-                continue;
-            }
-            if (!parts.events.empty()) {
-                // The period ended unseen: its timeline ends where the journal was last written.
-                parts.events.push_back(
-                    {{journal.last_written, 0, parts.events.back().at.utc_offset_minutes},
-                     EventKind::OutputOff,
-                     off_cause_name(OffCause::Recovery),
-                     {}});
-                write_events(saved, parts.events);
-            }
-            Files.remove_file(journal.path);
-            Text3.append_text(texts::fill(text(texts::kRecoveredLog), {saved}) + texts::kCrLf);
+            recover_journal(folder, journal);
         }
     }
+}
+
+void Form1::recover_journal(const std::string& folder,
+                            const platform::FileSystem::Journal& journal) {
+    const std::optional<std::string> content =
+        Files.read_file(journal.path, platform::FileSystem::kNoSizeLimit);
+    if (!content) {
+        return;
+    }
+    if (content->empty()) {
+        // Opened and never written: nothing to keep.
+        Files.remove_file(journal.path);
+        return;
+    }
+    // The journal holds the log, and between its lines the timeline and the marks of the
+    // readings that were not measured.
+    JournalParts parts = split_journal(*content);
+    std::string notes;
+    for (const SilenceSpan& span : parts.spans) {
+        notes += texts::fill(texts::kSilenceNote.en, {span.from, span.to}) + texts::kCrLf;
+    }
+    std::string saved;
+    std::string reason;
+    for (int copy = 1; saved.empty() && copy <= kMaxCopies; ++copy) {
+        const std::string path = folder + "/" + record_file_name(journal.last_written, copy);
+        if (Files.file_exists(path)) {
+            continue;
+        }
+        // The recovered record's last lines are English in either mode.
+        reason = Files.write_new_file(path, parts.log + texts::kCrLf + notes +
+                                                texts::kRecoveredNote.en + texts::kCrLf +
+                                                texts::kSavePath.en + path + texts::kCrLf);
+        if (!reason.empty()) {
+            break;
+        }
+        saved = path;
+    }
+    if (saved.empty()) {
+        monitor_line(texts::fill(text(texts::kJournalError),
+                                 {texts::fill(text(texts::kReasonAt), {journal.path, reason})}));
+        return;
+    }
+    if (!parts.events.empty()) {
+        // The period ended unseen: its timeline ends where the journal was last written.
+        parts.events.push_back(
+            {{journal.last_written, 0, parts.events.back().at.utc_offset_minutes},
+             EventKind::OutputOff,
+             off_cause_name(OffCause::Recovery),
+             {}});
+        write_events(saved, parts.events);
+    }
+    Files.remove_file(journal.path);
+    Text3.append_text(texts::fill(text(texts::kRecoveredLog), {saved}) + texts::kCrLf);
 }
 
 } // namespace kelvo

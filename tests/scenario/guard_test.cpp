@@ -249,7 +249,7 @@ TEST_F(Guard, ASilentSupplyIsToldAtOnceFreezesTheCountersAndIsNamedInTheRecord) 
         << record;
     std::vector<std::string> kinds;
     for (const PeriodEvent& e : events_of_last_record()) {
-        kinds.push_back(event_name(e.kind));
+        kinds.emplace_back(event_name(e.kind));
     }
     EXPECT_EQ(kinds, (std::vector<std::string>{"output on", "supply not answering",
                                                "supply answering", "output off"}));
