@@ -13,10 +13,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <poll.h>
 #include <random>
 #include <string>
+#include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -28,11 +31,18 @@ constexpr double kOverloadOhms = 0.1;
 
 volatile std::sig_atomic_t stop_requested = 0;
 
+// Wall-clock milliseconds since the Unix epoch, as other programs on the machine see them.
+long long epoch_ms() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 // The supply's life on its terminal, from the announcement until a signal ends it.
 class Simulator {
 public:
-    Simulator(const Options& o, Terminal& terminal, FILE* record)
-        : o_(o), terminal_(terminal), record_(record),
+    Simulator(const Options& o, Terminal& terminal, FILE* record, FILE* output_log)
+        : o_(o), terminal_(terminal), record_(record), output_log_(output_log),
           mode_(o.schedule.empty() ? Mode::Normal : o.schedule.front().mode) {}
 
     // Runs until asked to stop; false if the terminal could not be opened again.
@@ -120,15 +130,37 @@ private:
         char buffer[512];
         const ssize_t got = ::read(terminal_.master, buffer, sizeof buffer);
         if (got > 0) {
+            // The moment the frames this read completes reached the supply.
+            const long long received_ms = output_log_ != nullptr ? epoch_ms() : 0;
             if (record_ != nullptr) {
                 std::fwrite(buffer, 1, static_cast<std::size_t>(got), record_);
                 std::fflush(record_);
             }
-            if (auto newest =
-                    reader_.feed(std::string_view(buffer, static_cast<std::size_t>(got)))) {
-                command_ = *newest;
+            const std::vector<Command> commands =
+                reader_.feed_all(std::string_view(buffer, static_cast<std::size_t>(got)));
+            for (const Command& command : commands) {
+                log_output(received_ms, command);
+            }
+            if (!commands.empty()) {
+                command_ = commands.back();
             }
         }
+    }
+
+    void log_output(long long received_ms, const Command& command) {
+        if (output_log_ != nullptr && output_changes_.worth_a_line(command)) {
+            std::fputs(output_log_line(received_ms, command).c_str(), output_log_);
+            std::fflush(output_log_);
+        }
+    }
+
+    // Volts the voltage reads high by now: none unless asked for.
+    double reading_high() const {
+        return o_.read_high_from_start || mode_ == Mode::ReadHigh ? o_.read_high_volts : 0;
+    }
+
+    Reading reading(double load_ohms) const {
+        return read_high(command_, measure(command_, load_ohms), reading_high());
     }
 
     // Whole frames, block after block, as fast as the terminal takes them.
@@ -149,7 +181,7 @@ private:
     void next_flood_block() {
         flood_.clear();
         flooded_ = 0;
-        const std::string frame = reply_frame(measure(command_, o_.load_ohms));
+        const std::string frame = reply_frame(reading(o_.load_ohms));
         while (flood_.size() < 4096) {
             flood_ += frame;
         }
@@ -162,7 +194,7 @@ private:
 
     void send_reply() {
         std::string out =
-            reply_frame(measure(command_, mode_ == Mode::Overload ? kOverloadOhms : o_.load_ohms));
+            reply_frame(reading(mode_ == Mode::Overload ? kOverloadOhms : o_.load_ohms));
         misbehave(out);
         if (!out.empty()) {
             const ssize_t written = ::write(terminal_.master, out.data(), out.size());
@@ -177,6 +209,7 @@ private:
         case Mode::Overload:
         case Mode::Flood:
         case Mode::FloodGarbage:
+        case Mode::ReadHigh:
             break;
         case Mode::Silent:
             out.clear();
@@ -203,6 +236,8 @@ private:
     const Options& o_;
     Terminal& terminal_;
     FILE* record_;
+    FILE* output_log_;
+    OutputChanges output_changes_;
     const Clock::time_point started_ = Clock::now();
     std::size_t step_ = 0;
     Mode mode_;
@@ -216,15 +251,15 @@ private:
     std::size_t flooded_ = 0;
 };
 
-FILE* open_record(const Options& o) {
-    FILE* record = nullptr;
-    if (!o.record.empty()) {
-        record = std::fopen(o.record.c_str(), "wb");
-        if (record == nullptr) {
-            fail("cannot write " + o.record + ": " + std::strerror(errno));
+FILE* open_for_writing(const std::string& path, const char* how) {
+    FILE* file = nullptr;
+    if (!path.empty()) {
+        file = std::fopen(path.c_str(), how);
+        if (file == nullptr) {
+            fail("cannot write " + path + ": " + std::strerror(errno));
         }
     }
-    return record;
+    return file;
 }
 
 } // namespace
@@ -235,7 +270,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, [](int) { stop_requested = 1; });
     std::signal(SIGPIPE, SIG_IGN);
 
-    FILE* record = open_record(o);
+    FILE* record = open_for_writing(o.record, "wb");
+    FILE* output_log = open_for_writing(o.log_output, "w");
 
     Terminal terminal;
     if (!terminal.open_new()) {
@@ -245,7 +281,7 @@ int main(int argc, char** argv) {
     }
     announce(terminal, o);
 
-    Simulator simulator(o, terminal, record);
+    Simulator simulator(o, terminal, record, output_log);
     if (!simulator.run()) {
         return 1;
     }
@@ -253,8 +289,10 @@ int main(int argc, char** argv) {
     if (!o.link.empty()) {
         ::unlink(o.link.c_str());
     }
-    if (record != nullptr) {
-        std::fclose(record);
+    for (FILE* file : {record, output_log}) {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
     }
     return 0;
 }

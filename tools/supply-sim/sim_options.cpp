@@ -2,6 +2,7 @@
 #include "sim_options.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -28,6 +29,10 @@ const char* usage =
     "  --load OHMS        resistive load on the output (default 10)\n"
     "  --link PATH        also make PATH a link to the terminal (kept across hang-ups)\n"
     "  --record FILE      write every byte received from the program to FILE\n"
+    "  --log-output FILE  write a line to FILE for the first command frame received and\n"
+    "                     for each that switches the output or changes the set voltage:\n"
+    "                     milliseconds since the Unix epoch, O (on) or N (off) and the\n"
+    "                     frame's voltage and current codes, e.g. 1765253407123 O 0500 1000\n"
     "  --silent | --garbage | --bytes-255 | --torn | --lower-case | --flood |\n"
     "  --flood-garbage    misbehave from the start: say nothing, send bytes without a\n"
     "                     header, wrap frames in bytes 255, follow each frame by a torn\n"
@@ -38,14 +43,18 @@ const char* usage =
     "  --return-after S   ... and come back S seconds later (default 5)\n"
     "  --schedule LIST    modes over time, e.g. 0:normal,10:silent,25:garbage,40:hangup\n"
     "                     (normal silent garbage bytes-255 torn lower-case hangup overload\n"
-    "                     flood flood-garbage);\n"
+    "                     flood flood-garbage read-high);\n"
     "                     overload puts a 0.1 ohm load on the output, so the supply limits\n"
     "                     at the set current and reports over-current (B) until the next\n"
     "                     mode brings back the --load\n"
+    "  --read-high V      while the output is on, read V volts (e.g. 1.5) above what the\n"
+    "                     load takes: from the start, or with --schedule only while its\n"
+    "                     read-high mode is in force (which reads 1 V high without this)\n"
     "\n"
     "Exit status:\n"
     "  0 when ended by a signal or after --help or --version, 1 when the terminal cannot be\n"
-    "  opened, 2 for a wrong option or a --record FILE that cannot be written.\n";
+    "  opened, 2 for a wrong option or a --record FILE that cannot be written.\n"
+    "  A --log-output FILE that cannot be written ends it with 2 as well.\n";
 
 const char* version =
     "kelvo-supply-sim " KELVO_VERSION "\n"
@@ -56,11 +65,12 @@ const char* version =
 
 bool parse_mode(const std::string& name, Mode& mode) {
     static const std::pair<const char*, Mode> names[] = {
-        {"normal", Mode::Normal},   {"silent", Mode::Silent},
-        {"garbage", Mode::Garbage}, {"bytes-255", Mode::Bytes255},
-        {"torn", Mode::Torn},       {"lower-case", Mode::Lower},
-        {"hangup", Mode::HangUp},   {"overload", Mode::Overload},
-        {"flood", Mode::Flood},     {"flood-garbage", Mode::FloodGarbage}};
+        {"normal", Mode::Normal},     {"silent", Mode::Silent},
+        {"garbage", Mode::Garbage},   {"bytes-255", Mode::Bytes255},
+        {"torn", Mode::Torn},         {"lower-case", Mode::Lower},
+        {"hangup", Mode::HangUp},     {"overload", Mode::Overload},
+        {"flood", Mode::Flood},       {"flood-garbage", Mode::FloodGarbage},
+        {"read-high", Mode::ReadHigh}};
     for (const auto& [text, value] : names) {
         if (name == text) {
             mode = value;
@@ -126,6 +136,14 @@ template <typename Value> bool take_valued(const std::string& a, Value&& value, 
         o.link = value();
     } else if (a == "--record") {
         o.record = value();
+    } else if (a == "--log-output") {
+        o.log_output = value();
+    } else if (a == "--read-high") {
+        const char* text = value();
+        o.read_high_volts = number(text, "--read-high");
+        if (!std::isfinite(o.read_high_volts)) {
+            fail(std::string("bad value for --read-high: ") + text);
+        }
     } else if (a == "--stop-after") {
         o.schedule.push_back({number(value(), "--stop-after"), Mode::Silent});
     } else if (a == "--hangup-after") {
@@ -150,8 +168,12 @@ template <typename Value> bool take_valued(const std::string& a, Value&& value, 
 
 Options parse_options(int argc, char** argv) {
     Options o;
+    bool read_high = false;
+    bool listed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        read_high = read_high || a == "--read-high";
+        listed = listed || a == "--schedule";
         auto value = [&]() -> const char* {
             if (i + 1 >= argc) {
                 fail("missing value after " + a);
@@ -170,6 +192,7 @@ Options parse_options(int argc, char** argv) {
             fail("unknown option " + a);
         }
     }
+    o.read_high_from_start = read_high && !listed;
     return o;
 }
 

@@ -17,7 +17,8 @@ enum class Mode {
     HangUp,
     Overload,
     Flood,
-    FloodGarbage
+    FloodGarbage,
+    ReadHigh
 };
 
 struct Step {
@@ -30,8 +31,13 @@ struct Options {
     double load_ohms = 10;
     std::string link;
     std::string record;
+    std::string log_output;
     std::vector<Step> schedule{{0, Mode::Normal}};
     double hangup_for = 5;
+    // How many volts the voltage reads high by: from the start when asked for without a
+    // --schedule, otherwise while the schedule's read-high mode is in force.
+    double read_high_volts = 1;
+    bool read_high_from_start = false;
 };
 
 // The options on the command line; a bad one ends the process with a complaint, and

@@ -37,8 +37,16 @@ std::optional<Command> parse(std::string_view frame) {
 } // namespace
 
 std::optional<Command> CommandReader::feed(std::string_view bytes) {
+    const std::vector<Command> commands = feed_all(bytes);
+    if (commands.empty()) {
+        return std::nullopt;
+    }
+    return commands.back();
+}
+
+std::vector<Command> CommandReader::feed_all(std::string_view bytes) {
     pending_.append(bytes);
-    std::optional<Command> newest;
+    std::vector<Command> commands;
     std::size_t at = 0;
     while (true) {
         const auto header = pending_.find(kHeader, at);
@@ -49,10 +57,10 @@ std::optional<Command> CommandReader::feed(std::string_view bytes) {
                     ? header
                     : (pending_.size() > kHeader.size() ? pending_.size() - kHeader.size() : 0);
             pending_.erase(0, keep_from);
-            return newest;
+            return commands;
         }
         if (auto command = parse(std::string_view(pending_).substr(header, kLength))) {
-            newest = command;
+            commands.push_back(*command);
             at = header + kLength;
         } else {
             at = header + 1;
@@ -76,10 +84,34 @@ Reading measure(const Command& command, double load_ohms) {
     return {code(limit_amps * std::max(load_ohms, 0.0), 100), command.current_code, 'B'};
 }
 
+Reading read_high(const Command& command, Reading reading, double volts) {
+    if (!command.output_on || !(volts > 0)) {
+        return reading;
+    }
+    // Anything past the top of the scale reads the top, however high it is.
+    const long offset = std::lround(std::min(volts * 100, 9999.0));
+    reading.voltage_code = static_cast<int>(std::clamp(reading.voltage_code + offset, 0L, 9999L));
+    return reading;
+}
+
 std::string reply_frame(const Reading& reading) {
     char text[32];
     std::snprintf(text, sizeof text, "QZPPSU%04dA%04d%c", reading.voltage_code,
                   reading.current_code, reading.status);
+    return text;
+}
+
+bool OutputChanges::worth_a_line(const Command& command) {
+    const bool worth = !last_ || last_->output_on != command.output_on ||
+                       last_->voltage_code != command.voltage_code;
+    last_ = command;
+    return worth;
+}
+
+std::string output_log_line(long long epoch_ms, const Command& command) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%lld %c %04d %04d\n", epoch_ms, command.output_on ? 'O' : 'N',
+                  command.voltage_code, command.current_code);
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvo::sim {
 
@@ -21,6 +22,9 @@ class CommandReader {
 public:
     // Feeds received bytes; returns the newest complete, well-formed command they finish.
     std::optional<Command> feed(std::string_view bytes);
+    // Feeds received bytes; returns every complete, well-formed command they finish, oldest
+    // first.
+    std::vector<Command> feed_all(std::string_view bytes);
 
 private:
     std::string pending_;
@@ -35,7 +39,25 @@ struct Reading {
 };
 Reading measure(const Command& command, double load_ohms);
 
+// A supply whose voltmeter reads high: while the output is on, the voltage reads `volts`
+// above what the load takes, in whole 10 mV, never past 99.99 V. With the output off it
+// still reads 0.
+Reading read_high(const Command& command, Reading reading, double volts);
+
 // "QZPPSU" + four voltage digits + "A" + four current digits + status.
 std::string reply_frame(const Reading& reading);
+
+// Picks the commands worth a line in the log of what the supply is told: the first one,
+// each that switches the output on or off, and each that changes the voltage set-point.
+class OutputChanges {
+public:
+    bool worth_a_line(const Command& command);
+
+private:
+    std::optional<Command> last_;
+};
+
+// "<ms since the Unix epoch> <O|N> <voltage code> <current code>\n", codes in four digits.
+std::string output_log_line(long long epoch_ms, const Command& command);
 
 } // namespace kelvo::sim
