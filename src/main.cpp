@@ -105,6 +105,22 @@ void quit_on_signal(QSocketNotifier& notifier, std::unique_ptr<kelvo::qt::QtForm
     });
 }
 
+// The limits given on the command line over those of the file, for this run only (the file
+// is not written). False, with the reason told, when they cannot be put in force: the user
+// asked to be guarded, so the program does not run unguarded.
+bool apply_given_limits(kelvo::Form1& logic, const kelvo::OutputLimits& given) {
+    if (!given.any()) {
+        return true;
+    }
+    std::string why;
+    if (!logic.set_limits(kelvo::qt::with_given_limits(logic.output_limits, given), "command line",
+                          why)) {
+        std::cerr << kelvo::texts::fill(kelvo::texts::kCannotStartLine.en, {why}) << '\n';
+        return false;
+    }
+    return true;
+}
+
 void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOption& option) {
     logic.pin_port(option.device.empty() ? option.number
                                          : form.MSComm1.place_device(option.device));
@@ -113,7 +129,7 @@ void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOpt
 } // namespace
 
 int main(int argc, char** argv) {
-    // Read before any window exists: the help, the version, a wrong option and the export
+    // Read before any window exists: the help, the version, a wrong option and the exports
     // need no display.
     const kelvo::qt::CommandLine line =
         kelvo::qt::read_command_line(argc, argv, std::cout, std::cerr);
@@ -122,6 +138,9 @@ int main(int argc, char** argv) {
     }
     if (line.export_csv) {
         return kelvo::history::export_csv_command(*line.export_csv, std::cerr);
+    }
+    if (line.export_events) {
+        return kelvo::history::export_events_command(*line.export_events, std::cout, std::cerr);
     }
     prefer_qt_event_loop();
     QApplication application(argc, argv);
@@ -132,6 +151,13 @@ int main(int argc, char** argv) {
     auto logic = std::make_unique<kelvo::Form1>(form->controls());
     ask_before_closing(*form, logic);
     if (!load(form, logic)) {
+        return 1;
+    }
+    if (!apply_given_limits(*logic, line.output_limits)) {
+        form->main_window().on_close = nullptr;
+        logic->Form_Unload();
+        logic.reset();
+        form.reset();
         return 1;
     }
     if (line.port) {

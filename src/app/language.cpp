@@ -30,6 +30,7 @@ void Form1::refresh_captions() {
         control->set_caption(text(*key));
     }
     show_period_readout();
+    show_limits();
     if (status_note_port != 0 && Clock.steady_seconds() < status_note_until) {
         StatusBar1.set_panel_text(1, port_label(texts::kPermissionNote, status_note_port));
     } else {

@@ -37,9 +37,26 @@ inline constexpr Text kOptionExport{
     "cannot be read or is no record, 3 when OUT cannot be written.",
     "将记录文件 RECORD 导出为 CSV 写入 OUT（默认：RECORD 改扩展名为 .csv）后退出，不打开窗口，"
     "也不需要显示器。退出状态：0 完成，1 RECORD 无法读取或不是记录，3 OUT 无法写入。"};
+inline constexpr Text kOptionExportEvents{
+    "Write the timeline of the output period in the record file RECORD (its events file, or "
+    "what the record itself tells when there is none) as CSV to OUT, or to standard output "
+    "when OUT is not given or is -, and exit, with no window and no display needed. Exit "
+    "status as for --export-csv.",
+    "将记录文件 RECORD 中输出时段的时间线（其事件文件；没有事件文件时取记录本身所载）导出为 "
+    "CSV 写入 OUT，未指定 OUT 或 OUT 为 - 时写到标准输出，然后退出，不打开窗口，也不需要显示器。"
+    "退出状态同 --export-csv。"};
 inline constexpr Text kOptionExportOut{"OUT", "输出"};
-inline constexpr Text kOptionExportOutAbout{"With --export-csv: the CSV file to write.",
-                                            "与 --export-csv 一起使用：要写入的 CSV 文件。"};
+inline constexpr Text kOptionExportOutAbout{
+    "With --export-csv or --export-events: the CSV file to write.",
+    "与 --export-csv 或 --export-events 一起使用：要写入的 CSV 文件。"};
+inline constexpr Text kExportsTogether{"--export-csv and --export-events cannot be given together",
+                                       "--export-csv 和 --export-events 不能同时使用"};
+// What the limit options take, in the unit their help names.
+inline constexpr Text kOptionVoltsValue{"V", "V"};
+inline constexpr Text kOptionAmperesValue{"A", "A"};
+inline constexpr Text kOptionSecondsValue{"S", "S"};
+inline constexpr Text kOptionChargeValue{"MAH", "MAH"};
+inline constexpr Text kOptionEnergyValue{"MWH", "MWH"};
 inline constexpr Text kCommandLineMore{
     "Ports:\n"
     "  COM1-COM4 are /dev/ttyS0-/dev/ttyS3, COM5-COM12 /dev/ttyUSB0-/dev/ttyUSB7 (USB-serial\n"
@@ -57,7 +74,10 @@ inline constexpr Text kCommandLineMore{
     "  table is ~/.local/share/kelvo/db1.mdb, copied from the sample in\n"
     "  /usr/share/kelvo on the first start and the user's from then on. Records go to\n"
     "  Record/ beside the program when that folder can be written, otherwise to\n"
-    "  ~/.local/share/kelvo/Record.\n"
+    "  ~/.local/share/kelvo/Record. The limits set in the Limits window are kept in\n"
+    "  ~/.local/share/kelvo/limits.conf ($XDG_DATA_HOME/kelvo when that is set), one\n"
+    "  key=value line each, such as max-voltage=5; limits given on the command line take\n"
+    "  the place of the file's for that run and are not written to it.\n"
     "\n"
     "Exit status:\n"
     "  0 after the window is closed or after --help or --version, 1 when the program cannot\n"
@@ -76,7 +96,10 @@ inline constexpr Text kCommandLineMore{
     "文件：\n"
     "  便携副本的步骤表 db1.mdb 位于程序旁。安装后步骤表为 ~/.local/share/kelvo/db1.mdb，\n"
     "  首次启动时从 /usr/share/kelvo 中的示例复制，此后归用户所有。程序所在文件夹可写时记录\n"
-    "  保存在程序旁的 Record/，否则保存在 ~/.local/share/kelvo/Record。\n"
+    "  保存在程序旁的 Record/，否则保存在 ~/.local/share/kelvo/Record。在“限值”窗口中设定的\n"
+    "  限值保存在 ~/.local/share/kelvo/limits.conf（设置了 $XDG_DATA_HOME 时为\n"
+    "  $XDG_DATA_HOME/kelvo），每个限值一行 key=value，如 max-voltage=5；命令行给出的限值\n"
+    "  在该次运行中取代文件中的限值，但不写入文件。\n"
     "\n"
     "退出状态：\n"
     "  关闭窗口后或 --help、--version 之后为 0，程序无法启动时为 1（并打印原因），选项错误时为 "

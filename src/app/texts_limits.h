@@ -24,7 +24,8 @@ inline constexpr Text kLimitsClear{"Clear all", "全部清除"};
 inline constexpr Text kLimitsClose{"Close", "关闭"};
 // The tool strip while any limit is set: "Limits: ≤5.00 V  ≤1.000 A  60 s".
 inline constexpr Text kLimitsStrip{"Limits: %1", "限值：%1"};
-inline constexpr Text kLimitsFromFile{"Limits in force from %1", "限值来自 %1"};
+// The silence limit on the strip: "off after 10 s silent".
+inline constexpr Text kLimitSilenceStrip{"off after %1 silent", "无应答 %1 后关闭"};
 
 // The limits by name, in messages and on the strip.
 inline constexpr Text kLimitVoltageName{"voltage limit", "电压限值"};
@@ -39,7 +40,9 @@ inline constexpr Text kLimitNotANumber{"The %1 \"%2\" is not a number.",
                                        "The %1 \"%2\" is not a number."};
 inline constexpr Text kLimitOutOfRange{"The %1 must be from %2 to %3; \"%4\" is not.",
                                        "The %1 must be from %2 to %3; \"%4\" is not."};
-inline constexpr Text kAboveZero{"above 0 %1", "above 0 %1"};
+inline constexpr Text kLimitOutOfRangeAboveZero{
+    "The %1 must be above 0 %2 and at most %3; \"%4\" is not.",
+    "The %1 must be above 0 %2 and at most %3; \"%4\" is not."};
 inline constexpr Text kLimitBelowSetpoint{
     "The %1 cannot be set to %2 while the output is on: the present set-point is %3. Lower "
     "the set-point first.",

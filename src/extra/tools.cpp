@@ -12,6 +12,7 @@ void add_tools(const ToolContext& context) {
     add_port_tool(context);
     add_monitor_tool(context);
     add_remote_tool(context);
+    add_limits_tool(context);
     add_console_log(context);
 }
 

@@ -1,5 +1,6 @@
 // extra/: what the program offers beyond the described window, in Qt: the buttons of the
-// tool strip and the windows they open (history, port choice, monitor, step-table tools).
+// tool strip and the windows they open (history, port choice, monitor, step-table tools,
+// limits).
 // Each tool talks to the window model only through Form1's public members and, to hear
 // what happens, as a platform::Observer.
 // SPDX-License-Identifier: GPL-3.0-or-later
@@ -34,6 +35,7 @@ void add_port_tool(const ToolContext& context);
 void add_monitor_tool(const ToolContext& context);
 void add_step_tools(const ToolContext& context);
 void add_remote_tool(const ToolContext& context);
+void add_limits_tool(const ToolContext& context);
 
 // The period's figures on standard error when it ends.
 void add_console_log(const ToolContext& context);

@@ -163,10 +163,10 @@ void Form1::show_limits() {
         if (const auto& value = output_limits[kind]) {
             const std::string shown = limit_value_text(kind, *value);
             const bool highest = kind == LimitKind::Voltage || kind == LimitKind::Current;
-            parts += (parts.empty() ? "" : "  ") + std::string(highest ? "≤" : "") +
-                     (kind == LimitKind::Silence ? std::string(text(texts::kLimitSilenceName)) + " "
-                                                 : "") +
-                     shown;
+            const std::string item = kind == LimitKind::Silence
+                                         ? texts::fill(text(texts::kLimitSilenceStrip), {shown})
+                                         : std::string(highest ? "≤" : "") + shown;
+            parts += (parts.empty() ? "" : "  ") + item;
         }
     }
     LimitsReadout.set_caption(parts.empty() ? std::string()

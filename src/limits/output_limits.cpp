@@ -151,11 +151,13 @@ std::string limit_refusal(LimitKind kind, LimitRefusal refusal, std::string_view
     if (refusal == LimitRefusal::NotANumber) {
         return texts::fill(texts::kLimitNotANumber.en, {name, typed});
     }
-    const std::string low = facts(kind).zero_allowed
-                                ? limit_value_text(kind, facts(kind).lowest)
-                                : texts::fill(texts::kAboveZero.en, {facts(kind).unit});
+    const std::string highest = limit_value_text(kind, facts(kind).highest);
+    if (!facts(kind).zero_allowed) {
+        return texts::fill(texts::kLimitOutOfRangeAboveZero.en,
+                           {name, facts(kind).unit, highest, typed});
+    }
     return texts::fill(texts::kLimitOutOfRange.en,
-                       {name, low, limit_value_text(kind, facts(kind).highest), typed});
+                       {name, limit_value_text(kind, facts(kind).lowest), highest, typed});
 }
 
 const texts::Text& limit_name_text(LimitKind kind) {

@@ -15,6 +15,11 @@ int main(int argc, char** argv) {
     }
     // No test may open a serial device of this machine by accident.
     setenv("KELVO_SERIAL_PORTS", "", 1);
+    // Nor write the user's own data folder: records and limits go to a folder of the run.
+    char data_home[] = "/tmp/kelvo-qt-tests-XXXXXX";
+    if (::mkdtemp(data_home) != nullptr) {
+        setenv("XDG_DATA_HOME", data_home, 1);
+    }
     QApplication application(argc, argv);
     kelvo::qt::prepare_application();
     ::testing::InitGoogleTest(&argc, argv);

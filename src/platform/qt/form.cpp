@@ -4,6 +4,7 @@
 #include "platform/qt/application.h"
 #include <QTimer>
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,6 +38,18 @@ const QString kHei = QStringLiteral("黑体");
 const QString kKai = QStringLiteral("楷体_GB2312");
 const QColor kBlueText(0, 0, 255);
 const QColor kRedText(255, 0, 0);
+
+// The window's labels draw their text at the top, so a label on the tool strip sits in a
+// box that centres it in the strip's height. The strip's action for the box is what
+// shows and hides it.
+QAction* add_to_strip(QToolBar* strip, QLabel* label, int left_margin) {
+    auto* holder = new QWidget(strip);
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(left_margin, 0, 16, 0);
+    column->addWidget(label, 0, Qt::AlignVCenter);
+    label->setFixedHeight(label->fontMetrics().height() + 2);
+    return strip->addWidget(holder);
+}
 
 } // namespace
 
@@ -112,8 +125,8 @@ QtForm::QtForm(const std::string& program_folder)
       Label6(Frame2.widget()), Combo4(Frame2.widget()), Command1(Frame2.widget()),
       Picture1_0(client_), Picture1_1(client_), Text3(client_), DataGrid1(client_), Label7(client_),
       Combo5(client_), Command4(client_), Command5(client_), Timer1(main_, 100), Timer2(1),
-      StatusBar1(main_->statusBar()), PeriodReadout(main_->strip()), message_box(main_),
-      files(program_folder) {
+      StatusBar1(main_->statusBar()), PeriodReadout(main_->strip()), LimitsReadout(main_->strip()),
+      message_box(main_), files(program_folder) {
     // The design: places in twips within the container, fonts, text colours. The
     // load step's layout then scales all of it to the screen.
     lay_out_language_and_frames();
@@ -257,15 +270,8 @@ void QtForm::lay_out_status_bar() {
     // The period's figures, at the left end of the tool strip.
     // Wide enough for long figures in either language, so that the buttons beside it
     // do not move as the figures grow.
-    // The window's labels draw their text at the top, so the readout sits in a box that
-    // centres it in the strip.
     QLabel* readout = PeriodReadout.widget();
-    auto* holder = new QWidget(main_->strip());
-    auto* column = new QVBoxLayout(holder);
-    column->setContentsMargins(8, 0, 16, 0);
-    column->addWidget(readout, 0, Qt::AlignVCenter);
-    readout->setFixedHeight(readout->fontMetrics().height() + 2);
-    main_->strip()->addWidget(holder);
+    add_to_strip(main_->strip(), readout, 8);
     int widest = 0;
     for (const texts::Text& language : {texts::kPeriodReadout}) {
         for (const char* pattern : {language.en, language.zh}) {
@@ -275,6 +281,13 @@ void QtForm::lay_out_status_bar() {
         }
     }
     readout->setMinimumWidth(widest + 24);
+    // The limits in force, beside the figures. The strip hides a widget only through its
+    // action, and while no limit is set the line takes no room at all: the strip is then
+    // exactly as it is without limits.
+    QAction* limits_place = add_to_strip(main_->strip(), LimitsReadout.widget(), 0);
+    limits_place->setVisible(false);
+    LimitsReadout.on_caption(
+        [limits_place](const std::string& text) { limits_place->setVisible(!text.empty()); });
 }
 
 void QtForm::set_focus_order() {

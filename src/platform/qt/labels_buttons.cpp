@@ -63,6 +63,9 @@ QLabel* QtLabel::widget() const {
 void QtLabel::set_caption(const std::string& text) {
     caption_ = text;
     widget()->setText(qstr(text));
+    if (caption_set_) {
+        caption_set_(caption_);
+    }
 }
 
 void QtLabel::set_centered() {
