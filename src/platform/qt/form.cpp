@@ -272,13 +272,15 @@ void QtForm::lay_out_status_bar() {
     // do not move as the figures grow.
     QLabel* readout = PeriodReadout.widget();
     add_to_strip(main_->strip(), readout, 8);
+    // The notice that the supply is not answering comes before the figures: room for it
+    // too, so that nothing on the strip moves when the supply falls silent.
     int widest = 0;
-    for (const texts::Text& language : {texts::kPeriodReadout}) {
-        for (const char* pattern : {language.en, language.zh}) {
-            const std::string longest =
-                texts::fill(pattern, {"000:00:00", "000.000 mAh", "000.000 mWh"});
-            widest = std::max(widest, readout->fontMetrics().horizontalAdvance(qstr(longest)));
-        }
+    for (const bool english : {true, false}) {
+        const std::string longest = std::string(texts::in(english, texts::kSupplyNotAnswering)) +
+                                    "   " +
+                                    texts::fill(texts::in(english, texts::kPeriodReadout),
+                                                {"000:00:00", "000.000 mAh", "000.000 mWh"});
+        widest = std::max(widest, readout->fontMetrics().horizontalAdvance(qstr(longest)));
     }
     readout->setMinimumWidth(widest + 24);
     // The limits in force, beside the figures. The strip hides a widget only through its
