@@ -48,6 +48,24 @@ std::string write_all(int fd, const std::string& bytes) {
     return {};
 }
 
+// A whole file written and on the disk under `path`, opened with `flags` besides these; the
+// reason when not (a file opened but not written whole is left for the caller to remove).
+std::string write_synced(const std::string& path, const std::string& bytes, int flags,
+                         mode_t mode) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, mode);
+    if (fd < 0) {
+        return reason_of(errno);
+    }
+    std::string reason = write_all(fd, bytes);
+    if (reason.empty() && ::fdatasync(fd) != 0) {
+        reason = reason_of(errno);
+    }
+    if (::close(fd) != 0 && reason.empty()) {
+        reason = reason_of(errno);
+    }
+    return reason;
+}
+
 // A new name in a folder reaches the disk with the folder.
 void sync_folder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -112,17 +130,7 @@ std::string StdFileSystem::write_new_file(const std::string& path, const std::st
     // Written under a name of its own first and given its name only once it is whole and
     // on the disk: a full disk or a crash never leaves a short file that looks complete.
     const std::string partial = path + ".partial-" + std::to_string(::getpid());
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return reason_of(errno);
-    }
-    std::string reason = write_all(fd, bytes);
-    if (reason.empty() && ::fdatasync(fd) != 0) {
-        reason = reason_of(errno);
-    }
-    if (::close(fd) != 0 && reason.empty()) {
-        reason = reason_of(errno);
-    }
+    std::string reason = write_synced(partial, bytes, O_TRUNC, 0666);
     if (reason.empty()) {
         // Never over an existing record. Some file systems (FAT on a USB stick) have no
         // hard links; there the name is tested first.
@@ -307,7 +315,7 @@ StdFileSystem::abandoned_journals(const std::string& folder) const {
 }
 
 std::optional<std::string> StdFileSystem::read_file(const std::string& path,
-                                                   std::size_t max_bytes) const {
+                                                    std::size_t max_bytes) const {
     // Without waiting: a FIFO planted under the name would hold an open for reading until
     // a writer came. Anything but a regular file is refused before a byte is read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -345,18 +353,7 @@ std::string StdFileSystem::replace_file(const std::string& path, const std::stri
     // planted there is replaced, never followed, and a crash leaves the old file or the new.
     const std::string partial = path + ".partial-" + std::to_string(::getpid());
     ::unlink(partial.c_str());
-    const int fd =
-        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return reason_of(errno);
-    }
-    std::string reason = write_all(fd, bytes);
-    if (reason.empty() && ::fdatasync(fd) != 0) {
-        reason = reason_of(errno);
-    }
-    if (::close(fd) != 0 && reason.empty()) {
-        reason = reason_of(errno);
-    }
+    std::string reason = write_synced(partial, bytes, O_EXCL | O_NOFOLLOW, 0644);
     if (reason.empty() && ::rename(partial.c_str(), path.c_str()) != 0) {
         reason = reason_of(errno);
     }
