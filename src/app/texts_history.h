@@ -18,6 +18,11 @@ inline constexpr Text kExportCannotRead{"kelvo: %1: cannot be read: %2", "kelvo:
 inline constexpr Text kExportNotRecord{"kelvo: %1: %2", "kelvo: %1: %2"};
 inline constexpr Text kExportCannotWrite{"kelvo: %1: cannot be written: %2",
                                          "kelvo: %1: 无法写入: %2"};
+// kelvo --export-events RECORD.TXT [OUT.csv]
+inline constexpr Text kExportEventsUsage{"usage: kelvo --export-events RECORD.TXT [OUT.csv]",
+                                         "用法: kelvo --export-events 记录.TXT [输出.csv]"};
+// Why a record is not read: a pipe or a device would make the program wait.
+inline constexpr Text kNotRegularFile{"not a regular file", "不是普通文件"};
 
 // The history window.
 inline constexpr Text kHistoryButton{"History", "历史"};
@@ -51,6 +56,36 @@ inline constexpr Text kHistoryJunk{"%1 unreadable lines skipped", "跳过 %1 行
 inline constexpr Text kHistoryNoPeriod{"No output period yet", "尚无输出时段"};
 inline constexpr Text kHistoryLoading{"Reading %1 ...", "正在读取 %1 ..."};
 inline constexpr Text kHistoryTracer{"%1   %2 V   %3 A   %4 W", "%1   %2 V   %3 A   %4 W"};
+inline constexpr Text kHistoryTracerSilent{"%1   not measured: the supply did not answer",
+                                           "%1   不是测量值：电源无应答"};
 inline constexpr Text kHistoryFailed{"%1: %2", "%1: %2"};
+// The summary's notes on silences and on a limit that ended the period.
+inline constexpr Text kHistoryUnmeasured{"%1 readings not measured (supply silent)",
+                                         "%1 个读数不是测量值（电源无应答）"};
+inline constexpr Text kHistoryLimitOff{"switched off by a limit: %1", "被限值关闭：%1"};
+
+// An event's tooltip on the plot, under its time: what, who and how.
+inline constexpr Text kHistoryEventKind{"Event: %1", "事件：%1"};
+inline constexpr Text kHistoryEventSource{"Source: %1", "来源：%1"};
+inline constexpr Text kHistoryEventDetail{"Detail: %1", "详情：%1"};
+inline constexpr Text kHistoryEventFigures{"%1 on, charge %2, energy %3",
+                                           "输出 %1，电量 %2，能量 %3"};
+inline constexpr Text kHistoryEventsMore{"and %1 more", "另有 %1 个"};
+// The events by kind, in the order of EventKind.
+inline constexpr Text kHistoryEventNames[] = {
+    {"output on", "输出开启"},
+    {"output off", "输出关闭"},
+    {"voltage set", "设定电压"},
+    {"current set", "设定电流"},
+    {"step begun", "步骤开始"},
+    {"over-current on", "过流开始"},
+    {"over-current off", "过流结束"},
+    {"supply not answering", "电源无应答"},
+    {"supply answering", "电源恢复应答"},
+    {"link lost", "连接丢失"},
+    {"link back", "连接恢复"},
+    {"limits set", "设定限值"},
+    {"limit reached", "达到限值"},
+};
 
 } // namespace kelvo::texts

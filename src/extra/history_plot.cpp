@@ -2,23 +2,211 @@
 #include "extra/history_plot.h"
 
 #include "app/texts.h"
+#include "history/period_timeline.h"
+#include "meter/period_meter.h"
 #include "platform/qt/application.h"
 
 #include <QTimeZone>
+#include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace kelvo::extra {
 
 namespace {
 
 const std::array<QColor, 3> kColors{QColor(30, 90, 220), QColor(210, 40, 40), QColor(20, 150, 60)};
+// Light enough that the lines of a silence's edges stay readable through it.
+const QColor kSilenceShade(240, 150, 30, 70);
+// How near (pixels) the mouse must come to a mark to be told of its event.
+constexpr double kMarkReach = 4;
+// A tooltip names this many events at most.
+constexpr int kTipEvents = 5;
+static_assert(std::size(texts::kHistoryEventNames) ==
+                  static_cast<std::size_t>(EventKind::LimitReached) + 1,
+              "a name for each kind of event");
 
 QString fixed(double value, int places) {
     return QString::number(value, 'f', places);
 }
 
+// Trouble in red, its end in green, the switch in black, the rest in grey-blue.
+QColor mark_color(EventKind kind) {
+    switch (kind) {
+    case EventKind::SupplySilent:
+    case EventKind::LinkLost:
+    case EventKind::LimitReached:
+    case EventKind::OverCurrentOn:
+        return {200, 30, 30};
+    case EventKind::SupplyAnswering:
+    case EventKind::LinkBack:
+    case EventKind::OverCurrentOff:
+        return {20, 140, 40};
+    case EventKind::OutputOn:
+    case EventKind::OutputOff:
+        return {20, 20, 20};
+    default:
+        return {90, 110, 150};
+    }
+}
+
+QString moment_text(const Moment& m) {
+    return QStringLiteral("%1-%2-%3 %4:%5:%6.%7")
+        .arg(m.local.year)
+        .arg(m.local.month, 2, 10, QLatin1Char('0'))
+        .arg(m.local.day, 2, 10, QLatin1Char('0'))
+        .arg(m.local.hour, 2, 10, QLatin1Char('0'))
+        .arg(m.local.minute, 2, 10, QLatin1Char('0'))
+        .arg(m.local.second, 2, 10, QLatin1Char('0'))
+        .arg(m.millisecond, 3, 10, QLatin1Char('0'));
+}
+
+QString event_text(const PeriodEvent& e, bool english) {
+    const auto text = [english](const texts::Text& key) {
+        return QString::fromUtf8(texts::in(english, key));
+    };
+    QStringList lines{moment_text(e.at),
+                      text(texts::kHistoryEventKind)
+                          .arg(text(texts::kHistoryEventNames[static_cast<std::size_t>(e.kind)]))};
+    if (!e.source.empty()) {
+        lines << text(texts::kHistoryEventSource).arg(QString::fromStdString(e.source));
+    }
+    if (e.kind == EventKind::OutputOff) {
+        if (const std::optional<PeriodFigures> f = figures_of_detail(e.detail)) {
+            lines << text(texts::kHistoryEventFigures)
+                         .arg(QString::fromStdString(elapsed_text(f->seconds)),
+                              QString::fromStdString(charge_text(f->coulombs)),
+                              QString::fromStdString(energy_text(f->joules)));
+            return lines.join(QLatin1Char('\n'));
+        }
+    }
+    if (!e.detail.empty()) {
+        lines << text(texts::kHistoryEventDetail).arg(QString::fromStdString(e.detail));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The index range of a timeline's events between two times (seconds after the date line).
+std::pair<std::size_t, std::size_t> events_between(const history::Timeline& t, double from,
+                                                   double to) {
+    const auto at = [](double seconds) {
+        return static_cast<std::int64_t>(std::floor(seconds * 1000));
+    };
+    const auto first = std::lower_bound(t.at_ms.begin(), t.at_ms.end(), at(from));
+    const auto last = std::upper_bound(first, t.at_ms.end(), at(to) + 1);
+    return {static_cast<std::size_t>(first - t.at_ms.begin()),
+            static_cast<std::size_t>(last - t.at_ms.begin())};
+}
+
 } // namespace
+
+// Drawn from the series at each redraw, only what is in sight and a band per pixel at
+// most: a week with thousands of silences costs no item per silence.
+class SilenceBands : public QCPAbstractItem {
+public:
+    explicit SilenceBands(HistoryPlot* plot) : QCPAbstractItem(plot), plot_(plot) {
+        setSelectable(false);
+    }
+    double selectTest(const QPointF& /*pos*/, bool /*only_selectable*/,
+                      QVariant* /*details*/) const override {
+        return -1; // never in the way of the mouse
+    }
+
+protected:
+    void draw(QCPPainter* painter) override {
+        const history::Series* series = plot_->series();
+        if (series == nullptr || series->unmeasured.empty()) {
+            return;
+        }
+        const QCPAxis* x = plot_->xAxis;
+        const QRect area = clipRect();
+        const double lower = x->range().lower - plot_->time_key(0);
+        const double upper = x->range().upper - plot_->time_key(0);
+        const std::vector<history::SampleRun>& runs = series->unmeasured;
+        // The first run that reaches into sight: runs and samples are in time order.
+        auto run = std::lower_bound(runs.begin(), runs.end(), lower,
+                                    [series](const history::SampleRun& r, double t) {
+                                        return history::run_span(*series, r).to < t;
+                                    });
+        double left = 0;
+        double right = -1;
+        for (; run != runs.end(); ++run) {
+            const history::RunSpan span = history::run_span(*series, *run);
+            if (span.from > upper) {
+                break;
+            }
+            const double a = x->coordToPixel(plot_->time_key(span.from));
+            const double b = std::max(a + 1, x->coordToPixel(plot_->time_key(span.to)));
+            if (a > right + 1) {
+                fill(painter, area, left, right);
+                left = a;
+            }
+            right = std::max(right, b);
+        }
+        fill(painter, area, left, right);
+    }
+
+private:
+    static void fill(QCPPainter* painter, const QRect& area, double left, double right) {
+        if (right >= left) {
+            painter->fillRect(QRectF(left, area.top(), right - left, area.height()), kSilenceShade);
+        }
+    }
+    HistoryPlot* plot_;
+};
+
+// A thin line through the plot and a small triangle at its top for each event in sight;
+// events closer than a pixel share one mark.
+class EventMarks : public QCPAbstractItem {
+public:
+    explicit EventMarks(HistoryPlot* plot) : QCPAbstractItem(plot), plot_(plot) {
+        setSelectable(false);
+    }
+    double selectTest(const QPointF& /*pos*/, bool /*only_selectable*/,
+                      QVariant* /*details*/) const override {
+        return -1;
+    }
+
+protected:
+    void draw(QCPPainter* painter) override {
+        const history::Series* series = plot_->series();
+        if (series == nullptr || series->timeline.events.empty()) {
+            return;
+        }
+        const history::Timeline& t = series->timeline;
+        const QCPAxis* x = plot_->xAxis;
+        const QRect area = clipRect();
+        const double base = plot_->time_key(0);
+        const auto [first, last] =
+            events_between(t, x->range().lower - base, x->range().upper - base);
+        double drawn = -1e9;
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        for (std::size_t k = first; k < last; ++k) {
+            const double px =
+                std::round(x->coordToPixel(base + static_cast<double>(t.at_ms[k]) / 1000.0));
+            if (px < drawn + 1) {
+                continue;
+            }
+            drawn = px;
+            QColor color = mark_color(t.events[k].kind);
+            const QColor solid = color;
+            color.setAlpha(110);
+            painter->setPen(QPen(color, 1, Qt::DotLine));
+            painter->drawLine(QPointF(px, area.top() + 7), QPointF(px, area.bottom()));
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(solid);
+            const QPointF tip[3] = {{px - 4, static_cast<double>(area.top())},
+                                    {px + 4, static_cast<double>(area.top())},
+                                    {px, area.top() + 7.0}};
+            painter->drawPolygon(tip, 3);
+        }
+    }
+
+private:
+    HistoryPlot* plot_;
+};
 
 HistoryPlot::HistoryPlot(QWidget* parent) : QCustomPlot(parent) {
     axes_ = {yAxis, yAxis2, axisRect()->addAxis(QCPAxis::atRight)};
@@ -43,11 +231,17 @@ HistoryPlot::HistoryPlot(QWidget* parent) : QCustomPlot(parent) {
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     axisRect()->setRangeDrag(Qt::Horizontal);
     axisRect()->setRangeZoom(Qt::Horizontal);
+    // The bands under the lines, the marks over them.
+    bands_ = new SilenceBands(this);
+    bands_->setLayer(QStringLiteral("grid"));
+    bands_->setClipToAxisRect(true);
+    marks_ = new EventMarks(this);
+    marks_->setClipToAxisRect(true);
     cursor_ = new QCPItemStraightLine(this);
     cursor_->setPen(QPen(Qt::gray, 1, Qt::DashLine));
     label_ = new QCPItemText(this);
     label_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    label_->position->setCoords(0.01, 0.01);
+    label_->position->setCoords(0.01, 0.03); // below the event marks
     label_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setBrush(QBrush(QColor(255, 255, 255, 220)));
     label_->setPadding(QMargins(4, 2, 4, 2));
@@ -76,7 +270,8 @@ void HistoryPlot::show_series(const history::Series* series) {
     series_ = series;
     base_ =
         series ? static_cast<double>(history::seconds_between({1970, 1, 1}, series->start)) : 0.0;
-    peaks_ = series ? history::series_peaks(series->samples) : std::array<double, 3>{};
+    peaks_ = series ? history::series_peaks(series->samples, series->unmeasured)
+                    : std::array<double, 3>{};
     // No readings yet: no times to name (the axis would count from 1970).
     xAxis->setTickLabels(series != nullptr && !series->samples.empty());
     hide_cursor();
@@ -86,7 +281,10 @@ void HistoryPlot::show_series(const history::Series* series) {
 
 void HistoryPlot::show_all() {
     follow_ = true;
-    const double end = series_ && !series_->samples.empty() ? series_->samples.back().seconds : 0.0;
+    double end = series_ && !series_->samples.empty() ? series_->samples.back().seconds : 0.0;
+    if (series_ && series_->timeline.off_ms) {
+        end = std::max(end, static_cast<double>(*series_->timeline.off_ms) / 1000.0);
+    }
     set_time_range(0, std::max(end, 10.0));
     replot(rpQueuedReplot);
 }
@@ -97,10 +295,13 @@ void HistoryPlot::series_grew() {
     }
     xAxis->setTickLabels(true);
     const history::Sample& last = series_->samples.back();
-    const std::array<double, 3> now{history::volts_of(last), history::amps_of(last),
-                                    history::watts_of(last)};
+    const bool measured = history::is_measured(*series_, series_->samples.size() - 1);
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    const std::array<double, 3> now{measured ? history::volts_of(last) : gap,
+                                    measured ? history::amps_of(last) : gap,
+                                    measured ? history::watts_of(last) : gap};
     bool higher = false;
-    for (std::size_t k = 0; k < 3; ++k) {
+    for (std::size_t k = 0; k < 3 && measured; ++k) {
         higher = higher || now[k] > peaks_[k];
         peaks_[k] = std::max(peaks_[k], now[k]);
     }
@@ -125,6 +326,29 @@ void HistoryPlot::series_grew() {
         return; // out of sight: nothing to draw
     }
     replot(rpQueuedReplot);
+}
+
+void HistoryPlot::events_changed() {
+    replot(rpQueuedReplot);
+}
+
+QString HistoryPlot::event_tip(double seconds) const {
+    if (!series_ || series_->timeline.events.empty()) {
+        return {};
+    }
+    // The reach in seconds at the present zoom.
+    const double reach = kMarkReach * xAxis->range().size() / std::max(1, axisRect()->width());
+    const history::Timeline& t = series_->timeline;
+    const auto [first, last] = events_between(t, seconds - reach, seconds + reach);
+    QStringList tips;
+    for (std::size_t k = first; k < last && tips.size() < kTipEvents; ++k) {
+        tips << event_text(t.events[k], english_);
+    }
+    if (last - first > static_cast<std::size_t>(kTipEvents)) {
+        tips << QString::fromUtf8(texts::in(english_, texts::kHistoryEventsMore))
+                    .arg(last - first - kTipEvents);
+    }
+    return tips.join(QStringLiteral("\n\n"));
 }
 
 void HistoryPlot::set_time_range(double from, double to) {
@@ -159,8 +383,8 @@ void HistoryPlot::rebuild() {
     }
     const QCPRange range = xAxis->range();
     const int columns = std::max(1, axisRect()->width());
-    history::make_plot_view(series_->samples, range.lower - base_, range.upper - base_, columns,
-                            view_);
+    history::make_plot_view(series_->samples, series_->unmeasured, range.lower - base_,
+                            range.upper - base_, columns, view_);
     const auto& s = series_->samples;
     const auto before = [](const history::Sample& a, double t) { return a.seconds < t; };
     const auto first = std::lower_bound(s.begin(), s.end(), range.lower - base_, before);
@@ -209,9 +433,14 @@ void HistoryPlot::point_at(double seconds) {
                              .arg(m.hour, 2, 10, QLatin1Char('0'))
                              .arg(m.minute, 2, 10, QLatin1Char('0'))
                              .arg(m.second, 2, 10, QLatin1Char('0'));
-    cursor_text_ = qt::qtext(texts::kHistoryTracer)
-                       .arg(time, fixed(history::volts_of(*it), 2), fixed(history::amps_of(*it), 3),
-                            fixed(history::watts_of(*it), 3));
+    if (history::is_measured(*series_, static_cast<std::size_t>(it - s.begin()))) {
+        cursor_text_ = qt::qtext(texts::kHistoryTracer)
+                           .arg(time, fixed(history::volts_of(*it), 2),
+                                fixed(history::amps_of(*it), 3), fixed(history::watts_of(*it), 3));
+    } else {
+        cursor_text_ =
+            QString::fromUtf8(texts::in(english_, texts::kHistoryTracerSilent)).arg(time);
+    }
     cursor_->point1->setCoords(base_ + it->seconds, 0);
     cursor_->point2->setCoords(base_ + it->seconds, 1);
     label_->setText(cursor_text_);
@@ -223,7 +452,14 @@ void HistoryPlot::point_at(double seconds) {
 void HistoryPlot::mouseMoveEvent(QMouseEvent* event) {
     QCustomPlot::mouseMoveEvent(event);
     if (axisRect()->rect().contains(event->pos())) {
-        point_at(xAxis->pixelToCoord(event->pos().x()) - base_);
+        const double seconds = xAxis->pixelToCoord(event->pos().x()) - base_;
+        point_at(seconds);
+        const QString tip = event_tip(seconds);
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(event->globalPosition().toPoint(), tip, this);
+        }
     } else if (cursor_->visible()) {
         hide_cursor();
         layer(QStringLiteral("overlay"))->replot();

@@ -1,6 +1,8 @@
 // extra/: the history window's plot: voltage, current and power of a recorded or running
 // period against the time of day, each on its own axis, zoomed and moved along the time
-// axis with the wheel and the mouse, with a cursor that reads the values under it.
+// axis with the wheel and the mouse, with a cursor that reads the values under it; the
+// spans the supply did not answer as shaded bands, and the period's events as marks along
+// the top that name themselves under the mouse.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -27,6 +29,9 @@
 
 namespace kelvo::extra {
 
+class SilenceBands;
+class EventMarks;
+
 class HistoryPlot : public QCustomPlot {
     Q_OBJECT
 public:
@@ -36,6 +41,16 @@ public:
     void show_series(const history::Series* series);
     // The series shown has one more reading at its end.
     void series_grew();
+    // The series shown has another event in its timeline.
+    void events_changed();
+    // The language of the event marks' texts.
+    void set_english(bool english) { english_ = english; }
+    const history::Series* series() const { return series_; }
+    // Seconds after the date line as a position on the time axis.
+    double time_key(double seconds) const { return base_ + seconds; }
+    // What the mouse over the time `seconds` is told of the events there: each one's
+    // time, kind, source and detail; empty when no mark is within a few pixels.
+    QString event_tip(double seconds) const;
     // The whole period in view, following it as it grows.
     void show_all();
     void set_axis_names(const QString& time, const QString& volts, const QString& amps,
@@ -73,6 +88,9 @@ private:
     std::array<QVector<QCPGraphData>, 3> data_;
     std::array<QCPGraph*, 3> graphs_{};
     std::array<QCPAxis*, 3> axes_{};
+    SilenceBands* bands_ = nullptr;
+    EventMarks* marks_ = nullptr;
+    bool english_ = true;
     QCPItemStraightLine* cursor_ = nullptr;
     QCPItemText* label_ = nullptr;
     QString cursor_text_;

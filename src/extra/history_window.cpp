@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "extra/history_plot.h"
 #include "history/export_command.h"
+#include "history/period_timeline.h"
 #include "history/record_csv.h"
 #include "meter/period_meter.h"
 
@@ -61,8 +62,9 @@ HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : QMainWindow(parent)
     connect(list_, &QListWidget::itemActivated, this, &HistoryWindow::item_chosen);
     connect(list_, &QListWidget::itemClicked, this, &HistoryWindow::item_chosen);
     // The period running now, or the last one, as the log holds it.
-    live_ = history::read_record(form_.Text3.text());
-    live_sum_ = history::period_sum(live_);
+    live_ = live_so_far();
+    const platform::Reading figures = form_.period_figures();
+    live_figures_ = {figures.coulombs, figures.joules};
     refresh_captions();
     show_shown();
     form_.watch(this);
@@ -76,6 +78,26 @@ HistoryWindow::~HistoryWindow() {
 
 QString HistoryWindow::text(const texts::Text& key) const {
     return QString::fromUtf8(form_.text(key));
+}
+
+history::Series HistoryWindow::live_so_far() const {
+    std::string log = form_.Text3.text();
+    if (form_.period_meter.running()) {
+        // The note lines come at the end of a period: until then the spans are the
+        // program's, and they read as the notes will.
+        for (const SilenceSpan& span : form_.silence_spans.spans()) {
+            log += texts::kCrLf + texts::fill(texts::kSilenceNote.en, {span.from, span.to});
+        }
+    }
+    history::RecordReader reader;
+    reader.use_events(form_.period_events);
+    reader.feed(log);
+    reader.finish();
+    history::Series series = reader.take();
+    if (series.error == history::ReadError::None) {
+        history::attach_timeline(series, form_.period_events);
+    }
+    return series;
 }
 
 void HistoryWindow::build_menu() {
@@ -120,6 +142,7 @@ void HistoryWindow::refresh_captions() {
     png_action_->setText(text(texts::kHistoryExportPng));
     all_action_->setText(text(texts::kHistoryShowAll));
     close_action_->setText(text(texts::kHistoryClose));
+    plot_->set_english(form_.english_mode);
     plot_->set_axis_names(text(texts::kHistoryTime), text(texts::kHistoryVoltage),
                           text(texts::kHistoryCurrent), text(texts::kHistoryPower));
     refresh_records();
@@ -181,7 +204,7 @@ void HistoryWindow::open_record(const QString& path) {
     auto result = std::make_shared<Result>();
     loader_ = QThread::create([result, file = path.toStdString()] {
         history::Series series;
-        std::string reason = history::read_record_file(file, series);
+        std::string reason = history::read_period_files(file, series);
         const std::lock_guard<std::mutex> hold(result->lock);
         result->series = std::move(series);
         result->reason = std::move(reason);
@@ -217,7 +240,7 @@ void HistoryWindow::loaded(const QString& path, const std::shared_ptr<history::S
     }
     statusBar()->clearMessage();
     file_ = std::move(*series);
-    file_sum_ = history::period_sum(file_);
+    file_figures_ = history::period_figures(file_);
     file_path_ = path;
     showing_live_ = false;
     show_shown();
@@ -235,7 +258,7 @@ QString HistoryWindow::summary() const {
     if (s.error != history::ReadError::None) {
         return text(texts::kHistoryNoPeriod);
     }
-    const history::PeriodSum& sum = showing_live_ ? live_sum_ : file_sum_;
+    const history::Figures& figures = showing_live_ ? live_figures_ : file_figures_;
     QStringList notes;
     const bool running = showing_live_ && form_.period_meter.running();
     notes << text(s.saved       ? texts::kHistorySaved
@@ -245,12 +268,19 @@ QString HistoryWindow::summary() const {
     if (s.recovered) {
         notes << text(texts::kHistoryRecovered);
     }
+    if (s.limit_off) {
+        notes << text(texts::kHistoryLimitOff).arg(QString::fromStdString(s.limit_reason));
+    }
+    if (const std::size_t silent = history::unmeasured_count(s); silent > 0) {
+        notes << text(texts::kHistoryUnmeasured).arg(silent);
+    }
     if (s.junk > 0) {
         notes << text(texts::kHistoryJunk).arg(s.junk);
     }
     return text(texts::kHistorySummary)
-        .arg(QString::number(s.samples.size()), QString::fromStdString(charge_text(sum.coulombs())),
-             QString::fromStdString(energy_text(sum.joules())), notes.join(QStringLiteral(", ")));
+        .arg(QString::number(s.samples.size()),
+             QString::fromStdString(charge_text(figures.coulombs)),
+             QString::fromStdString(energy_text(figures.joules)), notes.join(QStringLiteral(", ")));
 }
 
 QString HistoryWindow::status() const {
@@ -282,9 +312,9 @@ bool HistoryWindow::export_png(const QString& path) {
 }
 
 void HistoryWindow::period_started(const platform::DateTime& /*moment*/) {
-    // The log holds the new period's first lines now.
+    // The log holds the new period's first lines now; its events come after this.
     live_ = history::read_record(form_.Text3.text());
-    live_sum_ = history::period_sum(live_); // with what the log holds already
+    live_figures_ = {};
     if (showing_live_) {
         show_shown();
     }
@@ -301,20 +331,42 @@ void HistoryWindow::reading(const platform::Reading& reading) {
         return static_cast<std::uint16_t>(std::clamp(std::lround(value * scale), 0L, 65535L));
     };
     live_.samples.push_back({seconds, code(reading.volts, 100), code(reading.amps, 1000)});
-    live_sum_.add(live_.samples.back());
+    if (!reading.measured) {
+        const auto index = static_cast<std::uint32_t>(live_.samples.size() - 1);
+        std::vector<history::SampleRun>& runs = live_.unmeasured;
+        if (!runs.empty() && runs.back().first + runs.back().count == index) {
+            ++runs.back().count;
+        } else {
+            runs.push_back({index, 1});
+        }
+    }
+    live_figures_ = {reading.coulombs, reading.joules};
     if (showing_live_) {
         plot_->series_grew();
         show_summary();
     }
 }
 
-void HistoryWindow::period_ended(const platform::Reading& /*last*/) {
-    // The record is saved right after this: the list shows it once the event loop is back.
+void HistoryWindow::event(const PeriodEvent& event) {
+    if (live_.error != history::ReadError::None) {
+        return;
+    }
+    history::add_timeline_event(live_, event);
+    if (showing_live_) {
+        plot_->events_changed();
+    }
+}
+
+void HistoryWindow::period_ended(const platform::Reading& last) {
+    live_figures_ = {last.coulombs, last.joules};
+    // The note lines and the save line come right after this: the list shows the record
+    // once the event loop is back.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            const std::string log = form_.Text3.text();
-            history::read_end_line(std::string_view(log).substr(log.rfind('\n') + 1), live_);
+            if (live_.error == history::ReadError::None) {
+                history::read_closing_lines(form_.Text3.text(), live_);
+            }
             refresh_records();
             if (showing_live_) {
                 show_summary();

@@ -60,6 +60,10 @@ public:
     void reading(const platform::Reading& reading) override;
     void period_ended(const platform::Reading& last) override;
     void language_changed(bool english) override;
+    void event(const PeriodEvent& event) override;
+
+protected:
+    using QMainWindow::event; // Qt's own, beside the timeline's
 
 private:
     void build_menu();
@@ -72,12 +76,14 @@ private:
     void ask_path(bool save, const QString& filter, const QString& suffix,
                   const std::function<void(HistoryWindow&, const QString&)>& then);
     QString text(const texts::Text& key) const;
+    // The period in the log as far as it has run, with its silences and events so far.
+    history::Series live_so_far() const;
 
     Form1& form_;
     history::Series live_;
-    history::PeriodSum live_sum_;
+    history::Figures live_figures_; // the program's own, as it counts them
     history::Series file_;
-    history::PeriodSum file_sum_;
+    history::Figures file_figures_;
     QString file_path_;
     bool showing_live_ = true;
     QThread* loader_ = nullptr;

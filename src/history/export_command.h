@@ -1,4 +1,5 @@
-// history/: the command line's export of a record to CSV, run before any window exists.
+// history/: the command line's export of a record to CSV, and of its timeline, run before
+// any window exists; and the reading of a record and its events file from disk.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -21,7 +22,14 @@ int export_csv_command(const std::vector<std::string>& args, std::ostream& error
 int export_events_command(const std::vector<std::string>& args, std::ostream& out,
                           std::ostream& errors);
 
-// Reads a record file chunk by chunk; the empty string, or why it could not be read.
+// Reads a record file chunk by chunk; the empty string, or why it could not be read. A
+// pipe or a device is refused, not waited on.
 std::string read_record_file(const std::string& path, Series& series);
+// The record and the events file beside it (events_path_of), as one period. An events
+// file that is missing, damaged, not a regular file or too large counts as none.
+std::string read_period_files(const std::string& path, Series& series);
+
+// The local offset from UTC, in minutes, of a moment of the local clock.
+int local_offset_minutes(const platform::DateTime& local);
 
 } // namespace kelvo::history

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kelvo::history {
 
@@ -44,6 +45,13 @@ void put_sample(PlotView& view, const Sample& s) {
     }
 }
 
+void put_gap(PlotView& view, double seconds) {
+    view.seconds.push_back(seconds);
+    for (std::vector<double>& v : view.values) {
+        v.push_back(std::numeric_limits<double>::quiet_NaN());
+    }
+}
+
 // Two points for a column: each reading's extremes in the order they came.
 void put_column(PlotView& view, const std::array<Extremes, 3>& e, double first, double last) {
     view.seconds.push_back(first);
@@ -57,8 +65,61 @@ void put_column(PlotView& view, const std::array<Extremes, 3>& e, double first, 
 
 } // namespace
 
-void make_plot_view(const std::vector<Sample>& samples, double from, double to, int columns,
-                    PlotView& view) {
+namespace {
+
+// The reduction: a column ends at its pixel's edge or where a silence begins, so that a gap
+// is never bridged by a column's stroke.
+class Columns {
+public:
+    Columns(PlotView& view, double from, double width) : view_(view), from_(from), width_(width) {}
+    void measured(const Sample& s, std::size_t at) {
+        const std::array<unsigned, 3> v = codes(s);
+        if (!open_ || s.seconds >= end_) {
+            flush();
+            for (std::size_t k = 0; k < 3; ++k) {
+                extremes_[k].start(v[k], at);
+            }
+            end_ = from_ + (std::floor((s.seconds - from_) / width_) + 1) * width_;
+            first_ = s.seconds;
+            open_ = true;
+        } else {
+            for (std::size_t k = 0; k < 3; ++k) {
+                extremes_[k].take(v[k], at);
+            }
+        }
+        last_ = s.seconds;
+        in_gap_ = false;
+    }
+    void unmeasured(const Sample& s) {
+        flush();
+        if (!in_gap_) {
+            put_gap(view_, s.seconds);
+            in_gap_ = true;
+        }
+    }
+    void flush() {
+        if (open_) {
+            put_column(view_, extremes_, first_, last_);
+            open_ = false;
+        }
+    }
+
+private:
+    PlotView& view_;
+    double from_;
+    double width_;
+    std::array<Extremes, 3> extremes_;
+    bool open_ = false;
+    bool in_gap_ = false;
+    double end_ = 0;
+    double first_ = 0;
+    double last_ = 0;
+};
+
+} // namespace
+
+void make_plot_view(const std::vector<Sample>& samples, const std::vector<SampleRun>& unmeasured,
+                    double from, double to, int columns, PlotView& view) {
     view.seconds.clear();
     for (std::vector<double>& v : view.values) {
         v.clear();
@@ -70,42 +131,39 @@ void make_plot_view(const std::vector<Sample>& samples, double from, double to, 
     first -= first != samples.begin() ? 1 : 0;
     last += last != samples.end() ? 1 : 0;
     const auto count = static_cast<std::size_t>(last - first);
+    const auto start = static_cast<std::size_t>(first - samples.begin());
+    MeasuredWalk walk(unmeasured, start);
     columns = std::max(columns, 1);
     if (count <= 2 * static_cast<std::size_t>(columns) || !(to > from)) {
-        std::for_each(first, last, [&view](const Sample& s) { put_sample(view, s); });
-        return;
-    }
-    const double width = (to - from) / columns;
-    std::array<Extremes, 3> extremes;
-    double column_end = -1e300; // where the current column ends: a compare per sample
-    double column_first = 0;
-    double column_last = 0;
-    for (auto it = first; it != last; ++it) {
-        const auto at = static_cast<std::size_t>(it - first);
-        const std::array<unsigned, 3> v = codes(*it);
-        if (it->seconds >= column_end) {
-            if (it != first) {
-                put_column(view, extremes, column_first, column_last);
-            }
-            for (std::size_t k = 0; k < 3; ++k) {
-                extremes[k].start(v[k], at);
-            }
-            column_end = from + (std::floor((it->seconds - from) / width) + 1) * width;
-            column_first = it->seconds;
-        } else {
-            for (std::size_t k = 0; k < 3; ++k) {
-                extremes[k].take(v[k], at);
+        for (std::size_t i = start; i < start + count; ++i) {
+            if (walk.measured(i)) {
+                put_sample(view, samples[i]);
+            } else {
+                put_gap(view, samples[i].seconds);
             }
         }
-        column_last = it->seconds;
+        return;
     }
-    put_column(view, extremes, column_first, column_last);
+    Columns reduced(view, from, (to - from) / columns);
+    for (std::size_t i = start; i < start + count; ++i) {
+        if (walk.measured(i)) {
+            reduced.measured(samples[i], i - start);
+        } else {
+            reduced.unmeasured(samples[i]);
+        }
+    }
+    reduced.flush();
 }
 
-std::array<double, 3> series_peaks(const std::vector<Sample>& samples) {
+std::array<double, 3> series_peaks(const std::vector<Sample>& samples,
+                                   const std::vector<SampleRun>& unmeasured) {
     std::array<unsigned, 3> high{};
-    for (const Sample& s : samples) {
-        const std::array<unsigned, 3> c = codes(s);
+    MeasuredWalk walk(unmeasured);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (!walk.measured(i)) {
+            continue;
+        }
+        const std::array<unsigned, 3> c = codes(samples[i]);
         for (std::size_t k = 0; k < 3; ++k) {
             high[k] = std::max(high[k], c[k]);
         }

@@ -19,12 +19,19 @@ struct PlotView {
 
 // The samples between `from` and `to` (seconds), and one more on each side so that the
 // lines run on to the edges, reduced to `columns` pixel columns when there are more than
-// two samples per column. `view` keeps its storage from one call to the next.
-void make_plot_view(const std::vector<Sample>& samples, double from, double to, int columns,
-                    PlotView& view);
+// two samples per column. A reading that was not measured gives no value (NaN: the graph
+// leaves a gap there), and no column reaches over one. `view` keeps its storage from one
+// call to the next.
+void make_plot_view(const std::vector<Sample>& samples, const std::vector<SampleRun>& unmeasured,
+                    double from, double to, int columns, PlotView& view);
+inline void make_plot_view(const std::vector<Sample>& samples, double from, double to, int columns,
+                           PlotView& view) {
+    make_plot_view(samples, {}, from, to, columns, view);
+}
 
-// The highest volts, amperes and watts of a series (for the axes' ranges).
-std::array<double, 3> series_peaks(const std::vector<Sample>& samples);
+// The highest volts, amperes and watts of a series' measured readings (for the axes).
+std::array<double, 3> series_peaks(const std::vector<Sample>& samples,
+                                   const std::vector<SampleRun>& unmeasured = {});
 
 inline double volts_of(const Sample& s) {
     return s.volt_code / 100.0;

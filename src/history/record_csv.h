@@ -10,8 +10,10 @@ namespace kelvo::history {
 
 // "time,seconds,voltage_V,current_A,power_W,charge_Ah,energy_Wh", then a row per reading:
 // its local time in ISO 8601 (midnight passes move the date), the seconds since the date
-// line, the readings, and the period's charge and energy up to and including it. False
-// when the stream failed.
+// line, the readings, and the period's charge and energy up to and including it. A reading
+// that was not measured keeps its time and the figures, with the readings left empty. When
+// the timeline tells the switch-off, a last row at that moment (to the millisecond) gives
+// the period's final figures. False when the stream failed.
 bool write_csv(const Series& series, std::ostream& out);
 
 } // namespace kelvo::history

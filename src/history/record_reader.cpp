@@ -2,6 +2,7 @@
 #include "history/record_reader.h"
 
 #include "app/texts.h"
+#include "history/period_timeline.h"
 
 #include <algorithm>
 #include <limits>
@@ -14,6 +15,9 @@ constexpr int kDay = 86400;
 // A time of day that goes back by more than this passed midnight; by less, the clock was
 // set back (summer time ending) and the readings go on a second apart.
 constexpr int kMidnightStep = kDay / 2;
+// How far the first line of a silence may lie from the moment its "supply not answering"
+// row was written: the row comes with the read second, the line at the next display second.
+constexpr std::int64_t kSilenceSlack = 5;
 
 bool starts_with(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -101,6 +105,35 @@ bool date_line(std::string_view text, platform::DateTime& moment, int& seconds) 
     return true;
 }
 
+// The values a text took the places of %1 (and %2) of `pattern` with: the pattern's
+// fixed pieces hold no time of day or reason, so the first match of each piece is its own.
+bool unfill(std::string_view text, std::string_view pattern, std::string_view* values, int count) {
+    const std::size_t first = pattern.find("%1");
+    const std::size_t second = count == 2 ? pattern.find("%2") : first;
+    if (first == std::string_view::npos || second == std::string_view::npos || second < first) {
+        return false;
+    }
+    const std::string_view head = pattern.substr(0, first);
+    const std::string_view tail = pattern.substr(second + 2);
+    if (text.size() < head.size() + tail.size() || !starts_with(text, head) ||
+        text.substr(text.size() - tail.size()) != tail) {
+        return false;
+    }
+    text = text.substr(head.size(), text.size() - head.size() - tail.size());
+    if (count == 2) {
+        const std::string_view middle = pattern.substr(first + 2, second - first - 2);
+        const std::size_t at = text.find(middle);
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        values[0] = text.substr(0, at);
+        values[1] = text.substr(at + middle.size());
+    } else {
+        values[0] = text;
+    }
+    return std::all_of(values, values + count, [](std::string_view v) { return !v.empty(); });
+}
+
 } // namespace
 
 int fixed_code(std::string_view text, int decimals) {
@@ -182,6 +215,12 @@ std::int64_t seconds_between(const platform::DateTime& from, const platform::Dat
     return stamp_of(to) - stamp_of(from);
 }
 
+std::int64_t ms_after(const platform::DateTime& start, const Moment& at, int utc_offset_minutes) {
+    const std::int64_t seconds = seconds_between(start, at.local) -
+                                 std::int64_t{at.utc_offset_minutes - utc_offset_minutes} * 60;
+    return seconds * 1000 + at.millisecond;
+}
+
 platform::DateTime moment_after(const platform::DateTime& start, std::int64_t seconds) {
     const std::int64_t stamp = stamp_of(start) + seconds;
     const std::int64_t days = (stamp >= 0 ? stamp : stamp - kDay + 1) / kDay;
@@ -223,6 +262,30 @@ void RecordReader::finish() {
     } else if (state_ == State::Readings) {
         series_.cut = true;
     }
+    // Notes out of order (a file put together by hand) still give runs in order, apart.
+    std::vector<SampleRun>& runs = series_.unmeasured;
+    std::sort(runs.begin(), runs.end(),
+              [](const SampleRun& a, const SampleRun& b) { return a.first < b.first; });
+    std::size_t kept = 0;
+    for (const SampleRun& run : runs) {
+        if (kept > 0 && runs[kept - 1].first + runs[kept - 1].count >= run.first) {
+            SampleRun& last = runs[kept - 1];
+            last.count = std::max(last.first + last.count, run.first + run.count) - last.first;
+        } else {
+            runs[kept++] = run;
+        }
+    }
+    runs.resize(kept);
+}
+
+void RecordReader::use_events(const std::vector<PeriodEvent>& events) {
+    silent_moments_.clear();
+    for (const PeriodEvent& event : events) {
+        if (event.kind == EventKind::SupplySilent) {
+            silent_moments_.push_back(event.at);
+        }
+    }
+    events_offset_ = timeline_offset(events);
 }
 
 void RecordReader::line(std::string_view text, bool last) {
@@ -265,6 +328,7 @@ void RecordReader::header_line(std::string_view text) {
     }
     last_time_ = start_time_;
     offset_ = -start_time_;
+    offsets_.assign(1, {0, offset_});
     state_ = State::Readings;
 }
 
@@ -285,6 +349,9 @@ void RecordReader::reading_line(std::string_view text, bool last) {
         state_ = State::Ended;
         return;
     }
+    if (note_line(text)) {
+        return;
+    }
     if (text == texts::kRecoveredNote.en) {
         series_.recovered = true;
     } else if (!last && !trim_end(text).empty()) {
@@ -302,6 +369,7 @@ void RecordReader::add(int time, int volt_code, int amp_code) {
         } else {
             offset_ = previous + 1 - time;
         }
+        offsets_.emplace_back(series_.samples.size(), offset_);
         seconds = time + offset_;
     }
     last_time_ = time;
@@ -312,6 +380,83 @@ void RecordReader::add(int time, int volt_code, int amp_code) {
     series_.samples.push_back({static_cast<std::int32_t>(seconds),
                                static_cast<std::uint16_t>(volt_code),
                                static_cast<std::uint16_t>(amp_code)});
+}
+
+bool RecordReader::note_line(std::string_view text) {
+    std::string_view values[2];
+    for (const char* pattern : {texts::kSilenceNote.en, texts::kSilenceNote.zh}) {
+        if (unfill(text, pattern, values, 2)) {
+            const int from = time_of_day(values[0]);
+            const int to = time_of_day(values[1]);
+            if (from < 0 || to < 0) {
+                ++series_.junk;
+            } else {
+                silence_note(from, to);
+            }
+            return true;
+        }
+    }
+    for (const char* pattern : {texts::kLimitOffNote.en, texts::kLimitOffNote.zh}) {
+        if (unfill(text, pattern, values, 1)) {
+            series_.limit_off = true;
+            series_.limit_reason = values[0];
+            return true;
+        }
+    }
+    return false;
+}
+
+int RecordReader::time_of_sample(std::size_t index) const {
+    const auto after = std::upper_bound(
+        offsets_.begin(), offsets_.end(), index,
+        [](std::size_t i, const std::pair<std::size_t, std::int64_t>& o) { return i < o.first; });
+    const std::int64_t offset = after == offsets_.begin() ? -start_time_ : std::prev(after)->second;
+    return static_cast<int>(series_.samples[index].seconds - offset);
+}
+
+std::optional<std::size_t> RecordReader::silence_start(int from) {
+    const std::vector<Sample>& samples = series_.samples;
+    // With the events at hand: the line at that time of day next to a silence's moment.
+    const int reference = events_offset_.value_or(0);
+    for (const Moment& moment : silent_moments_) {
+        const std::int64_t at = ms_after(series_.start, moment, reference) / 1000;
+        if (searched_ < samples.size() && at + kSilenceSlack < samples[searched_].seconds) {
+            continue; // a silence named before
+        }
+        const auto before = [](const Sample& s, std::int64_t t) { return s.seconds < t; };
+        auto it = std::lower_bound(samples.begin() + static_cast<std::ptrdiff_t>(searched_),
+                                   samples.end(), at - kSilenceSlack, before);
+        for (; it != samples.end() && it->seconds <= at + kSilenceSlack; ++it) {
+            const auto index = static_cast<std::size_t>(it - samples.begin());
+            if (time_of_sample(index) == from) {
+                return index;
+            }
+        }
+    }
+    // Without: the first line at that time of day after the silence named before; then
+    // before it, for notes that are not in order.
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const std::size_t index = (searched_ + k) % samples.size();
+        if (time_of_sample(index) == from) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+void RecordReader::silence_note(int from, int to) {
+    const std::optional<std::size_t> first = silence_start(from);
+    std::size_t last = first.value_or(0);
+    while (first && last < series_.samples.size() && time_of_sample(last) != to) {
+        ++last;
+    }
+    if (!first || last == series_.samples.size()) {
+        ++series_.junk; // no such lines: the note says nothing that can be shown
+        return;
+    }
+    series_.unmeasured.push_back(
+        {static_cast<std::uint32_t>(*first), static_cast<std::uint32_t>(last - *first + 1)});
+    searched_ = last + 1;
 }
 
 bool read_end_line(std::string_view line, Series& series) {
@@ -343,6 +488,75 @@ Series read_record(std::string_view text) {
     reader.feed(text);
     reader.finish();
     return reader.take();
+}
+
+Series read_period(std::string_view record, std::string_view events_file) {
+    std::vector<PeriodEvent> events = read_events_file(events_file);
+    RecordReader reader;
+    reader.use_events(events);
+    reader.feed(record);
+    reader.finish();
+    Series series = reader.take();
+    if (series.error == ReadError::None) {
+        attach_timeline(series, std::move(events));
+    }
+    return series;
+}
+
+void read_closing_lines(std::string_view log, Series& series) {
+    // Back from the end to the last reading line: what follows it closes the period.
+    std::vector<std::string_view> lines;
+    while (!log.empty()) {
+        const std::size_t start = log.rfind('\n', log.size() - 1);
+        const std::size_t from = start == std::string_view::npos ? 0 : start + 1;
+        std::string_view line = log.substr(from);
+        log = log.substr(0, start == std::string_view::npos ? 0 : start);
+        line = trim_end(line);
+        std::string_view rest = line;
+        std::string_view word;
+        if (split_last(rest, 'A', word) && split_last(rest, 'V', word)) {
+            break;
+        }
+        lines.push_back(line);
+    }
+    std::reverse(lines.begin(), lines.end());
+    for (const std::string_view line : lines) {
+        std::string_view reason;
+        if (read_end_line(line, series)) {
+            continue;
+        }
+        for (const char* pattern : {texts::kLimitOffNote.en, texts::kLimitOffNote.zh}) {
+            if (unfill(line, pattern, &reason, 1)) {
+                series.limit_off = true;
+                series.limit_reason = reason;
+            }
+        }
+    }
+}
+
+bool is_measured(const Series& series, std::size_t index) {
+    const auto after =
+        std::upper_bound(series.unmeasured.begin(), series.unmeasured.end(), index,
+                         [](std::size_t i, const SampleRun& run) { return i < run.first; });
+    return after == series.unmeasured.begin() ||
+           index >= std::size_t{std::prev(after)->first} + std::prev(after)->count;
+}
+
+MeasuredWalk::MeasuredWalk(const std::vector<SampleRun>& runs, std::size_t from) : runs_(&runs) {
+    next_ =
+        static_cast<std::size_t>(std::upper_bound(runs.begin(), runs.end(), from,
+                                                  [](std::size_t i, const SampleRun& run) {
+                                                      return i < std::size_t{run.first} + run.count;
+                                                  }) -
+                                 runs.begin());
+}
+
+std::size_t unmeasured_count(const Series& series) {
+    std::size_t count = 0;
+    for (const SampleRun& run : series.unmeasured) {
+        count += run.count;
+    }
+    return count;
 }
 
 } // namespace kelvo::history

@@ -266,18 +266,26 @@ std::optional<PeriodFigures> figures_of_detail(std::string_view detail) {
             value > 1e15) {
             return std::nullopt;
         }
+        // Each key once: a repeated one would leave another figure unsaid, as 0.
+        int bit = 0;
         if (key == "seconds") {
             figures.seconds = value;
+            bit = 1;
         } else if (key == "charge_mAh") {
             figures.coulombs = value * 3.6;
+            bit = 2;
         } else if (key == "energy_mWh") {
             figures.joules = value * 3.6;
+            bit = 4;
         } else {
             continue;
         }
-        ++found;
+        if ((found & bit) != 0) {
+            return std::nullopt;
+        }
+        found |= bit;
     }
-    if (found != 3) {
+    if (found != 7) {
         return std::nullopt;
     }
     return figures;

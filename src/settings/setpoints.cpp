@@ -7,14 +7,11 @@
 namespace kelvo {
 
 void Form1::SZDYZH(const std::string& text) {
-    if (const auto code =
-            setpoint_code(leading_number(text), limits::kCodesPerVolt, limits::kMaxVoltageCode)) {
-        // Above the user's limit it never reaches the frame: the entry comes back as a
-        // refused one does, with a box that names the limit.
-        if (!setpoint_allowed(true, *code)) {
-            Text1.set_text(voltage_text);
-            return;
-        }
+    const auto code =
+        setpoint_code(leading_number(text), limits::kCodesPerVolt, limits::kMaxVoltageCode);
+    // Above the user's limit it never reaches the frame: the entry comes back as a refused
+    // one does, with a box that names the limit.
+    if (code && setpoint_allowed(true, *code)) {
         voltage_text = text;
         set_voltage_code = *code;
         if (remote_acting) {
@@ -22,17 +19,17 @@ void Form1::SZDYZH(const std::string& text) {
         }
         return;
     }
-    show_message(Form1::text(texts::kVoltageRangePrompt), Form1::text(texts::kVoltageErrorTitle));
+    if (!code) {
+        show_message(Form1::text(texts::kVoltageRangePrompt),
+                     Form1::text(texts::kVoltageErrorTitle));
+    }
     Text1.set_text(voltage_text);
 }
 
 void Form1::SZDLZH(const std::string& text) {
-    if (const auto code =
-            setpoint_code(leading_number(text), limits::kCodesPerAmpere, limits::kMaxCurrentCode)) {
-        if (!setpoint_allowed(false, *code)) {
-            Text2.set_text(current_text);
-            return;
-        }
+    const auto code =
+        setpoint_code(leading_number(text), limits::kCodesPerAmpere, limits::kMaxCurrentCode);
+    if (code && setpoint_allowed(false, *code)) {
         current_text = text;
         set_current_code = *code;
         if (remote_acting) {
@@ -40,7 +37,10 @@ void Form1::SZDLZH(const std::string& text) {
         }
         return;
     }
-    show_message(Form1::text(texts::kCurrentRangePrompt), Form1::text(texts::kCurrentErrorTitle));
+    if (!code) {
+        show_message(Form1::text(texts::kCurrentRangePrompt),
+                     Form1::text(texts::kCurrentErrorTitle));
+    }
     Text2.set_text(current_text);
 }
 
