@@ -102,6 +102,12 @@ off_ms=$(first_off_ms "$work/time.log")
 late=$((off_ms - on_at - 4000))
 echo "time limit 4 s: the first whole \"N\" frame $late ms after the limit's moment"
 [ "$late" -ge 0 ] && [ "$late" -le 200 ] || fail "time limit: \"N\" $late ms after 4 s"
+# One period, one figure: what the program said at the end, and the CSV's last row.
+said=$(grep 'Output period ended' "$work/time.out" | tail -n 1)
+env -u DISPLAY "$work/time/kelvo" --export-csv "$(record_of time)" "$work/time.csv" || fail "export"
+csv=$(tail -n 1 "$work/time.csv" | awk -F, '{ printf "charge %.3f mAh, energy %.3f mWh", $6 * 1000, $7 * 1000 }')
+echo "program: ${said#*: }; CSV: $csv"
+[ "${said#*: }" = "$csv" ] || fail "the program and the CSV disagree"
 
 # ---- 3. a silence ------------------------------------------------------------------------
 start silence --schedule 0:normal,6:silent,12:normal --

@@ -46,7 +46,11 @@ cat "$work/lintian.log"
 # No display, no Qt platform, no home: help and version still answer.
 bare=(env -i PATH=/usr/bin:/bin)
 [ "$("${bare[@]}" "$root/usr/bin/kelvo" --version | head -1)" = "kelvo 1.0" ] || fail "kelvo --version"
-"${bare[@]}" "$root/usr/bin/kelvo" --help | grep -q -- '--export-csv RECORD' || fail "kelvo --help"
+# Read whole before it is searched: grep -q stops at the first match, and the rest of the
+# help would then meet a closed pipe.
+help=$("${bare[@]}" "$root/usr/bin/kelvo" --help) || fail "kelvo --help: status $?"
+grep -q -- '--export-csv RECORD' <<<"$help" || fail "kelvo --help"
+grep -q -- '--max-voltage' <<<"$help" || fail "kelvo --help names no limits"
 "${bare[@]}" "$root/usr/bin/kelvo-supply-sim" --version | grep -qx 'kelvo-supply-sim 1.0' ||
   fail "kelvo-supply-sim --version"
 status=0
