@@ -541,7 +541,8 @@ int Soak::finish() {
     int same_second = 0; // named "-2", "-3", ...: another period ended in that second
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder_ / "Record", error)) {
-        if (entry.is_regular_file()) {
+        // The records, not the timelines beside them.
+        if (entry.is_regular_file() && entry.path().extension() == ".TXT") {
             ++files;
             same_second += entry.path().stem().string().find('-') != std::string::npos ? 1 : 0;
         }
