@@ -2,6 +2,7 @@
 #include "fake/fake_platform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -306,7 +307,7 @@ std::string FakeClock::time_text(const DateTime& at) const {
 
 platform::Moment FakeClock::precise_now() const {
     const double fraction = steady - static_cast<double>(static_cast<long long>(steady));
-    return {moment, static_cast<int>(fraction * 1000 + 0.5) % 1000, 60};
+    return {moment, static_cast<int>(std::lround(fraction * 1000) % 1000), 60};
 }
 
 void FakeMessageBox::show(const std::string& prompt, const std::string& title,
