@@ -41,7 +41,8 @@ std::string Form1::step_table_folder() {
     }
     std::string reason = Files.folder_exists(user) ? std::string() : Files.create_folder(user);
     if (reason.empty()) {
-        const std::optional<std::string> bytes = Files.read_file(sample, platform::FileSystem::kNoSizeLimit);
+        const std::optional<std::string> bytes =
+            Files.read_file(sample, platform::FileSystem::kNoSizeLimit);
         reason = bytes ? Files.write_new_file(user + name, *bytes)
                        : texts::fill(text(texts::kFileUnreadable), {sample});
     }

@@ -360,7 +360,8 @@ TEST_F(Guard, TheLimitsFileIsKeptAndADamagedOneIsToldAndIgnored) {
         EXPECT_TRUE(window->message_box.shown.empty());
     }
     for (const auto& [content, why] : std::vector<std::pair<std::string, std::string>>{
-             {"max-voltage=5\nmax-time=-1\n", "line 2: The time limit must be above 0 s and at most 31622400 s"},
+             {"max-voltage=5\nmax-time=-1\n",
+              "line 2: The time limit must be above 0 s and at most 31622400 s"},
              {"max-voltage=5\nmax-volts=3\n", "line 2: unknown key \"max-volts\""},
              {"max-voltage=5\nmax-voltage=4\n", "line 2: \"max-voltage\" given twice"},
              {"max-voltage=abc\n", "line 1: The voltage limit \"abc\" is not a number."},
