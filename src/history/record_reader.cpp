@@ -55,30 +55,6 @@ bool split_last(std::string_view& text, char unit, std::string_view& word) {
     return true;
 }
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
-std::int64_t days_from_civil(std::int64_t y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-platform::DateTime civil_from_days(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    platform::DateTime date;
-    date.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    date.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    date.year = static_cast<int>(yoe + era * 400 + (date.month <= 2 ? 1 : 0));
-    return date;
-}
-
 // "2026-12-7   15:50:16": the date, then the time of day.
 bool date_line(std::string_view text, platform::DateTime& moment, int& seconds) {
     int parts[3] = {0, 0, 0};
@@ -199,37 +175,6 @@ int time_of_day(std::string_view text) {
         return -1;
     }
     return hour * 3600 + parts[1] * 60 + parts[2];
-}
-
-namespace {
-
-// Seconds since 1970-01-01 00:00, the moment read as if it were UTC.
-std::int64_t stamp_of(const platform::DateTime& m) {
-    return days_from_civil(m.year, m.month, m.day) * kDay + std::int64_t{m.hour} * 3600 +
-           std::int64_t{m.minute} * 60 + m.second;
-}
-
-} // namespace
-
-std::int64_t seconds_between(const platform::DateTime& from, const platform::DateTime& to) {
-    return stamp_of(to) - stamp_of(from);
-}
-
-std::int64_t ms_after(const platform::DateTime& start, const Moment& at, int utc_offset_minutes) {
-    const std::int64_t seconds = seconds_between(start, at.local) -
-                                 std::int64_t{at.utc_offset_minutes - utc_offset_minutes} * 60;
-    return seconds * 1000 + at.millisecond;
-}
-
-platform::DateTime moment_after(const platform::DateTime& start, std::int64_t seconds) {
-    const std::int64_t stamp = stamp_of(start) + seconds;
-    const std::int64_t days = (stamp >= 0 ? stamp : stamp - kDay + 1) / kDay;
-    const std::int64_t rest = stamp - days * kDay;
-    platform::DateTime moment = civil_from_days(days);
-    moment.hour = static_cast<int>(rest / 3600);
-    moment.minute = static_cast<int>(rest / 60 % 60);
-    moment.second = static_cast<int>(rest % 60);
-    return moment;
 }
 
 void RecordReader::feed(std::string_view chunk) {
@@ -459,50 +404,6 @@ void RecordReader::silence_note(int from, int to) {
     searched_ = last + 1;
 }
 
-bool read_end_line(std::string_view line, Series& series) {
-    std::string_view text = line;
-    if (!text.empty() && text.back() == '\r') {
-        text.remove_suffix(1);
-    }
-    for (const char* label : {texts::kSavePath.en, texts::kSavePath.zh}) {
-        if (starts_with(text, label)) {
-            series.path = text.substr(std::string_view(label).size());
-            series.saved = true;
-            series.cut = false;
-            return true;
-        }
-    }
-    for (const char* label : {texts::kRecordNotSaved.en, texts::kRecordNotSaved.zh}) {
-        if (starts_with(text, label)) {
-            series.reason = text.substr(std::string_view(label).size());
-            series.not_saved = true;
-            series.cut = false;
-            return true;
-        }
-    }
-    return false;
-}
-
-Series read_record(std::string_view text) {
-    RecordReader reader;
-    reader.feed(text);
-    reader.finish();
-    return reader.take();
-}
-
-Series read_period(std::string_view record, std::string_view events_file) {
-    std::vector<PeriodEvent> events = read_events_file(events_file);
-    RecordReader reader;
-    reader.use_events(events);
-    reader.feed(record);
-    reader.finish();
-    Series series = reader.take();
-    if (series.error == ReadError::None) {
-        attach_timeline(series, std::move(events));
-    }
-    return series;
-}
-
 void read_closing_lines(std::string_view log, Series& series) {
     // Back from the end to the last reading line: what follows it closes the period.
     std::vector<std::string_view> lines;
@@ -532,31 +433,6 @@ void read_closing_lines(std::string_view log, Series& series) {
             }
         }
     }
-}
-
-bool is_measured(const Series& series, std::size_t index) {
-    const auto after =
-        std::upper_bound(series.unmeasured.begin(), series.unmeasured.end(), index,
-                         [](std::size_t i, const SampleRun& run) { return i < run.first; });
-    return after == series.unmeasured.begin() ||
-           index >= std::size_t{std::prev(after)->first} + std::prev(after)->count;
-}
-
-MeasuredWalk::MeasuredWalk(const std::vector<SampleRun>& runs, std::size_t from) : runs_(&runs) {
-    next_ =
-        static_cast<std::size_t>(std::upper_bound(runs.begin(), runs.end(), from,
-                                                  [](std::size_t i, const SampleRun& run) {
-                                                      return i < std::size_t{run.first} + run.count;
-                                                  }) -
-                                 runs.begin());
-}
-
-std::size_t unmeasured_count(const Series& series) {
-    std::size_t count = 0;
-    for (const SampleRun& run : series.unmeasured) {
-        count += run.count;
-    }
-    return count;
 }
 
 } // namespace kelvo::history
