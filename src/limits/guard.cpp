@@ -20,14 +20,6 @@ constexpr int kOverVoltageReadings = 2;
 // Rows named in the box that refuses a table; the rest are counted.
 constexpr std::size_t kRowsNamed = 8;
 
-std::string volts_text(int code) {
-    return limit_value_text(LimitKind::Voltage, code / double(limits::kCodesPerVolt));
-}
-
-std::string amps_text(int code) {
-    return limit_value_text(LimitKind::Current, code / double(limits::kCodesPerAmpere));
-}
-
 std::string rows_text(const std::vector<int>& rows) {
     std::string text;
     for (std::size_t i = 0; i < rows.size() && i < kRowsNamed; ++i) {
@@ -107,16 +99,18 @@ std::string Form1::limits_refusal(const OutputLimits& limits) const {
             if (v > volts || a > amps) {
                 const bool voltage = v > volts;
                 return texts::fill(texts::kLimitBelowStep.en,
-                                   {name(voltage), voltage ? volts_text(volts) : amps_text(amps),
+                                   {name(voltage),
+                                    voltage ? voltage_code_text(volts) : current_code_text(amps),
                                     std::to_string(row + 1),
-                                    voltage ? volts_text(v) : amps_text(a)});
+                                    voltage ? voltage_code_text(v) : current_code_text(a)});
             }
         }
     } else if (output_on && (set_voltage_code > volts || set_current_code > amps)) {
         const bool voltage = set_voltage_code > volts;
-        return texts::fill(texts::kLimitBelowSetpoint.en,
-                           {name(voltage), voltage ? volts_text(volts) : amps_text(amps),
-                            voltage ? volts_text(set_voltage_code) : amps_text(set_current_code)});
+        return texts::fill(
+            texts::kLimitBelowSetpoint.en,
+            {name(voltage), voltage ? voltage_code_text(volts) : current_code_text(amps),
+             voltage ? voltage_code_text(set_voltage_code) : current_code_text(set_current_code)});
     }
     return {};
 }
@@ -181,9 +175,9 @@ bool Form1::setpoint_allowed(bool voltage, std::int16_t code) {
     }
     show_message(
         texts::fill(text(texts::kSetpointAboveLimit),
-                    {voltage ? volts_text(code) : amps_text(code),
+                    {voltage ? voltage_code_text(code) : current_code_text(code),
                      text(limit_name_text(voltage ? LimitKind::Voltage : LimitKind::Current)),
-                     voltage ? volts_text(limit) : amps_text(limit)}),
+                     voltage ? voltage_code_text(limit) : current_code_text(limit)}),
         text(voltage ? texts::kVoltageLimitTitle : texts::kCurrentLimitTitle));
     return false;
 }
@@ -207,15 +201,15 @@ bool Form1::steps_within_limits() {
     }
     std::string prompt;
     if (!high_volts.empty()) {
-        prompt =
-            texts::fill(text(texts::kStepsAboveLimit),
-                        {rows_text(high_volts), text(texts::kLimitVoltageName), volts_text(volts)});
+        prompt = texts::fill(
+            text(texts::kStepsAboveLimit),
+            {rows_text(high_volts), text(texts::kLimitVoltageName), voltage_code_text(volts)});
     }
     if (!high_amps.empty()) {
-        prompt +=
-            (prompt.empty() ? "" : " ") +
-            texts::fill(text(texts::kStepsAboveLimit),
-                        {rows_text(high_amps), text(texts::kLimitCurrentName), amps_text(amps)});
+        prompt += (prompt.empty() ? "" : " ") +
+                  texts::fill(text(texts::kStepsAboveLimit),
+                              {rows_text(high_amps), text(texts::kLimitCurrentName),
+                               current_code_text(amps)});
     }
     show_message(prompt, text(texts::kLimitsErrorTitle));
     return false;
@@ -253,10 +247,10 @@ void Form1::guard_reading() {
         const int code = reading_code(voltage_reading);
         if (code > output_limits.voltage_code()) {
             if (++over_voltage_readings >= kOverVoltageReadings) {
-                end_period_by_limit(
-                    OffCause::VoltageLimit,
-                    texts::fill(text(texts::kOverVoltageReason),
-                                {volts_text(code), volts_text(output_limits.voltage_code())}));
+                end_period_by_limit(OffCause::VoltageLimit,
+                                    texts::fill(text(texts::kOverVoltageReason),
+                                                {voltage_code_text(code),
+                                                 voltage_code_text(output_limits.voltage_code())}));
                 return;
             }
         } else {

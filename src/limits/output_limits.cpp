@@ -167,6 +167,14 @@ const texts::Text& limit_name_text(LimitKind kind) {
     return *names[static_cast<std::size_t>(kind)];
 }
 
+std::string voltage_code_text(int code) {
+    return limit_value_text(LimitKind::Voltage, code / double(limits::kCodesPerVolt));
+}
+
+std::string current_code_text(int code) {
+    return limit_value_text(LimitKind::Current, code / double(limits::kCodesPerAmpere));
+}
+
 std::string limits_file_text(const OutputLimits& limits) {
     std::string text;
     for (const LimitKind kind : kLimitKinds) {

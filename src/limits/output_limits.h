@@ -73,6 +73,9 @@ std::string limit_refusal(LimitKind kind, LimitRefusal refusal, std::string_view
 // "1.000 A", "60 s", "250 mAh", "1200 mWh", "5 s" (as many decimals as the value has, at
 // most three).
 std::string limit_value_text(LimitKind kind, double value);
+// A set-point or reading code as a limit's value shows it: 500 gives "5.00 V", "0.500 A".
+std::string voltage_code_text(int code);
+std::string current_code_text(int code);
 // The value for an entry box, without its unit.
 std::string limit_number_text(double value);
 

@@ -8,17 +8,7 @@
 
 namespace kelvo {
 
-namespace {
-
-std::string volts_text(int code) {
-    return limit_value_text(LimitKind::Voltage, code / double(limits::kCodesPerVolt));
-}
-
-std::string amps_text(int code) {
-    return limit_value_text(LimitKind::Current, code / double(limits::kCodesPerAmpere));
-}
-
-} // namespace
+namespace {} // namespace
 
 Moment Form1::moment_now() const {
     return Clock.precise_now();
@@ -41,16 +31,17 @@ void Form1::log_event(EventKind kind, const std::string& source, const std::stri
 }
 
 void Form1::note_setpoints(std::int16_t voltage_code, std::int16_t current_code) {
-    const std::string step = "step " + std::to_string(step_index + 1);
+    // Every tick: nothing is built unless a code changed.
+    const auto source = [this](const std::string& panel) {
+        return program_running ? "step " + std::to_string(step_index + 1) : panel;
+    };
     if (voltage_code != told_voltage_code) {
         told_voltage_code = voltage_code;
-        log_event(EventKind::VoltageSet, program_running ? step : voltage_source,
-                  volts_text(voltage_code));
+        log_event(EventKind::VoltageSet, source(voltage_source), voltage_code_text(voltage_code));
     }
     if (current_code != told_current_code) {
         told_current_code = current_code;
-        log_event(EventKind::CurrentSet, program_running ? step : current_source,
-                  amps_text(current_code));
+        log_event(EventKind::CurrentSet, source(current_source), current_code_text(current_code));
     }
 }
 
@@ -113,7 +104,8 @@ void Form1::begin_period_timeline() {
     const char* source = remote_acting ? "remote" : (program_running ? "run" : "button");
     log_event(EventKind::OutputOn, source,
               program_running ? std::string()
-                              : volts_text(set_voltage_code) + " " + amps_text(set_current_code));
+                              : voltage_code_text(set_voltage_code) + " " +
+                                    current_code_text(set_current_code));
     if (output_limits.any()) {
         log_event(EventKind::LimitsSet, "in force", limits_summary(output_limits));
     }
