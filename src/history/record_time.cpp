@@ -6,7 +6,7 @@ namespace kelvo::history {
 
 namespace {
 
-constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kSecondsPerDay = 86400;
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
 std::int64_t days_from_civil(std::int64_t y, int m, int d) {
@@ -34,7 +34,7 @@ platform::DateTime civil_from_days(std::int64_t z) {
 
 // Seconds since 1970-01-01 00:00, the moment read as if it were UTC.
 std::int64_t stamp_of(const platform::DateTime& m) {
-    return days_from_civil(m.year, m.month, m.day) * kDay + std::int64_t{m.hour} * 3600 +
+    return days_from_civil(m.year, m.month, m.day) * kSecondsPerDay + std::int64_t{m.hour} * 3600 +
            std::int64_t{m.minute} * 60 + m.second;
 }
 
@@ -52,8 +52,8 @@ std::int64_t ms_after(const platform::DateTime& start, const Moment& at, int utc
 
 platform::DateTime moment_after(const platform::DateTime& start, std::int64_t seconds) {
     const std::int64_t stamp = stamp_of(start) + seconds;
-    const std::int64_t days = (stamp >= 0 ? stamp : stamp - kDay + 1) / kDay;
-    const std::int64_t rest = stamp - days * kDay;
+    const std::int64_t days = (stamp >= 0 ? stamp : stamp - kSecondsPerDay + 1) / kSecondsPerDay;
+    const std::int64_t rest = stamp - days * kSecondsPerDay;
     platform::DateTime moment = civil_from_days(days);
     moment.hour = static_cast<int>(rest / 3600);
     moment.minute = static_cast<int>(rest / 60 % 60);
