@@ -153,6 +153,9 @@ int main(int argc, char** argv) {
     if (!load(form, logic)) {
         return 1;
     }
+    for (const std::string& note : logic->startup_notes) {
+        std::cerr << note << '\n';
+    }
     if (!apply_given_limits(*logic, line.output_limits)) {
         form->main_window().on_close = nullptr;
         logic->Form_Unload();

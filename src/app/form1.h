@@ -38,6 +38,8 @@ public:
 
     // ---- app/: start-up, shutdown, language ------------------------------------------
     void Form_Load(); // app/startup.cpp
+    // What start-up left undone that the terminal hears of too: files left in place.
+    std::vector<std::string> startup_notes;
     // The user asks to close: true when the window may go now. With the output on it asks
     // first and closes the window itself once answered.
     bool Form_QueryUnload(); // app/startup.cpp
@@ -158,7 +160,9 @@ public:
     void recover_journals();                // record/record_files.cpp
     void recover_journal(const std::string& folder,
                          const platform::FileSystem::Journal& journal); // record/record_files.cpp
-    std::vector<std::string> record_folders() const;                    // record/record_files.cpp
+    void leave_journal(const platform::FileSystem::Journal& journal,
+                       const std::string& why);      // record/record_files.cpp
+    std::vector<std::string> record_folders() const; // record/record_files.cpp
 
     // ---- limits/: what guards the device under test ------------------------------------
     // New limits in force. False, nothing changed and `why` told, when a limit would be

@@ -32,6 +32,7 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 } // namespace kelvo::texts
 
 #include "app/texts_command_line.h"
+#include "app/texts_files.h"
 #include "app/texts_history.h"
 #include "app/texts_limits.h"
 #include "app/texts_messages.h"

@@ -7,6 +7,7 @@
 #include "platform/report.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -176,10 +177,18 @@ public:
     struct Journal {
         std::string path;
         DateTime last_written;
+        std::uintmax_t size = 0;
+        // Why it is not taken (a link, a FIFO, another user's file, a name the program
+        // never gives): empty for one of this program's own.
+        std::string refusal;
     };
-    // Journals in a folder that no running program holds open: periods that were never
-    // closed, oldest first.
+    // Files named like journals in a folder that no running program holds open: periods
+    // that were never closed, oldest first, and beside them what only looks like one.
     virtual std::vector<Journal> abandoned_journals(const std::string& folder) const = 0;
+    // A journal's bytes, taken only as abandoned_journals took it: this user's regular
+    // file, opened without following a link and without waiting, of at most max_bytes.
+    virtual std::optional<std::string> read_journal(const std::string& path,
+                                                    std::size_t max_bytes) const = 0;
     // A regular file's bytes; nothing for a file that is missing, unreadable, not a regular
     // file (a FIFO or a device is never waited on) or larger than max_bytes.
     virtual std::optional<std::string> read_file(const std::string& path,

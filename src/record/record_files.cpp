@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "app/texts.h"
+#include "record/journal_check.h"
 #include "record/record_log.h"
 
 #include <algorithm>
@@ -150,16 +151,35 @@ void Form1::recover_journals() {
     }
 }
 
+void Form1::leave_journal(const platform::FileSystem::Journal& journal, const std::string& why) {
+    // Named once at each start, on the monitor and on the terminal; it stays where it is.
+    monitor_line(texts::fill(text(texts::kJournalLeft), {journal.path, why}));
+    startup_notes.push_back(texts::fill(texts::kJournalLeft.en, {journal.path, why}));
+}
+
 void Form1::recover_journal(const std::string& folder,
                             const platform::FileSystem::Journal& journal) {
-    const std::optional<std::string> content =
-        Files.read_file(journal.path, platform::FileSystem::kNoSizeLimit);
+    if (!journal.refusal.empty()) {
+        leave_journal(journal, journal.refusal);
+        return;
+    }
+    if (journal.size > kJournalMaxBytes) {
+        leave_journal(journal, texts::fill(texts::kJournalTooLarge.en,
+                                           {std::to_string(kJournalMaxBytes >> 20)}));
+        return;
+    }
+    const std::optional<std::string> content = Files.read_journal(journal.path, kJournalMaxBytes);
     if (!content) {
+        leave_journal(journal, texts::kJournalUnreadable.en);
         return;
     }
     if (content->empty()) {
         // Opened and never written: nothing to keep.
         Files.remove_file(journal.path);
+        return;
+    }
+    if (const std::string why = journal_refusal(*content); !why.empty()) {
+        leave_journal(journal, why);
         return;
     }
     // The journal holds the log, and between its lines the timeline and the marks of the

@@ -448,11 +448,22 @@ FakeFileSystem::abandoned_journals(const std::string& folder) const {
     for (const auto& [path, content] : journals) {
         if (path != journal_open && parent_of(path) == folder) {
             const auto written = journal_written.find(path);
-            found.push_back(
-                {path, written == journal_written.end() ? DateTime{} : written->second});
+            const auto refused = journal_refusals.find(path);
+            found.push_back({path, written == journal_written.end() ? DateTime{} : written->second,
+                             content.size(),
+                             refused == journal_refusals.end() ? std::string() : refused->second});
         }
     }
     return found;
+}
+
+std::optional<std::string> FakeFileSystem::read_journal(const std::string& path,
+                                                        std::size_t max_bytes) const {
+    const auto it = journals.find(path);
+    if (it == journals.end() || it->second.size() > max_bytes || journal_refusals.count(path)) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 std::optional<std::string> FakeFileSystem::read_file(const std::string& path,

@@ -402,7 +402,10 @@ public:
     std::string append_journal(const std::string& bytes) override;
     void discard_journal() override;
     void close_journal() override { journal_open.clear(); }
+    // Each with the refusal journal_refusals gives it, as the platform would for a link.
     std::vector<Journal> abandoned_journals(const std::string& folder) const override;
+    std::optional<std::string> read_journal(const std::string& path,
+                                            std::size_t max_bytes) const override;
     // Also nothing for a path in `fifos` (what a real one would do rather than wait) and for
     // a file above max_bytes.
     std::optional<std::string> read_file(const std::string& path,
@@ -422,6 +425,7 @@ public:
     std::set<std::string> fifos;
     std::map<std::string, std::string> journals;
     std::map<std::string, DateTime> journal_written; // the clock's moment of the last append
+    std::map<std::string, std::string> journal_refusals;
     std::string journal_open;
     const DateTime* clock_moment = nullptr;
 

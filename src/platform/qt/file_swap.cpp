@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/file_swap.h"
 #include "app/texts.h"
+#include "platform/qt/own_folder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,10 +17,6 @@
 namespace kelvo::qt {
 
 namespace fs = std::filesystem;
-
-std::string system_reason(int error) {
-    return std::strerror(error);
-}
 
 TemporaryFile::TemporaryFile(const fs::path& beside) {
     std::string name = beside.string() + ".converting-XXXXXX";
@@ -45,22 +42,6 @@ TemporaryFile::~TemporaryFile() {
 }
 
 namespace {
-
-// Writes all `size` bytes, through interruptions; 0 or the error.
-int write_all(int out, const char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t put = ::write(out, data + done, size - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put < 0) {
-            return errno;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return 0;
-}
 
 // Copies the rest of `in` to `out`; 0 or the error.
 int copy_contents(int in, int out) {

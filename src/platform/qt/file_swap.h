@@ -3,13 +3,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/qt/own_folder.h"
+
 #include <filesystem>
 #include <string>
 
 namespace kelvo::qt {
-
-// The system's words for an errno value.
-std::string system_reason(int error);
 
 // The conversion's file until it is renamed into place; gone again on any failure.
 class TemporaryFile {

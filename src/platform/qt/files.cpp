@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/files.h"
 
+#include "app/texts.h"
+#include "platform/qt/own_folder.h"
+
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -20,52 +23,6 @@ namespace kelvo::qt {
 
 namespace {
 
-constexpr const char* kJournalSuffix = ".journal";
-
-std::string reason_of(int error) {
-    return std::strerror(error);
-}
-
-std::string folder_of(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".")
-                                      : (slash == 0 ? std::string("/") : path.substr(0, slash));
-}
-
-// Everything or the reason.
-std::string write_all(int fd, const std::string& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return reason_of(errno);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return {};
-}
-
-// A whole file written and on the disk under `path`, opened with `flags` besides these; the
-// reason when not (a file opened but not written whole is left for the caller to remove).
-std::string write_synced(const std::string& path, const std::string& bytes, int flags,
-                         mode_t mode) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, mode);
-    if (fd < 0) {
-        return reason_of(errno);
-    }
-    std::string reason = write_all(fd, bytes);
-    if (reason.empty() && ::fdatasync(fd) != 0) {
-        reason = reason_of(errno);
-    }
-    if (::close(fd) != 0 && reason.empty()) {
-        reason = reason_of(errno);
-    }
-    return reason;
-}
-
 // A new name in a folder reaches the disk with the folder.
 void sync_folder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -73,11 +30,6 @@ void sync_folder(const std::string& folder) {
         ::fsync(fd);
         ::close(fd);
     }
-}
-
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
@@ -104,54 +56,56 @@ StdFileSystem::~StdFileSystem() {
 }
 
 bool StdFileSystem::folder_exists(const std::string& path) const {
+    // A link at the folder's name is not the folder: it is refused, never entered.
     std::error_code error;
-    return std::filesystem::is_directory(path, error);
+    return std::filesystem::is_directory(std::filesystem::symlink_status(path, error));
 }
 
 bool StdFileSystem::file_exists(const std::string& path) const {
+    // Any name is taken, a link that leads nowhere too: nothing is made through it.
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::symlink_status(path, error);
     return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 std::string StdFileSystem::create_folder(const std::string& path) {
-    if (folder_exists(path)) {
-        return reason_of(EEXIST);
-    }
     std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (std::filesystem::is_symlink(status)) {
+        return texts::kFolderIsLink.en;
+    }
+    if (std::filesystem::exists(status)) {
+        return system_reason(std::filesystem::is_directory(status) ? EEXIST : ENOTDIR);
+    }
     std::filesystem::create_directories(path, error);
     if (error) {
         return error.message();
     }
-    return folder_exists(path) ? std::string() : reason_of(ENOTDIR);
+    return folder_exists(path) ? std::string() : system_reason(ENOTDIR);
 }
 
 std::string StdFileSystem::write_new_file(const std::string& path, const std::string& bytes) {
     // Written under a name of its own first and given its name only once it is whole and
     // on the disk: a full disk or a crash never leaves a short file that looks complete.
-    const std::string partial = path + ".partial-" + std::to_string(::getpid());
-    std::string reason = write_synced(partial, bytes, O_TRUNC, 0666);
-    if (reason.empty()) {
-        // Never over an existing record. Some file systems (FAT on a USB stick) have no
-        // hard links; there the name is tested first.
-        if (::link(partial.c_str(), path.c_str()) != 0) {
-            const int error = errno;
-            if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) {
-                if (file_exists(path)) {
-                    reason = reason_of(EEXIST);
-                } else if (::rename(partial.c_str(), path.c_str()) != 0) {
-                    reason = reason_of(errno);
-                }
-            } else {
-                reason = reason_of(error);
-            }
-        }
+    // Both names are made new in the folder itself: never through a link planted there.
+    const OwnFolder folder(folder_of(path));
+    if (!folder.refusal().empty()) {
+        return folder.refusal();
     }
-    ::unlink(partial.c_str());
-    if (reason.empty()) {
-        sync_folder(folder_of(path));
+    const std::string name = name_of(path);
+    int error = 0;
+    const std::string partial = folder.create_partial(name, bytes, 0666, error);
+    if (partial.empty()) {
+        return system_reason(error);
     }
-    return reason;
+    // Never over an existing record.
+    error = folder.link_new(partial, name);
+    folder.remove(partial);
+    if (error != 0) {
+        return system_reason(error);
+    }
+    folder.sync();
+    return {};
 }
 
 std::string StdFileSystem::user_data_folder() const {
@@ -180,19 +134,24 @@ std::string StdFileSystem::open_journal(const std::string& folder) {
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string path = folder + "/unfinished-" + stamp + "-" + std::to_string(::getpid()) +
-                             "-" + std::to_string(++journals_opened_) + kJournalSuffix;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    const std::string name = journal_name(stamp, ::getpid(), ++journals_opened_);
+    const OwnFolder own(folder);
+    if (!own.refusal().empty()) {
+        return own.refusal();
+    }
+    const int fd = ::openat(own.fd(), name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
-        return reason_of(errno);
+        return system_reason(errno);
     }
     // Held while this program writes it: a second program starting meanwhile leaves it be.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        std::string reason = reason_of(errno);
+        std::string reason = system_reason(errno);
         ::close(fd);
-        ::unlink(path.c_str());
+        own.remove(name);
         return reason;
     }
+    const std::string path = folder + "/" + name;
     journal_fd_ = fd;
     journal_path_ = path;
     journal_folder_ = folder;
@@ -207,13 +166,13 @@ std::string StdFileSystem::open_journal(const std::string& folder) {
 std::string StdFileSystem::append_journal(const std::string& bytes) {
     const std::lock_guard<std::mutex> guard(lock_);
     if (journal_fd_ < 0) {
-        return reason_of(EBADF);
+        return system_reason(EBADF);
     }
     // A line is a few dozen bytes: the write goes to the page cache at once. The trip to
     // the disk, which can take long on a busy one, is the syncing thread's.
-    std::string reason = write_all(journal_fd_, bytes);
+    const int error = write_all(journal_fd_, bytes.data(), bytes.size());
     unsynced_ = true;
-    return reason;
+    return error == 0 ? std::string() : system_reason(error);
 }
 
 void StdFileSystem::discard_journal() {
@@ -279,41 +238,6 @@ void StdFileSystem::sync_loop() {
     }
 }
 
-std::vector<platform::FileSystem::Journal>
-StdFileSystem::abandoned_journals(const std::string& folder) const {
-    std::vector<Journal> found;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return found;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (!ends_with(name, kJournalSuffix)) {
-            continue;
-        }
-        const std::string path = folder + "/" + name;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            continue;
-        }
-        struct stat info {};
-        // A journal another program holds is its running period.
-        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (free && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-            std::tm local{};
-            localtime_r(&info.st_mtime, &local);
-            found.push_back({path,
-                             {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                              local.tm_min, local.tm_sec}});
-        }
-        ::close(fd);
-    }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end(),
-              [](const Journal& a, const Journal& b) { return a.path < b.path; });
-    return found;
-}
-
 std::optional<std::string> StdFileSystem::read_file(const std::string& path,
                                                     std::size_t max_bytes) const {
     // Without waiting: a FIFO planted under the name would hold an open for reading until
@@ -322,28 +246,7 @@ std::optional<std::string> StdFileSystem::read_file(const std::string& path,
     if (fd < 0) {
         return std::nullopt;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uintmax_t>(info.st_size) > max_bytes) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > max_bytes) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    std::optional<std::string> bytes = read_regular(fd, max_bytes);
     ::close(fd);
     return bytes;
 }
@@ -351,23 +254,28 @@ std::optional<std::string> StdFileSystem::read_file(const std::string& path,
 std::string StdFileSystem::replace_file(const std::string& path, const std::string& bytes) {
     // A new file of our own, made whole and synced, then renamed over the name: a link
     // planted there is replaced, never followed, and a crash leaves the old file or the new.
-    const std::string partial = path + ".partial-" + std::to_string(::getpid());
-    ::unlink(partial.c_str());
-    std::string reason = write_synced(partial, bytes, O_EXCL | O_NOFOLLOW, 0644);
-    if (reason.empty() && ::rename(partial.c_str(), path.c_str()) != 0) {
-        reason = reason_of(errno);
+    const OwnFolder folder(folder_of(path));
+    if (!folder.refusal().empty()) {
+        return folder.refusal();
     }
-    if (!reason.empty()) {
-        ::unlink(partial.c_str());
-        return reason;
+    const std::string name = name_of(path);
+    int error = 0;
+    const std::string partial = folder.create_partial(name, bytes, 0644, error);
+    if (partial.empty()) {
+        return system_reason(error);
     }
-    sync_folder(folder_of(path));
+    if (::renameat(folder.fd(), partial.c_str(), folder.fd(), name.c_str()) != 0) {
+        error = errno;
+        folder.remove(partial);
+        return system_reason(error);
+    }
+    folder.sync();
     return {};
 }
 
 std::string StdFileSystem::remove_file(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
-        return reason_of(errno);
+        return system_reason(errno);
     }
     return {};
 }

@@ -12,6 +12,11 @@
 
 namespace kelvo::qt {
 
+// A journal's name: "unfinished-", the moment it began (20261209-071500), the process and
+// the journal's number in it, then ".journal"; and whether a name is one of those.
+std::string journal_name(const std::string& stamp, long process, int number);
+bool is_journal_name(const std::string& name);
+
 class StdFileSystem final : public platform::FileSystem {
 public:
     // user_data_folder empty: the user's data folder of the desktop (for KELVO,
@@ -35,6 +40,8 @@ public:
     void discard_journal() override;
     void close_journal() override;
     std::vector<Journal> abandoned_journals(const std::string& folder) const override;
+    std::optional<std::string> read_journal(const std::string& path,
+                                            std::size_t max_bytes) const override;
     std::optional<std::string> read_file(const std::string& path,
                                          std::size_t max_bytes) const override;
     std::string replace_file(const std::string& path, const std::string& bytes) override;

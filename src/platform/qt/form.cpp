@@ -2,6 +2,7 @@
 #include "platform/qt/form.h"
 
 #include "platform/qt/application.h"
+#include "platform/qt/own_folder.h"
 #include <QTimer>
 
 #include <QAction>
@@ -88,6 +89,9 @@ void QtWindow::set_icon(const std::string& path) {
     };
     if (!QFileInfo::exists(qstr(path))) {
         fail(texts::kFileMissing.en);
+    }
+    if (const std::string reason = unwaitable_refusal(path); !reason.empty()) {
+        fail(reason);
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         std::fclose(file);

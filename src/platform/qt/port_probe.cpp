@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/port_probe.h"
+#include "platform/qt/own_folder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -24,7 +25,13 @@ constexpr const char* kLockFolders[] = {"/var/lock",         "/etc/locks", "/var
 // is gone holds nothing.
 bool locked_by_live_process(const std::string& device) {
     for (const char* folder : kLockFolders) {
-        std::ifstream lock(lock_file_name(folder, device));
+        const std::string name = lock_file_name(folder, device);
+        // Anyone may put a FIFO in /tmp under a lock's name: it is not a lock, and an open
+        // would wait on it.
+        if (!unwaitable_refusal(name).empty()) {
+            continue;
+        }
+        std::ifstream lock(name);
         long pid = 0;
         if (lock >> pid && pid > 0 && pid != ::getpid() &&
             (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {

@@ -4,6 +4,7 @@
 #include "platform/access/mdb_reader.h"
 #include "platform/qt/access_import.h"
 #include "platform/qt/application.h"
+#include "platform/qt/own_folder.h"
 #include "platform/qt/step_file.h"
 
 #include <QSqlDriver>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 namespace kelvo::qt {
@@ -52,6 +54,11 @@ void QtRecordSet::fail(const std::string& reason) const {
 }
 
 void QtRecordSet::refresh() {
+    // Nothing is opened that would wait: a FIFO or a device planted under the name.
+    if (const std::string reason = unwaitable_refusal(path_); !reason.empty()) {
+        std::error_code error;
+        fail(std::filesystem::is_directory(path_, error) ? texts::kIsFolder.en : reason);
+    }
     // A step table brought from an Access database is converted once, in place; the
     // original is kept beside it.
     if (access::is_jet_file(path_)) {
