@@ -160,6 +160,8 @@ public:
     void recover_journals();                // record/record_files.cpp
     void recover_journal(const std::string& folder,
                          const platform::FileSystem::Journal& journal); // record/record_files.cpp
+    std::optional<std::string>
+    journal_to_recover(const platform::FileSystem::Journal& journal); // record/record_files.cpp
     void leave_journal(const platform::FileSystem::Journal& journal,
                        const std::string& why);      // record/record_files.cpp
     std::vector<std::string> record_folders() const; // record/record_files.cpp

@@ -157,29 +157,31 @@ void Form1::leave_journal(const platform::FileSystem::Journal& journal, const st
     startup_notes.push_back(texts::fill(texts::kJournalLeft.en, {journal.path, why}));
 }
 
-void Form1::recover_journal(const std::string& folder,
-                            const platform::FileSystem::Journal& journal) {
-    if (!journal.refusal.empty()) {
-        leave_journal(journal, journal.refusal);
-        return;
+std::optional<std::string> Form1::journal_to_recover(const platform::FileSystem::Journal& journal) {
+    std::string why = journal.refusal;
+    std::optional<std::string> content;
+    if (why.empty() && journal.size > kJournalMaxBytes) {
+        why = texts::fill(texts::kJournalTooLarge.en, {std::to_string(kJournalMaxBytes >> 20)});
+    } else if (why.empty()) {
+        content = Files.read_journal(journal.path, kJournalMaxBytes);
+        why = !content ? std::string(texts::kJournalUnreadable.en) : journal_refusal(*content);
     }
-    if (journal.size > kJournalMaxBytes) {
-        leave_journal(journal, texts::fill(texts::kJournalTooLarge.en,
-                                           {std::to_string(kJournalMaxBytes >> 20)}));
-        return;
-    }
-    const std::optional<std::string> content = Files.read_journal(journal.path, kJournalMaxBytes);
-    if (!content) {
-        leave_journal(journal, texts::kJournalUnreadable.en);
-        return;
-    }
-    if (content->empty()) {
+    if (content && content->empty()) {
         // Opened and never written: nothing to keep.
         Files.remove_file(journal.path);
-        return;
+        return std::nullopt;
     }
-    if (const std::string why = journal_refusal(*content); !why.empty()) {
+    if (!why.empty()) {
         leave_journal(journal, why);
+        return std::nullopt;
+    }
+    return content;
+}
+
+void Form1::recover_journal(const std::string& folder,
+                            const platform::FileSystem::Journal& journal) {
+    const std::optional<std::string> content = journal_to_recover(journal);
+    if (!content) {
         return;
     }
     // The journal holds the log, and between its lines the timeline and the marks of the
