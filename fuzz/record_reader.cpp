@@ -1,5 +1,6 @@
 // The record reader on any bytes a file may hold: no crash, the same series whether the
-// bytes come at once or in pieces, readings in time order, and a CSV row for each.
+// bytes come at once or in pieces, readings in time order, a CSV row for each, and a line
+// beyond the bound making no record.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/record_reader.h"
 #include "check.h"
@@ -31,6 +32,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     KELVO_FUZZ_REQUIRE(pieces.samples.size() == whole.samples.size());
     KELVO_FUZZ_REQUIRE(pieces.junk == whole.junk && pieces.path == whole.path);
     KELVO_FUZZ_REQUIRE(pieces.saved == whole.saved && pieces.cut == whole.cut);
+    KELVO_FUZZ_REQUIRE(pieces.line_too_long == whole.line_too_long);
+
+    // A line beyond the bound makes any bytes no record (when an earlier line has not made
+    // them none already), and only such a line is said to.
+    std::size_t longest = 0;
+    for (std::size_t from = 0; from <= size;) {
+        const std::size_t end = std::min(data.find('\n', from), size);
+        longest = std::max(longest, end - from);
+        from = end + 1;
+    }
+    KELVO_FUZZ_REQUIRE(!whole.line_too_long || longest > RecordReader::kLineLimit);
+    KELVO_FUZZ_REQUIRE(!whole.line_too_long || whole.error == ReadError::NotRecord);
+    KELVO_FUZZ_REQUIRE(longest <= RecordReader::kLineLimit || whole.error != ReadError::None);
 
     if (whole.error != ReadError::None) {
         KELVO_FUZZ_REQUIRE(whole.samples.empty());

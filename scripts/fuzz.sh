@@ -45,16 +45,16 @@ for src in "${sources[@]}"; do
 done
 for pid in "${batch[@]}"; do wait "$pid"; done
 
-# limit_options reads the program's command line through Qt's parser: Qt Core (not
-# instrumented), which wants position-independent code.
-qt_core=(-fPIC $(pkg-config --cflags Qt6Core))
+# limit_options reads the program's command line through Qt's parser and its listening
+# address through Qt Network (neither instrumented), which want position-independent code.
+qt_core=(-fPIC $(pkg-config --cflags Qt6Core Qt6Network))
 "$cxx" "${flags[@]}" "${qt_core[@]}" -DKELVO_VERSION='"fuzz"' -fsanitize=fuzzer-no-link \
   -c "$here/src/platform/qt/command_line.cpp" -o "$out/obj/platform_qt_command_line.cpp.o"
 
 for t in "${targets[@]}"; do
   extra=()
   case $t in
-  limit_options) extra=("$out/obj/platform_qt_command_line.cpp.o" $(pkg-config --libs Qt6Core)) ;;
+  limit_options) extra=("$out/obj/platform_qt_command_line.cpp.o" $(pkg-config --libs Qt6Network Qt6Core)) ;;
   esac
   "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" "${extra[@]}" -o "$out/$t"
 done

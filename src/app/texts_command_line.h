@@ -32,11 +32,13 @@ inline constexpr Text kOptionRemote{
     "（IPv6 用 [::1]:PORT）。没有密码：能连接的人都能开关输出。端口被占用时会提示，程序照常运行。"};
 inline constexpr Text kOptionExportValue{"RECORD", "记录"};
 inline constexpr Text kOptionExport{
-    "Write the record file RECORD as CSV to OUT (default: RECORD with the extension .csv) and "
-    "exit, with no window and no display needed. Exit status 0 when done, 1 when RECORD "
-    "cannot be read or is no record, 3 when OUT cannot be written.",
-    "将记录文件 RECORD 导出为 CSV 写入 OUT（默认：RECORD 改扩展名为 .csv）后退出，不打开窗口，"
-    "也不需要显示器。退出状态：0 完成，1 RECORD 无法读取或不是记录，3 OUT 无法写入。"};
+    "Write the record file RECORD as CSV to OUT (default: RECORD with the extension .csv, "
+    "or NAME.export.csv for a RECORD named NAME.csv) and exit, with no window and no display "
+    "needed. Exit status 0 when done, 1 when RECORD cannot be read or is no record, 3 when "
+    "OUT cannot be written or is RECORD itself.",
+    "将记录文件 RECORD 导出为 CSV 写入 OUT（默认：RECORD 改扩展名为 .csv；RECORD 名为 NAME.csv "
+    "时为 NAME.export.csv）后退出，不打开窗口，也不需要显示器。退出状态：0 完成，1 RECORD "
+    "无法读取或不是记录，3 OUT 无法写入或就是 RECORD 本身。"};
 inline constexpr Text kOptionExportEvents{
     "Write the timeline of the output period in the record file RECORD (its events file, or "
     "what the record itself tells when there is none) as CSV to OUT, or to standard output "

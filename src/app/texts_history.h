@@ -88,4 +88,11 @@ inline constexpr Text kHistoryEventNames[] = {
     {"limit reached", "达到限值"},
 };
 
+// The export from the command line: a file it will not read as a record, an OUT it will
+// not write.
+inline constexpr Text kLineTooLong{"a line of more than %1 bytes: not a record",
+                                   "有一行超过 %1 字节：不是记录文件"};
+inline constexpr Text kExportOntoRecord{"kelvo: %1: not written: it is the record %2 itself",
+                                        "kelvo: %1: 未写入：它就是记录 %2 本身"};
+
 } // namespace kelvo::texts

@@ -3,9 +3,11 @@
 
 #include "app/form1.h"
 #include "app/texts.h"
+#include "platform/qt/remote_address.h"
 #include "remote/scpi_lines.h"
 #include "remote/scpi_session.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -37,12 +39,24 @@ public:
         socket_->setParent(this);
         // Each answer is one small write: sent at once, not held back to fill a packet.
         socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        heard_.start();
     }
     QTcpSocket* socket() const { return socket_; }
     const std::string& name() const { return session_.client(); }
+    // Since its last byte, or since it connected.
+    std::chrono::milliseconds silent_for() const {
+        return std::chrono::milliseconds(heard_.elapsed());
+    }
 
     void read() {
+        // Closed since this turn was queued (dropped for not reading, or given way).
+        if (!socket_->isOpen()) {
+            return;
+        }
         const QByteArray bytes = socket_->read(kReadChunk);
+        if (!bytes.isEmpty()) {
+            heard_.restart();
+        }
         lines_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                     [this](std::string_view line, bool too_long) {
                         const std::string answer =
@@ -59,10 +73,18 @@ public:
         }
     }
 
+    // Closed without another word: nothing it sends from now on is read, and its going is
+    // not reported again.
+    void close_quietly() {
+        socket_->disconnect();
+        socket_->disconnectFromHost();
+    }
+
 private:
     QTcpSocket* socket_;
     remote::LineAssembler lines_;
     remote::Session session_;
+    QElapsedTimer heard_;
 };
 
 RemoteServer::RemoteServer(QObject* parent, Form1& form)
@@ -71,16 +93,9 @@ RemoteServer::RemoteServer(QObject* parent, Form1& form)
     connect(server_, &QTcpServer::newConnection, this, [this] { accept(); });
 }
 
-QHostAddress remote_address(const QString& text) {
-    if (text.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0) {
-        return QHostAddress(QHostAddress::LocalHost);
-    }
-    return QHostAddress(text);
-}
-
 bool RemoteServer::start(const QString& address, int port, QString& why) {
     stop();
-    const QHostAddress host = remote_address(address);
+    const QHostAddress host = qt::remote_address(address);
     if (host.isNull()) {
         why = QString::fromStdString(
             texts::fill(form_.text(texts::kRemoteBadAddress), {address.toStdString()}));
@@ -118,17 +133,41 @@ QString RemoteServer::where() const {
 void RemoteServer::accept() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
         if (client_count() >= kMaxRemoteClients) {
-            refuse(socket);
-            continue;
+            RemoteClient* idle = idlest();
+            if (idle == nullptr) {
+                refuse(socket);
+                continue;
+            }
+            give_way(idle);
         }
-        auto* client = new RemoteClient(this, socket, form_);
-        clients_.push_back(client);
-        connect(socket, &QTcpSocket::readyRead, client, [client] { client->read(); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
-        tell(QString::fromStdString(texts::fill(form_.text(texts::kRemoteConnected),
-                                                {client->name(), std::to_string(client_count())})));
-        emit state_changed();
+        admit(socket);
     }
+}
+
+void RemoteServer::admit(QTcpSocket* socket) {
+    auto* client = new RemoteClient(this, socket, form_);
+    clients_.push_back(client);
+    connect(socket, &QTcpSocket::readyRead, client, [client] { client->read(); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
+    tell(QString::fromStdString(texts::fill(form_.text(texts::kRemoteConnected),
+                                            {client->name(), std::to_string(client_count())})));
+    emit state_changed();
+}
+
+RemoteClient* RemoteServer::idlest() const {
+    const auto longest = std::max_element(clients_.begin(), clients_.end(),
+                                          [](const RemoteClient* a, const RemoteClient* b) {
+                                              return a->silent_for() < b->silent_for();
+                                          });
+    if (longest == clients_.end() || (*longest)->silent_for() < idle_limit_) {
+        return nullptr;
+    }
+    return *longest;
+}
+
+void RemoteServer::give_way(RemoteClient* client) {
+    client->close_quietly();
+    drop(client);
 }
 
 void RemoteServer::refuse(QTcpSocket* socket) {

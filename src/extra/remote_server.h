@@ -3,10 +3,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <vector>
 
 class QTcpServer;
@@ -18,8 +18,11 @@ class Form1;
 
 namespace kelvo::extra {
 
-// Clients served at once; one more is told why and closed.
+// Clients served at once. When every place is taken, a newcomer takes the place of the
+// client that has sent nothing for longest, if that is at least kRemoteIdleLimit; else it is
+// told why and closed.
 inline constexpr int kMaxRemoteClients = 8;
+inline constexpr std::chrono::milliseconds kRemoteIdleLimit{30'000};
 
 class RemoteClient;
 
@@ -35,6 +38,8 @@ public:
     int client_count() const { return static_cast<int>(clients_.size()); }
     // "127.0.0.1:5025" while listening.
     QString where() const;
+    // How long a client may stay silent and keep its place against a newcomer.
+    void set_idle_limit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
 
 signals:
     // Started, stopped, a client came or went.
@@ -42,16 +47,18 @@ signals:
 
 private:
     void accept();
+    void admit(QTcpSocket* socket);
     void refuse(QTcpSocket* socket);
+    // The client silent for longest, when that is past the idle limit; else none.
+    RemoteClient* idlest() const;
+    void give_way(RemoteClient* client);
     void drop(RemoteClient* client);
     void tell(const QString& text);
 
     Form1& form_;
     QTcpServer* server_;
     std::vector<RemoteClient*> clients_;
+    std::chrono::milliseconds idle_limit_ = kRemoteIdleLimit;
 };
-
-// A listening address from the command line: "localhost" or a numeric address.
-QHostAddress remote_address(const QString& text);
 
 } // namespace kelvo::extra

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "extra/remote_server.h"
 #include "extra/tools.h"
+#include "platform/qt/remote_address.h"
 #include "remote/remote_option.h"
 
 #include <QAction>
@@ -85,7 +86,7 @@ bool start_remote(QWidget* main_window, const remote::RemoteOption& option) {
         std::cerr << texts::fill(texts::kRemoteCannotListen.en, {where, why.toStdString()}) << '\n';
         return false;
     }
-    if (!remote_address(address).isLoopback()) {
+    if (!qt::remote_address(address).isLoopback()) {
         std::cerr << texts::fill(texts::kRemoteOpenNetwork.en, {where}) << '\n';
     }
     std::cerr << texts::fill(texts::kRemoteListening.en, {server->where().toStdString()}) << '\n';

@@ -5,6 +5,8 @@
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -97,7 +99,7 @@ std::string read_record_into(const std::string& path, RecordReader& reader) {
     }
     reason = read_chunks(fd, 1 << 20, [&reader](std::string_view chunk) {
         reader.feed(chunk);
-        return true;
+        return !reader.failed(); // the rest cannot make it a record
     });
     ::close(fd);
     reader.finish();
@@ -111,10 +113,103 @@ int read_for_export(const std::string& input, Series& series, std::ostream& erro
         return 1;
     }
     if (series.error != ReadError::None) {
-        const texts::Text& why =
-            series.error == ReadError::NotRecord ? texts::kNotRecord : texts::kNoDateLine;
-        errors << texts::fill(texts::kExportNotRecord.en, {input, why.en}) << '\n';
+        const std::string why =
+            series.line_too_long
+                ? texts::fill(texts::kLineTooLong.en, {std::to_string(RecordReader::kLineLimit)})
+            : series.error == ReadError::NotRecord ? texts::kNotRecord.en
+                                                   : texts::kNoDateLine.en;
+        errors << texts::fill(texts::kExportNotRecord.en, {input, why}) << '\n';
         return 1;
+    }
+    return 0;
+}
+
+// Where the CSV goes when no OUT is named: the record's name with the extension .csv, and
+// for a record whose name already ends in .csv (in any case) "<name>.export.csv", so that
+// the default never is the record itself.
+std::string default_export_path(const std::string& input) {
+    std::filesystem::path path(input);
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    path.replace_extension(extension == ".csv" ? ".export.csv" : ".csv");
+    return path.string();
+}
+
+// Whether OUT is the record: the same file, reached by its own name or by a symbolic or a
+// hard link. Writing it would put the CSV in the place of what it is made from.
+bool is_record_itself(const std::string& input, const std::string& output) {
+    struct stat record {};
+    struct stat target {};
+    return ::stat(input.c_str(), &record) == 0 && ::stat(output.c_str(), &target) == 0 &&
+           record.st_dev == target.st_dev && record.st_ino == target.st_ino;
+}
+
+// A new file beside `output`, made with the mode an ordinary new file gets (the umask
+// applies); its name, or empty with errno set.
+std::string create_beside(const std::string& output) {
+    const std::filesystem::path path(output);
+    const std::string stem =
+        "." + path.filename().string() + ".kelvo-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = (path.parent_path() / (stem + std::to_string(attempt))).string();
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) {
+            return {};
+        }
+    }
+    return {};
+}
+
+// The file's contents on the disk before it takes OUT's place.
+bool sync_file(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// `write` fills a temporary file in OUT's folder, which is renamed over OUT only once it
+// is whole: OUT is never half written, and on a failure nothing is left behind. The empty
+// string, or why OUT could not be written.
+template <typename Write> std::string write_replacing(const std::string& output, Write write) {
+    const std::string temporary = create_beside(output);
+    if (temporary.empty()) {
+        return std::strerror(errno);
+    }
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    const bool written = file && write(file) && (file.close(), !file.fail());
+    if (written && sync_file(temporary) && ::rename(temporary.c_str(), output.c_str()) == 0) {
+        return {};
+    }
+    const std::string reason = std::strerror(errno != 0 ? errno : EIO);
+    ::unlink(temporary.c_str());
+    return reason;
+}
+
+// The record read, OUT checked and written, or the exit code and its line on `errors`.
+template <typename Write>
+int export_to(const std::string& input, const std::string& output, std::ostream& errors,
+              Write write) {
+    if (is_record_itself(input, output)) {
+        errors << texts::fill(texts::kExportOntoRecord.en, {output, input}) << '\n';
+        return 3;
+    }
+    Series series;
+    if (const int code = read_for_export(input, series, errors); code != 0) {
+        return code;
+    }
+    if (const std::string reason =
+            write_replacing(output, [&](std::ostream& sink) { return write(series, sink); });
+        !reason.empty()) {
+        errors << texts::fill(texts::kExportCannotWrite.en, {output, reason}) << '\n';
+        return 3;
     }
     return 0;
 }
@@ -166,23 +261,10 @@ int export_csv_command(const std::vector<std::string>& args, std::ostream& error
         return 2;
     }
     const std::string& input = args[0];
-    const std::string output =
-        args.size() == 2 ? args[1]
-                         : std::filesystem::path(input).replace_extension(".csv").string();
-    Series series;
-    if (const int code = read_for_export(input, series, errors); code != 0) {
-        return code;
-    }
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        errors << texts::fill(texts::kExportCannotWrite.en, {output, std::strerror(errno)}) << '\n';
-        return 3;
-    }
-    if (!write_csv(series, out) || (out.close(), !out)) {
-        errors << texts::fill(texts::kExportCannotWrite.en, {output, std::strerror(errno)}) << '\n';
-        return 3;
-    }
-    return 0;
+    const std::string output = args.size() == 2 ? args[1] : default_export_path(input);
+    return export_to(input, output, errors, [](const Series& series, std::ostream& sink) {
+        return write_csv(series, sink);
+    });
 }
 
 int export_events_command(const std::vector<std::string>& args, std::ostream& out,
@@ -193,26 +275,22 @@ int export_events_command(const std::vector<std::string>& args, std::ostream& ou
         return 2;
     }
     const std::string& input = args[0];
+    const auto write = [](const Series& series, std::ostream& sink) {
+        const std::string text = events_file_text(
+            series.timeline.events.empty() ? timeline_of_record(series, local_offset_minutes)
+                                           : series.timeline.events);
+        sink.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return static_cast<bool>(sink.flush());
+    };
+    if (args.size() == 2 && args[1] != "-") {
+        return export_to(input, args[1], errors, write);
+    }
     Series series;
     if (const int code = read_for_export(input, series, errors); code != 0) {
         return code;
     }
-    const std::string text = events_file_text(series.timeline.events.empty()
-                                                  ? timeline_of_record(series, local_offset_minutes)
-                                                  : series.timeline.events);
-    const bool to_out = args.size() == 1 || args[1] == "-";
-    const std::string output = to_out ? std::string("-") : args[1];
-    std::ofstream file;
-    if (!to_out) {
-        file.open(output, std::ios::binary | std::ios::trunc);
-    }
-    std::ostream& sink = to_out ? out : file;
-    if (sink) {
-        sink.write(text.data(), static_cast<std::streamsize>(text.size()));
-        sink.flush();
-    }
-    if (!sink || (!to_out && (file.close(), !file))) {
-        errors << texts::fill(texts::kExportCannotWrite.en, {output, std::strerror(errno)}) << '\n';
+    if (!write(series, out)) {
+        errors << texts::fill(texts::kExportCannotWrite.en, {"-", std::strerror(errno)}) << '\n';
         return 3;
     }
     return 0;

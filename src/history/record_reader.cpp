@@ -19,10 +19,6 @@ constexpr int kMidnightStep = kDay / 2;
 // row was written: the row comes with the read second, the line at the next display second.
 constexpr std::int64_t kSilenceSlack = 5;
 
-bool starts_with(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -91,7 +87,7 @@ bool unfill(std::string_view text, std::string_view pattern, std::string_view* v
     }
     const std::string_view head = pattern.substr(0, first);
     const std::string_view tail = pattern.substr(second + 2);
-    if (text.size() < head.size() + tail.size() || !starts_with(text, head) ||
+    if (text.size() < head.size() + tail.size() || !text.starts_with(head) ||
         text.substr(text.size() - tail.size()) != tail) {
         return false;
     }
@@ -178,8 +174,14 @@ int time_of_day(std::string_view text) {
 }
 
 void RecordReader::feed(std::string_view chunk) {
-    while (!chunk.empty()) {
+    while (!chunk.empty() && state_ != State::Failed) {
         const std::size_t end = chunk.find('\n');
+        // The line goes on past this chunk's end, or ends within it.
+        const std::size_t length = partial_.size() + std::min(end, chunk.size());
+        if (length > kLineLimit) {
+            fail_long_line();
+            return;
+        }
         if (end == std::string_view::npos) {
             partial_.append(chunk);
             return;
@@ -223,6 +225,15 @@ void RecordReader::finish() {
     runs.resize(kept);
 }
 
+void RecordReader::fail_long_line() {
+    // What was read so far counts for nothing: the file is not a record.
+    series_ = Series{};
+    series_.error = ReadError::NotRecord;
+    series_.line_too_long = true;
+    state_ = State::Failed;
+    std::string().swap(partial_);
+}
+
 void RecordReader::use_events(const std::vector<PeriodEvent>& events) {
     silent_moments_.clear();
     for (const PeriodEvent& event : events) {
@@ -256,14 +267,14 @@ void RecordReader::line(std::string_view text, bool last) {
 void RecordReader::header_line(std::string_view text) {
     if (state_ == State::Name) {
         // A file saved by an editor may begin with the byte order mark.
-        if (starts_with(text, "\xEF\xBB\xBF")) {
+        if (text.starts_with("\xEF\xBB\xBF")) {
             text.remove_prefix(3);
         }
         state_ = trim_end(text) == texts::kProductName.en ? State::Header : State::Failed;
         series_.error = state_ == State::Failed ? ReadError::NotRecord : ReadError::None;
         return;
     }
-    if (starts_with(text, "Version:")) {
+    if (text.starts_with("Version:")) {
         return;
     }
     if (!date_line(text, series_.start, start_time_)) {

@@ -61,6 +61,7 @@ struct Series {
     bool cut = false;       // ends without either: a file cut short, or a period still running
     std::size_t junk = 0;   // lines that are none of the above, skipped
     ReadError error = ReadError::None;
+    bool line_too_long = false;        // the error: a line over RecordReader::kLineLimit
     std::vector<SampleRun> unmeasured; // in time order, apart
     bool limit_off = false;            // a limit switched the output off
     std::string limit_reason;          // which, in the record's words
@@ -93,6 +94,12 @@ std::size_t unmeasured_count(const Series& series);
 // any length is never in memory as a whole.
 class RecordReader {
 public:
+    // The longest line a record may hold, its line end left out. The program's own lines
+    // are under a hundred bytes but the save line, which holds a path of up to 4096 bytes;
+    // a longer line ends the reading with the file taken as no record, and what was held
+    // of it is let go: a file with no line end (a disk image, a log of a single line) is
+    // read in the memory of one line.
+    static constexpr std::size_t kLineLimit = 8192;
     // The period's events, when its events file is at hand: a note line names a silence by
     // times of day alone, and in a period of more than a day the moments of the "supply
     // not answering" rows tell which day's lines it means.
@@ -101,11 +108,14 @@ public:
     // The end of the file: a last line without its line end is read too, when whole.
     void finish();
     const Series& series() const { return series_; }
+    // Nothing more can change the series: the file is taken as no record.
+    bool failed() const { return state_ == State::Failed; }
     Series take() { return std::move(series_); }
 
 private:
     enum class State { Name, Header, Readings, Ended, Failed };
     void line(std::string_view text, bool last);
+    void fail_long_line();
     void header_line(std::string_view text);
     void reading_line(std::string_view text, bool last);
     void add(int time_of_day, int volt_code, int amp_code);

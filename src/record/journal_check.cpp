@@ -74,7 +74,8 @@ public:
         at_ = head.size();
         line_ = 3;
         const std::string_view date = log_line();
-        if (!date_line(date) && !(at_ == bytes_.size() && date.size() < kLongestLine)) {
+        const bool cut = at_ == bytes_.size() && date.size() < kLongestLine && printable(date);
+        if (!date_line(date) && !cut) {
             return texts::kJournalNoHeader.en;
         }
         while (at_ < bytes_.size()) {

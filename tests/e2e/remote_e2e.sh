@@ -2,8 +2,10 @@
 # The real kelvo binary on the simulated supply (10 ohm load) with --remote, driven from
 # Python through pyvisa and its pure-Python backend as a bench script would: *IDN?, 5 V and
 # 1 A, output on, the readings of the load (0.5 A), 40 V refused with -222, output off, and
-# the record of that period on disk. Then the ninth client is refused and a port already
-# taken is told on standard error without a crash. About 15 s.
+# the record of that period on disk. Then the ninth client is refused, one that does not
+# read its answers is closed without a word from Qt on standard error, an address that is
+# no IP address ends the program with status 2 and one line, and a port already taken is
+# told on standard error without a crash. About 20 s.
 #   remote_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
@@ -95,6 +97,21 @@ if not got.startswith("ERROR: line longer than 4096") or not got.endswith("1.0\n
     sys.exit(f"long line: {got!r}")
 for c in clients:
     c.close()
+
+# One that asks without reading is closed once a megabyte of answers waits for it.
+flood = client()
+flood.settimeout(10)
+asking = b"*IDN?;" * 599 + b"*IDN?\n"  # 3.6 kB asking for 14 kB of answers
+deadline = time.monotonic() + 30
+try:
+    while time.monotonic() < deadline:
+        flood.sendall(asking)
+    sys.exit("a client not reading its answers was never closed")
+except (ConnectionResetError, BrokenPipeError):
+    pass
+except socket.timeout:
+    sys.exit("a client not reading its answers was left hanging")
+flood.close()
 PY
 
 sleep 1.5
@@ -102,6 +119,19 @@ grep -aq 'QZPPSU0500H1000O' "$work/wire.bin" || fail "5 V / 1 A on never reached
 record=$(ls -tr "$work"/prog/Record/*.TXT 2>/dev/null | tail -n 1)
 [ -n "$record" ] || fail "no record of the period"
 grep -q '05.00V          0.500A' "$record" || fail "no 5 V, 0.5 A readings: $(cat "$record")"
+# The client closed for not reading left no complaint of Qt's behind.
+! grep -q 'QIODevice' "$work/kelvo.out" || fail "Qt warnings on standard error"
+
+# An address the socket could never take ends the program at once: status 2, one line.
+for address in example.com 1.2.3.4.5 999.1.1.1; do
+  status=0
+  timeout 10 "$work/prog/kelvo" --remote "$address:$port" >"$work/bad.out" 2>"$work/bad.err" ||
+    status=$?
+  [ "$status" = 2 ] || fail "--remote $address:$port: status $status"
+  [ "$(wc -l <"$work/bad.err")" = 1 ] && [ ! -s "$work/bad.out" ] &&
+    grep -q "\"$address\" is not an IP address" "$work/bad.err" ||
+    fail "--remote $address:$port: $(cat "$work/bad.out" "$work/bad.err")"
+done
 
 # The port is taken now: a second program says so and goes on without remote control.
 KELVO_SERIAL_PORTS="$work/none" "$work/prog/kelvo" --remote "$port" >"$work/second.out" 2>&1 &

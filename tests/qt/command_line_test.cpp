@@ -134,6 +134,40 @@ TEST(CommandLineExport, TheTimelineTakesTheRecordAndItsOptionalOut) {
     EXPECT_EQ(read({"a.TXT"}).line.exit_code, 2);
 }
 
+TEST(CommandLineRemote, AnAddressTheSocketCanTakeIsKeptAndAnyOtherEndsWithStatusTwo) {
+    const std::vector<std::pair<std::string, std::string>> good{
+        {"5025", "127.0.0.1"},
+        {"127.0.0.1:5025", "127.0.0.1"},
+        {"0.0.0.0:5025", "0.0.0.0"},
+        {"[::1]:5025", "::1"},
+        {"[::]:5025", "::"},
+        {"localhost:5025", "localhost"},
+        {"LocalHost:5025", "LocalHost"},
+        {"192.168.1.20:6000", "192.168.1.20"}};
+    for (const auto& [value, address] : good) {
+        const Outcome outcome = read({"--remote", value});
+        EXPECT_FALSE(outcome.line.exit_code) << value << ": " << outcome.errors;
+        ASSERT_TRUE(outcome.line.remote) << value;
+        EXPECT_EQ(outcome.line.remote->address, address);
+        EXPECT_EQ(outcome.errors, "") << value;
+    }
+    // A name, an address of five parts, a part past 255, an IPv6 address with a stray letter.
+    for (const char* address : {"example.com", "1.2.3.4.5", "999.1.1.1", "[::1x]"}) {
+        const std::string value = std::string(address) + ":5025";
+        const Outcome outcome = read({"--remote", value, "--max-voltage", "5"});
+        EXPECT_EQ(outcome.line.exit_code, 2) << value;
+        EXPECT_FALSE(outcome.line.remote) << value;
+        EXPECT_FALSE(outcome.line.output_limits.any()) << value;
+        std::string bare(address);
+        if (bare.front() == '[') {
+            bare = bare.substr(1, bare.size() - 2);
+        }
+        EXPECT_EQ(outcome.errors, "kelvo: --remote: \"" + bare +
+                                      "\" is not an IP address (kelvo --help lists the options)\n");
+    }
+    EXPECT_EQ(read({"--remote", "example.com"}).line.exit_code, 2); // no port
+}
+
 TEST(CommandLineHelp, ListsEveryOptionInTheLayoutTheManualPageIsMadeFrom) {
     const Outcome help = read({"--help"});
     EXPECT_EQ(help.line.exit_code, 0);

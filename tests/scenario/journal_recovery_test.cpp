@@ -31,6 +31,9 @@ TEST(JournalCheck, RefusesAnythingElseAndNamesTheLine) {
     EXPECT_EQ(journal_refusal("#!/bin/sh\nrm -rf ~\n"), "it does not begin as a record does");
     EXPECT_EQ(journal_refusal("KELVO\r\nVersion: 1.0\r\nroot:x:0:0:root:/root:/bin/bash\r\n"),
               "it does not begin as a record does");
+    // A date line cut by the crash holds no byte a record never holds either.
+    EXPECT_EQ(journal_refusal("KELVO\r\nVersion: 1.0\r\n2026-12-6\n"),
+              "it does not begin as a record does");
     EXPECT_EQ(journal_refusal(kHead + kLine + "\r\nssh-rsa AAAAB3NzaC1yc2E" + kLine),
               "line 5 is not a reading line");
     // A reading line that is one only in part, or with a byte no record holds.

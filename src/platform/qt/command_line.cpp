@@ -2,6 +2,7 @@
 #include "platform/qt/command_line.h"
 
 #include "app/texts.h"
+#include "platform/qt/remote_address.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -163,6 +164,21 @@ void read_limits(const QCommandLineParser& parser, const Options& o, CommandLine
     }
 }
 
+// Where remote control is to listen: a port, and an address the socket can take (a numeric
+// IPv4 or IPv6 address, or "localhost"). A name or a malformed address ends the program
+// here rather than leaving it to run without remote control.
+void read_remote(const QCommandLineParser& parser, const Options& o, CommandLine& line,
+                 std::ostream& errors) {
+    const std::string value = parser.value(o.remote).toStdString();
+    line.remote = remote::parse_remote_option(value);
+    if (!line.remote) {
+        tell_wrong(line, errors, texts::fill(texts::kBadRemoteOption.en, {value}));
+    } else if (remote_address(QString::fromStdString(line.remote->address)).isNull()) {
+        tell_wrong(line, errors,
+                   "--remote: " + texts::fill(texts::kRemoteBadAddress.en, {line.remote->address}));
+    }
+}
+
 // The port and the remote address, when given.
 void read_places(const QCommandLineParser& parser, const Options& o, CommandLine& line,
                  std::ostream& errors) {
@@ -176,11 +192,7 @@ void read_places(const QCommandLineParser& parser, const Options& o, CommandLine
         }
     }
     if (parser.isSet(o.remote)) {
-        const std::string value = parser.value(o.remote).toStdString();
-        line.remote = remote::parse_remote_option(value);
-        if (!line.remote) {
-            tell_wrong(line, errors, texts::fill(texts::kBadRemoteOption.en, {value}));
-        }
+        read_remote(parser, o, line, errors);
     }
 }
 
