@@ -86,6 +86,11 @@ bool load(std::unique_ptr<kelvo::qt::QtForm>& form, std::unique_ptr<kelvo::Form1
         }
         return false;
     }
+    // What the start left alone and why (journals that are not the program's), for the
+    // terminal too.
+    for (const std::string& note : logic->startup_notes) {
+        std::cerr << note << '\n';
+    }
     return true;
 }
 
@@ -152,9 +157,6 @@ int main(int argc, char** argv) {
     ask_before_closing(*form, logic);
     if (!load(form, logic)) {
         return 1;
-    }
-    for (const std::string& note : logic->startup_notes) {
-        std::cerr << note << '\n';
     }
     if (!apply_given_limits(*logic, line.output_limits)) {
         form->main_window().on_close = nullptr;
