@@ -59,6 +59,7 @@ inline constexpr Text kHistoryTracer{"%1   %2 V   %3 A   %4 W", "%1   %2 V   %3 
 inline constexpr Text kHistoryTracerSilent{"%1   not measured: the supply did not answer",
                                            "%1   不是测量值：电源无应答"};
 inline constexpr Text kHistoryFailed{"%1: %2", "%1: %2"};
+inline constexpr Text kPngNotWritten{"the image could not be written there", "无法在此处写入图像"};
 // The summary's notes on silences and on a limit that ended the period.
 inline constexpr Text kHistoryUnmeasured{"%1 readings not measured (supply silent)",
                                          "%1 个读数不是测量值（电源无应答）"};

@@ -8,6 +8,8 @@
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
 #include "meter/period_meter.h"
+#include "platform/qt/application.h"
+#include "platform/qt/own_folder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -23,8 +25,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <utility>
 
 #include <mutex>
@@ -292,22 +292,26 @@ void HistoryWindow::show_summary() {
 }
 
 bool HistoryWindow::export_csv(const QString& path) {
-    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    if (out && history::write_csv(shown(), out) && (out.close(), out)) {
+    // The command line's writer: the same bytes, and never a half-written file.
+    const std::string why = history::write_csv_file(shown(), qt::utf8(path));
+    if (why.empty()) {
         statusBar()->showMessage(path);
         return true;
     }
-    statusBar()->showMessage(
-        text(texts::kHistoryFailed).arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    statusBar()->showMessage(text(texts::kHistoryFailed).arg(path, QString::fromStdString(why)));
     return false;
 }
 
 bool HistoryWindow::export_png(const QString& path) {
-    if (plot_->savePng(path)) {
+    // A FIFO or a device at the name would hold the open, and the window with it.
+    const std::string refusal = qt::unwaitable_refusal(qt::utf8(path));
+    if (refusal.empty() && plot_->savePng(path)) {
         statusBar()->showMessage(path);
         return true;
     }
-    statusBar()->showMessage(text(texts::kHistoryFailed).arg(path, path));
+    const QString why =
+        refusal.empty() ? text(texts::kPngNotWritten) : QString::fromStdString(refusal);
+    statusBar()->showMessage(text(texts::kHistoryFailed).arg(path, why));
     return false;
 }
 

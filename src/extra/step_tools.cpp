@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "extra/tools.h"
 #include "platform/qt/application.h"
+#include "platform/qt/own_folder.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -203,6 +204,12 @@ void StepTools::choose_export() {
 
 StepFileRead read_step_file(const QString& path, bool english) {
     StepFileRead read;
+    // A FIFO or a device picked in the dialog would hold the open, and the window with it.
+    if (const std::string why = qt::unwaitable_refusal(qt::utf8(path)); !why.empty()) {
+        read.problems
+            << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(QString::fromStdString(why));
+        return read;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         read.problems << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(file.errorString());

@@ -216,6 +216,10 @@ int export_to(const std::string& input, const std::string& output, std::ostream&
 
 } // namespace
 
+std::string write_csv_file(const Series& series, const std::string& path) {
+    return write_replacing(path, [&series](std::ostream& sink) { return write_csv(series, sink); });
+}
+
 std::string read_record_file(const std::string& path, Series& series) {
     RecordReader reader;
     std::string reason = read_record_into(path, reader);

@@ -22,6 +22,10 @@ int export_csv_command(const std::vector<std::string>& args, std::ostream& error
 int export_events_command(const std::vector<std::string>& args, std::ostream& out,
                           std::ostream& errors);
 
+// The series as CSV at `path`, replacing what is there only once the CSV is whole (a FIFO
+// or a link there is replaced, never opened); the empty string, or why it was not written.
+std::string write_csv_file(const Series& series, const std::string& path);
+
 // Reads a record file chunk by chunk; the empty string, or why it could not be read. A
 // pipe or a device is refused, not waited on.
 std::string read_record_file(const std::string& path, Series& series);

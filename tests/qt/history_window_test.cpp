@@ -15,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace kelvo::qt::testing {
 namespace {
 
@@ -99,6 +101,19 @@ TEST_F(HistoryWindowTest, ShowsARecordWithItsFiguresAndExportsTheCommandLinesCsv
     EXPECT_NE(slurp(mine).find(",10,5.00,0.500,2.50000,0.001389,0.006944\n"), std::string::npos);
     EXPECT_TRUE(window().export_png(QString::fromStdString(folder.file("plot.png"))));
     EXPECT_FALSE(window().export_csv(QString::fromStdString(folder.file("no/such.csv"))));
+    EXPECT_EQ(window().status().toStdString(),
+              folder.file("no/such.csv") + ": No such file or directory");
+    EXPECT_FALSE(window().export_png(QString::fromStdString(folder.file("no/plot.png"))));
+    EXPECT_EQ(window().status().toStdString(),
+              folder.file("no/plot.png") + ": the image could not be written there");
+    // A FIFO under the chosen name: the CSV takes its place, the image is refused; neither
+    // waits for a reader.
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(window().export_png(QString::fromStdString(fifo)));
+    EXPECT_EQ(window().status().toStdString(), fifo + ": it is a FIFO, not a regular file");
+    ASSERT_TRUE(window().export_csv(QString::fromStdString(fifo)));
+    EXPECT_EQ(slurp(fifo), slurp(theirs));
 
     // Not a record: said in the window, and the record shown stays.
     open(folder.file("db1.mdb"));

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QTableView>
 
+#include <sys/stat.h>
+
 namespace kelvo::qt::testing {
 namespace {
 
@@ -65,6 +67,11 @@ TEST_F(StepToolsTest, AFileReplacesTheStepsInTheFileAndTheGridAndExportsTheSame)
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), "voltage V,current A,seconds\r\n1.5,0.25,2\r\n31,5.1,32767\r\n");
     EXPECT_EQ(extra::read_step_file(file("missing.csv"), true).problems.size(), 1);
+    // A FIFO picked in the dialog is refused at once, not waited on.
+    const QString fifo = file("fifo.csv");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(extra::read_step_file(fifo, true).problems,
+              QStringList{"the file cannot be read (it is a FIFO, not a regular file)"});
 }
 
 TEST_F(StepToolsTest, AReadOnlyTableKeepsItsStepsAndOneBoxSaysWhy) {
