@@ -143,6 +143,17 @@ TEST_F(PlantedFiles, RecoveryTakesOnlyTheProgramsOwnJournalsAndWaitsOnNone) {
     }
 }
 
+TEST(JournalName, OnlyTheNamesTheProgramGivesAreItsOwn) {
+    EXPECT_TRUE(is_journal_name(journal_name("20261206-011700", 4242, 1)));
+    EXPECT_TRUE(is_journal_name("unfinished-20261206-011700-4242-12.journal"));
+    for (const char* other :
+         {"unfinished-notes.journal", "unfinished-20261206-011700-4242.journal",
+          "unfinished-2026126-011700-4242-1.journal", "unfinished-20261206-011700-4242-1-.journal",
+          "unfinished-20261206-011700-42x2-1.journal", "unfinished-.journal"}) {
+        EXPECT_FALSE(is_journal_name(other)) << other;
+    }
+}
+
 TEST_F(PlantedFiles, WhatStartUpReadsIsRefusedWhenItWouldBeWaitedOn) {
     const std::string fifo = folder.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
