@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kelvo::history {
 
@@ -146,49 +147,39 @@ bool is_record_itself(const std::string& input, const std::string& output) {
 }
 
 // A new file beside `output`, made with the mode an ordinary new file gets (the umask
-// applies); its name, or empty with errno set.
-std::string create_beside(const std::string& output) {
+// applies): its name and its descriptor, or -1 with errno set.
+std::pair<std::string, int> create_beside(const std::string& output) {
     const std::filesystem::path path(output);
     const std::string stem =
         "." + path.filename().string() + ".kelvo-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = (path.parent_path() / (stem + std::to_string(attempt))).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        if (errno != EEXIST) {
-            return {};
+        if (fd >= 0 || errno != EEXIST) {
+            return {std::move(name), fd};
         }
     }
-    return {};
-}
-
-// The file's contents on the disk before it takes OUT's place.
-bool sync_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
+    return {{}, -1};
 }
 
 // `write` fills a temporary file in OUT's folder, which is renamed over OUT only once it
-// is whole: OUT is never half written, and on a failure nothing is left behind. The empty
-// string, or why OUT could not be written.
+// is whole and on the disk: OUT is never half written, and on a failure nothing is left
+// behind. The empty string, or why OUT could not be written.
 template <typename Write> std::string write_replacing(const std::string& output, Write write) {
-    const std::string temporary = create_beside(output);
-    if (temporary.empty()) {
+    const auto [temporary, fd] = create_beside(output);
+    if (fd < 0) {
         return std::strerror(errno);
     }
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     const bool written = file && write(file) && (file.close(), !file.fail());
-    if (written && sync_file(temporary) && ::rename(temporary.c_str(), output.c_str()) == 0) {
+    // The stream wrote through a descriptor of its own; this one syncs the same file.
+    const bool synced = written && ::fsync(fd) == 0;
+    const int error = synced ? 0 : (errno != 0 ? errno : EIO);
+    ::close(fd);
+    if (synced && ::rename(temporary.c_str(), output.c_str()) == 0) {
         return {};
     }
-    const std::string reason = std::strerror(errno != 0 ? errno : EIO);
+    const std::string reason = std::strerror(synced ? errno : error);
     ::unlink(temporary.c_str());
     return reason;
 }
