@@ -5,10 +5,10 @@
 //   kelvo-history-bench KELVO-BINARY [READINGS]   (default 604800)
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "extra/history_plot.h"
-#include "extra/history_window.h"
-#include "platform/qt/application.h"
-#include "platform/qt/form.h"
+#include "qt/application.h"
+#include "qt/tools/history_plot.h"
+#include "qt/tools/history_window.h"
+#include "qt/window/form.h"
 #include "record/record_log.h"
 
 #include <QApplication>
@@ -47,7 +47,7 @@ std::string write_week(const std::string& folder, long readings) {
     std::string path = folder + "/Record/2026127155016.TXT";
     std::filesystem::create_directories(folder + "/Record");
     std::ofstream out(path, std::ios::binary);
-    kelvo::platform::DateTime start{2026, 12, 7, 15, 50, 16};
+    kelvo::DateTime start{2026, 12, 7, 15, 50, 16};
     out << "KELVO\r\nVersion: 1.0\r\n" << kelvo::record_date_line(start, "15:50:16") << "\r\n";
     char time[16], volts[16], amps[16];
     for (long k = 1; k <= readings; ++k) {
@@ -62,7 +62,7 @@ std::string write_week(const std::string& folder, long readings) {
 }
 
 // Redraws after `change`, each drawn at once; the average in milliseconds.
-template <typename Change> double redraw_ms(kelvo::extra::HistoryPlot& plot, Change change) {
+template <typename Change> double redraw_ms(kelvo::tools::HistoryPlot& plot, Change change) {
     const int rounds = 40;
     const auto start = Clock::now();
     for (int k = 0; k < rounds; ++k) {
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
 
     kelvo::qt::QtForm form(folder);
     kelvo::Form1 logic(form.controls());
-    auto* window = new kelvo::extra::HistoryWindow(logic, &form.main_window());
+    auto* window = new kelvo::tools::HistoryWindow(logic, &form.main_window());
     window->show();
     QCoreApplication::processEvents();
     const long rss_before = rss_kb();
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     std::printf("open in the window  %.0f ms, %.1f MB added (RSS)\n", ms_since(start),
                 static_cast<double>(rss_kb() - rss_before) / 1024);
 
-    kelvo::extra::HistoryPlot& plot = window->plot();
+    kelvo::tools::HistoryPlot& plot = window->plot();
     QCPAxis* time = plot.xAxis;
     std::printf("pan, whole week     %.1f ms a redraw (%d points)\n",
                 redraw_ms(plot, [&](int k) { time->moveRange(k % 2 ? 3600 : -3600); }),
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
     // The live period: a week shown whole, one more reading.
     kelvo::history::Series live = window->shown();
-    kelvo::extra::HistoryPlot live_plot(nullptr);
+    kelvo::tools::HistoryPlot live_plot(nullptr);
     live_plot.resize(plot.size());
     live_plot.show_series(&live);
     live_plot.replot(QCustomPlot::rpImmediateRefresh);

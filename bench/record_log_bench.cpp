@@ -3,8 +3,8 @@
 //
 //   kelvo-record-log-bench [LINES]   (default 604800)
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/application.h"
-#include "platform/qt/widgets.h"
+#include "qt/application.h"
+#include "qt/widgets/widgets.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

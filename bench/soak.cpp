@@ -6,8 +6,8 @@
 //   kelvo-soak [--minutes M] [--sim PATH-TO-kelvo-supply-sim]
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "platform/qt/application.h"
-#include "platform/qt/form.h"
+#include "qt/application.h"
+#include "qt/window/form.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
 
     const std::vector<PeriodEvent> told =
-        timeline_of_record(whole, [](const platform::DateTime&) { return 60; });
+        timeline_of_record(whole, [](const DateTime&) { return 60; });
     KELVO_FUZZ_REQUIRE(told.size() == 1 + 2 * whole.unmeasured.size());
     // ISO 8601 has four digits for the year; a date line may have five.
     if (whole.start.year <= 9000) {

@@ -6,7 +6,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "check.h"
 #include "limits/output_limits.h"
-#include "platform/qt/command_line.h"
+#include "main/command_line.h"
 
 #include <array>
 #include <cmath>

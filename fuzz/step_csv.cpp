@@ -3,7 +3,7 @@
 // same bytes, taken as numbers, make a ramp held to the same limits.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
-#include "app/limits.h"
+#include "base/limits.h"
 #include "check.h"
 
 #include <cstddef>

@@ -19,12 +19,11 @@ cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror
   -fsanitize=address,undefined -fno-sanitize-recover=undefined -I"$here/src")
 
-# The program's logic, instrumented for coverage. Form1's members are spread over the
-# subsystems, so every core source goes in.
+# The program's logic, instrumented for coverage: every source of the core and of posix/.
 mkdir -p "$out/obj" "$out/crashes"
 sources=()
 shopt -s nullglob
-for dir in app link settings program chart layout record meter history remote limits; do
+for dir in base app link settings program chart layout record meter history remote limits posix; do
   sources+=("$here"/src/$dir/*.cpp)
 done
 shopt -u nullglob
@@ -49,12 +48,12 @@ for pid in "${batch[@]}"; do wait "$pid"; done
 # address through Qt Network (neither instrumented), which want position-independent code.
 qt_core=(-fPIC $(pkg-config --cflags Qt6Core Qt6Network))
 "$cxx" "${flags[@]}" "${qt_core[@]}" -DKELVO_VERSION='"fuzz"' -fsanitize=fuzzer-no-link \
-  -c "$here/src/platform/qt/command_line.cpp" -o "$out/obj/platform_qt_command_line.cpp.o"
+  -c "$here/src/main/command_line.cpp" -o "$out/obj/main_command_line.cpp.o"
 
 for t in "${targets[@]}"; do
   extra=()
   case $t in
-  limit_options) extra=("$out/obj/platform_qt_command_line.cpp.o" $(pkg-config --libs Qt6Network Qt6Core)) ;;
+  limit_options) extra=("$out/obj/main_command_line.cpp.o" $(pkg-config --libs Qt6Network Qt6Core)) ;;
   esac
   "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" "${extra[@]}" -o "$out/$t"
 done

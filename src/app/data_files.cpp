@@ -2,7 +2,7 @@
 // copy, in the installed data folder and the user's own folder for an installed program.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "app/texts.h"
+#include "base/texts.h"
 
 #include <optional>
 #include <string>

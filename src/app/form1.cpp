@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace kelvo {
 

@@ -389,7 +389,7 @@ public:
 
     // meter/: the running or last output period.
     PeriodMeter period_meter;
-    platform::DateTime period_moment;
+    DateTime period_moment;
     platform::Reading last_reading;
 
     // The extra windows that listen (history, monitor, ...).

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "app/limits.h"
-#include "app/texts.h"
+#include "base/limits.h"
+#include "base/texts.h"
 #include "settings/setpoint_text.h"
 
 namespace kelvo {

@@ -69,10 +69,9 @@ void add_timeline_event(Series& series, const PeriodEvent& event) {
     note_event(timeline, event, at);
 }
 
-std::vector<PeriodEvent>
-timeline_of_record(const Series& series,
-                   const std::function<int(const platform::DateTime&)>& offset_of) {
-    const auto row = [&](const platform::DateTime& local, EventKind kind) {
+std::vector<PeriodEvent> timeline_of_record(const Series& series,
+                                            const std::function<int(const DateTime&)>& offset_of) {
+    const auto row = [&](const DateTime& local, EventKind kind) {
         return PeriodEvent{Moment{local, 0, offset_of(local)}, kind, {}, {}};
     };
     std::vector<PeriodEvent> events{row(series.start, EventKind::OutputOn)};

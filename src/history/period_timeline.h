@@ -23,9 +23,8 @@ void add_timeline_event(Series& series, const PeriodEvent& event);
 // The timeline a record tells by itself: the output on at its date line, and for each
 // silence a "supply not answering" row at its first line and a "supply answering" row at
 // its last. `offset_of` gives a local moment's offset from UTC in minutes.
-std::vector<PeriodEvent>
-timeline_of_record(const Series& series,
-                   const std::function<int(const platform::DateTime&)>& offset_of);
+std::vector<PeriodEvent> timeline_of_record(const Series& series,
+                                            const std::function<int(const DateTime&)>& offset_of);
 
 // The time span of a run on the time axis, in seconds after the date line: from the
 // measured reading before it to the measured reading after it, where the lines leave off

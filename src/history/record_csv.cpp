@@ -31,7 +31,7 @@ void put_double(std::string& row, double value) {
 }
 
 void put_time(std::string& row, const Series& series, std::int64_t seconds) {
-    const platform::DateTime m = moment_after(series.start, seconds);
+    const DateTime m = moment_after(series.start, seconds);
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", m.year, m.month,
                                 m.day, m.hour, m.minute, m.second);

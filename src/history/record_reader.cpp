@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/record_reader.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "history/period_timeline.h"
 
 #include <algorithm>
@@ -52,7 +52,7 @@ bool split_last(std::string_view& text, char unit, std::string_view& word) {
 }
 
 // "2026-12-7   15:50:16": the date, then the time of day.
-bool date_line(std::string_view text, platform::DateTime& moment, int& seconds) {
+bool date_line(std::string_view text, DateTime& moment, int& seconds) {
     int parts[3] = {0, 0, 0};
     std::size_t at = 0;
     for (int k = 0; k < 3; ++k) {

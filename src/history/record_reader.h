@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/services.h"
+#include "base/time.h"
 #include "record/period_events.h"
 
 #include <cstddef>
@@ -51,7 +51,7 @@ enum class ReadError {
 };
 
 struct Series {
-    platform::DateTime start; // the date line: the day and the time the output went on
+    DateTime start; // the date line: the day and the time the output went on
     std::vector<Sample> samples;
     std::string path;       // what the save line says, empty without one
     std::string reason;     // why the record was not saved, after "Record NOT saved: "
@@ -159,11 +159,11 @@ int time_of_day(std::string_view text);
 int fixed_code(std::string_view text, int decimals);
 
 // Seconds from one moment to the other, across days, months and years.
-std::int64_t seconds_between(const platform::DateTime& from, const platform::DateTime& to);
+std::int64_t seconds_between(const DateTime& from, const DateTime& to);
 // Milliseconds from the date line to a moment of the timeline; `utc_offset_minutes` is the
 // date line's offset, so that a change of summer time in between does not move it.
-std::int64_t ms_after(const platform::DateTime& start, const Moment& at, int utc_offset_minutes);
+std::int64_t ms_after(const DateTime& start, const Moment& at, int utc_offset_minutes);
 // The moment `seconds` after `start`.
-platform::DateTime moment_after(const platform::DateTime& start, std::int64_t seconds);
+DateTime moment_after(const DateTime& start, std::int64_t seconds);
 
 } // namespace kelvo::history

@@ -3,7 +3,7 @@
 #include "history/period_timeline.h"
 #include "history/record_reader.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "limits/output_limits.h"
 
-#include "app/limits.h"
-#include "app/texts.h"
+#include "base/limits.h"
+#include "base/texts.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_option.h"
-#include "app/limits.h"
+#include "base/limits.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/protocol.h"
 
-#include "app/limits.h"
+#include "base/limits.h"
 
 namespace kelvo {
 

@@ -4,8 +4,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/timeline.h"
 #include "platform/services.h"
-#include "platform/timeline.h"
 
 #include <string>
 

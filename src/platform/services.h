@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/time.h"
 #include "platform/controls.h"
 #include "platform/report.h"
 
@@ -100,16 +101,8 @@ public:
     virtual double twips_per_pixel_y() const = 0;
 };
 
-struct DateTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
-// A moment with its milliseconds and the local offset from UTC, for the timeline.
-struct Moment {
-    DateTime local;
-    int millisecond = 0;
-    int utc_offset_minutes = 0;
-};
+using kelvo::DateTime;
+using kelvo::Moment;
 
 class Clock {
 public:

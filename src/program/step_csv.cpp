@@ -1,7 +1,7 @@
 // program/: the step table as CSV text: reading a file line by line, and writing the table.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
-#include "app/limits.h"
+#include "base/limits.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 // program/: a step's values against RUN's limits, problems in the user's words, the ramp.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/limits.h"
-#include "app/texts.h"
+#include "base/limits.h"
+#include "base/texts.h"
 #include "program/step_csv.h"
 
 #include <charconv>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/journal_check.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "record/period_events.h"
 
 namespace kelvo {

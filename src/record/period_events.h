@@ -5,7 +5,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/timeline.h"
+#include "base/timeline.h"
 
 #include <optional>
 #include <string>

@@ -2,8 +2,8 @@
 // and handlers, so the window shows a remote change as if the user had made it.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
-#include "app/limits.h"
-#include "app/texts.h"
+#include "base/limits.h"
+#include "base/texts.h"
 #include "link/protocol.h"
 #include "remote/scpi_session.h"
 #include "settings/setpoint_text.h"

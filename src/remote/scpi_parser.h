@@ -1,6 +1,6 @@
 // remote/ owns remote control over a SCPI socket: the command language (this file), the
 // lines a client sends, what each command does to the window model (session), and the
-// --remote option. Standard C++ only; the socket itself is Qt code in extra/.
+// --remote option. Standard C++ only; the socket itself is Qt code in qt/remote/.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 

@@ -2,7 +2,7 @@
 #include "remote/scpi_session.h"
 
 #include "app/form1.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "remote/scpi_lines.h"
 
 #include <utility>

@@ -305,7 +305,7 @@ std::string FakeClock::time_text(const DateTime& at) const {
     return text;
 }
 
-platform::Moment FakeClock::precise_now() const {
+Moment FakeClock::precise_now() const {
     const double fraction = steady - static_cast<double>(static_cast<long long>(steady));
     return {moment, static_cast<int>(std::lround(fraction * 1000) % 1000), 60};
 }

@@ -20,7 +20,6 @@
 namespace kelvo::fake {
 
 using platform::Color;
-using platform::DateTime;
 using platform::FieldValue;
 using platform::Handler;
 using platform::OpenResult;
@@ -343,7 +342,7 @@ public:
     std::string time_text(const DateTime& at) const override;
     double steady_seconds() const override { return steady; }
     // The moment with the milliseconds of the steady clock's fraction, at UTC+01:00.
-    platform::Moment precise_now() const override;
+    Moment precise_now() const override;
 
     DateTime moment{2024, 3, 5, 14, 7, 9};
     double steady = 1000.0;

@@ -1,8 +1,8 @@
 // An old Access step table converted in place into SQLite, with its backup, and the
 // failures that leave the original as it was.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/access_import.h"
-#include "platform/qt/step_store.h"
+#include "qt/steps/access_import.h"
+#include "qt/steps/step_store.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // program, a wrong value ends it with status 2 and one line, and the help keeps the layout
 // the manual page is made from.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/command_line.h"
+#include "main/command_line.h"
 
 #include <gtest/gtest.h>
 

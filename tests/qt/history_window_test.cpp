@@ -2,10 +2,10 @@
 // figures and CSV, a file that is not a record, a record with a silence and its events,
 // and the live period as it grows.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/texts.h"
-#include "extra/history_plot.h"
-#include "extra/history_window.h"
-#include "history/export_command.h"
+#include "base/texts.h"
+#include "main/export_command.h"
+#include "qt/tools/history_plot.h"
+#include "qt/tools/history_window.h"
 #include "qt_fixture.h"
 
 #include <QListWidget>
@@ -56,9 +56,9 @@ protected:
         logic.reset();
         form.reset();
     }
-    extra::HistoryWindow& window() {
+    tools::HistoryWindow& window() {
         if (!history) {
-            history = new extra::HistoryWindow(*logic, &form->main_window());
+            history = new tools::HistoryWindow(*logic, &form->main_window());
         }
         return *history;
     }
@@ -71,7 +71,7 @@ protected:
     std::string record = folder.file("Record/2026127155027.TXT");
     std::unique_ptr<QtForm> form;
     std::unique_ptr<Form1> logic;
-    extra::HistoryWindow* history = nullptr;
+    tools::HistoryWindow* history = nullptr;
 };
 
 TEST_F(HistoryWindowTest, ShowsARecordWithItsFiguresAndExportsTheCommandLinesCsv) {
@@ -146,7 +146,7 @@ TEST_F(HistoryWindowTest, ShowsSilencesAndEventsWithTheProgramsOwnFigures) {
     EXPECT_TRUE(window().summary().contains(QStringLiteral("Charge 1.039 mAh   Energy 5.195 mWh")))
         << window().summary().toStdString();
     EXPECT_TRUE(window().summary().contains(QStringLiteral("3 readings not measured")));
-    extra::HistoryPlot& plot = window().plot();
+    tools::HistoryPlot& plot = window().plot();
     EXPECT_NEAR(plot.seconds_shown().upper, 10.6, 1e-3); // up to the switch-off
     // No line through the silent readings: the graphs hold no value for them.
     EXPECT_EQ(gaps_in(plot.graph(1)), 1);

@@ -2,8 +2,8 @@
 // user's file and shown on the tool strip; a refused one is told in a box and changes
 // nothing; the boxes follow the limits in force and the captions the language.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/texts.h"
-#include "extra/tools.h"
+#include "base/texts.h"
+#include "qt/tools/tools.h"
 #include "qt_fixture.h"
 
 #include <QAbstractButton>
@@ -35,7 +35,7 @@ protected:
         logic = std::make_unique<Form1>(form->controls());
         logic->Form_Load();
         form->main_window().show();
-        extra::add_limits_tool({form->main_window().strip(), &form->main_window(), *logic});
+        tools::add_limits_tool({form->main_window().strip(), &form->main_window(), *logic});
         button = form->main_window().findChild<QAction*>(QStringLiteral("limitsTool"));
         ASSERT_NE(button, nullptr);
     }

@@ -1,7 +1,7 @@
 // The Qt tests run on the real widgets, offscreen unless told otherwise, with no serial
 // device mapped.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/application.h"
+#include "qt/application.h"
 
 #include <QApplication>
 

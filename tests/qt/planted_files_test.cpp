@@ -3,10 +3,10 @@
 // program's, and FIFOs where start-up reads. Nothing is written outside the folder, no
 // private file is copied, and nothing is waited on.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/files.h"
-#include "platform/qt/own_folder.h"
-#include "platform/qt/port_probe.h"
-#include "platform/qt/step_store.h"
+#include "posix/files.h"
+#include "posix/own_folder.h"
+#include "qt/serial/port_probe.h"
+#include "qt/steps/step_store.h"
 #include "qt_fixture.h"
 
 #include <cerrno>

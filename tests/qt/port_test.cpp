@@ -1,8 +1,8 @@
 // The port window's view of the ports on real pseudo-terminals, where a device named on the
 // command line goes, and the monitor window showing the traffic.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "extra/tools.h"
-#include "platform/qt/port_probe.h"
+#include "qt/serial/port_probe.h"
+#include "qt/tools/tools.h"
 #include "qt_fixture.h"
 
 #include <QAction>
@@ -83,7 +83,7 @@ class MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         logic->Form_Load();
-        extra::add_monitor_tool({form->main_window().strip(), &form->main_window(), *logic});
+        tools::add_monitor_tool({form->main_window().strip(), &form->main_window(), *logic});
         form->main_window().strip()->findChild<QAction*>("monitorTool")->trigger();
         window = form->main_window().findChild<QWidget*>("monitorWindow");
         ASSERT_TRUE(window != nullptr && window->isVisible());

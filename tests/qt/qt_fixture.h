@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/form1.h"
-#include "platform/qt/form.h"
+#include "qt/window/form.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 // time has passed, busy ones keep them, and a client dropped for not reading its answers
 // leaves nothing on standard error.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "extra/remote_server.h"
+#include "qt/remote/remote_server.h"
 #include "qt_fixture.h"
 
 #include <QElapsedTimer>
@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         form = std::make_unique<QtForm>(folder.path());
         logic = std::make_unique<Form1>(form->controls());
-        server = std::make_unique<extra::RemoteServer>(nullptr, *logic);
+        server = std::make_unique<tools::RemoteServer>(nullptr, *logic);
     }
     void TearDown() override {
         clients.clear();
@@ -54,17 +54,17 @@ protected:
         QTcpSocket* socket = clients.back().get();
         int changes = 0;
         const QMetaObject::Connection counting = QObject::connect(
-            server.get(), &extra::RemoteServer::state_changed, [&changes] { ++changes; });
+            server.get(), &tools::RemoteServer::state_changed, [&changes] { ++changes; });
         socket->connectToHost(QStringLiteral("127.0.0.1"), port);
         wait_until([&] { return changes > 0 || socket->bytesAvailable() > 0; });
         QObject::disconnect(counting);
         return socket;
     }
     void connect_eight() {
-        for (int i = 0; i < extra::kMaxRemoteClients; ++i) {
+        for (int i = 0; i < tools::kMaxRemoteClients; ++i) {
             connect_one();
         }
-        ASSERT_EQ(server->client_count(), extra::kMaxRemoteClients);
+        ASSERT_EQ(server->client_count(), tools::kMaxRemoteClients);
     }
     // The answer to one line, or what came before the connection closed.
     static std::string ask(QTcpSocket* socket, const char* line) {
@@ -86,13 +86,13 @@ protected:
     ProgramFolder folder;
     std::unique_ptr<QtForm> form;
     std::unique_ptr<Form1> logic;
-    std::unique_ptr<extra::RemoteServer> server;
+    std::unique_ptr<tools::RemoteServer> server;
     std::vector<std::unique_ptr<QTcpSocket>> clients;
     quint16 port = 0;
 };
 
 TEST_F(RemoteServerTest, TheProductKeepsSilentClientsForHalfAMinute) {
-    EXPECT_EQ(extra::kRemoteIdleLimit, milliseconds(30'000));
+    EXPECT_EQ(tools::kRemoteIdleLimit, milliseconds(30'000));
 }
 
 TEST_F(RemoteServerTest, TheClientSilentLongestGivesWayOnceTheIdleTimeHasPassed) {
@@ -111,7 +111,7 @@ TEST_F(RemoteServerTest, TheClientSilentLongestGivesWayOnceTheIdleTimeHasPassed)
     pause(700);
     QTcpSocket* ninth = connect_one();
     EXPECT_EQ(ask(ninth, "*OPC?\n"), "1\n");
-    EXPECT_EQ(server->client_count(), extra::kMaxRemoteClients);
+    EXPECT_EQ(server->client_count(), tools::kMaxRemoteClients);
     EXPECT_TRUE(closed(clients[1].get()));
     EXPECT_EQ(clients[1]->readAll().toStdString(), ""); // told nothing more
     EXPECT_EQ(ask(clients[0].get(), "*OPC?\n"), "1\n");
@@ -120,7 +120,7 @@ TEST_F(RemoteServerTest, TheClientSilentLongestGivesWayOnceTheIdleTimeHasPassed)
     QTcpSocket* tenth = connect_one();
     EXPECT_EQ(ask(tenth, "*OPC?\n"), "1\n");
     EXPECT_TRUE(closed(clients[2].get()));
-    EXPECT_EQ(server->client_count(), extra::kMaxRemoteClients);
+    EXPECT_EQ(server->client_count(), tools::kMaxRemoteClients);
 }
 
 TEST_F(RemoteServerTest, ANewcomerIsRefusedWhileEveryClientSpokeWithinTheIdleTime) {
@@ -129,7 +129,7 @@ TEST_F(RemoteServerTest, ANewcomerIsRefusedWhileEveryClientSpokeWithinTheIdleTim
     QElapsedTimer busy;
     busy.start();
     while (busy.elapsed() < 1000) { // well past the idle time, each speaking all along
-        for (int i = 0; i < extra::kMaxRemoteClients; ++i) {
+        for (int i = 0; i < tools::kMaxRemoteClients; ++i) {
             ASSERT_EQ(ask(clients[static_cast<std::size_t>(i)].get(), "*OPC?\n"), "1\n") << i;
         }
         pause(100);
@@ -137,14 +137,14 @@ TEST_F(RemoteServerTest, ANewcomerIsRefusedWhileEveryClientSpokeWithinTheIdleTim
     QTcpSocket* ninth = connect_one();
     EXPECT_EQ(ask(ninth, ""), "ERROR: 8 clients are connected already, closing\n");
     EXPECT_TRUE(closed(ninth));
-    EXPECT_EQ(server->client_count(), extra::kMaxRemoteClients);
-    for (int i = 0; i < extra::kMaxRemoteClients; ++i) {
+    EXPECT_EQ(server->client_count(), tools::kMaxRemoteClients);
+    for (int i = 0; i < tools::kMaxRemoteClients; ++i) {
         EXPECT_EQ(ask(clients[static_cast<std::size_t>(i)].get(), "*OPC?\n"), "1\n") << i;
     }
 }
 
 TEST_F(RemoteServerTest, AClientDroppedForNotReadingLeavesNoWarning) {
-    listen(extra::kRemoteIdleLimit);
+    listen(tools::kRemoteIdleLimit);
     QTcpSocket* flood = connect_one();
     ASSERT_EQ(server->client_count(), 1);
     // Reads next to nothing, so the answers pile up on the program's side.

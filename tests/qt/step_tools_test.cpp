@@ -1,7 +1,7 @@
 // Steps from a CSV file into the real SQLite step table and back out, through the window
 // model; a table the file system will not let change keeps its steps, and one box says why.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "extra/step_tools.h"
+#include "qt/tools/step_tools.h"
 #include "qt_fixture.h"
 
 #include <QFile>
@@ -55,22 +55,22 @@ protected:
 TEST_F(StepToolsTest, AFileReplacesTheStepsInTheFileAndTheGridAndExportsTheSame) {
     load();
     const QByteArray text = "voltage V;current A;seconds\r\n1.5;0.25;2\r\n31;5.1;32767\r\n";
-    const extra::StepFileRead read = extra::read_step_file(file("in.csv", text), true);
+    const tools::StepFileRead read = tools::read_step_file(file("in.csv", text), true);
     ASSERT_TRUE(read.problems.isEmpty()) << read.problems.join(u'\n').toStdString();
     ASSERT_TRUE(logic->apply_steps(read.steps, true));
     const std::vector<std::array<FieldValue, 3>> expected{{1.5, 0.25, 2.0}, {31.0, 5.1, 32767.0}};
     EXPECT_EQ(table_in_file(), expected);
     EXPECT_EQ(form->DataGrid1.view()->model()->rowCount(), 2);
 
-    ASSERT_EQ(extra::write_step_file(*logic, file("out.csv")), QString());
+    ASSERT_EQ(tools::write_step_file(*logic, file("out.csv")), QString());
     QFile out(file("out.csv"));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), "voltage V,current A,seconds\r\n1.5,0.25,2\r\n31,5.1,32767\r\n");
-    EXPECT_EQ(extra::read_step_file(file("missing.csv"), true).problems.size(), 1);
+    EXPECT_EQ(tools::read_step_file(file("missing.csv"), true).problems.size(), 1);
     // A FIFO picked in the dialog is refused at once, not waited on.
     const QString fifo = file("fifo.csv");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    EXPECT_EQ(extra::read_step_file(fifo, true).problems,
+    EXPECT_EQ(tools::read_step_file(fifo, true).problems,
               QStringList{"the file cannot be read (it is a FIFO, not a regular file)"});
 }
 

@@ -10,8 +10,6 @@
 namespace kelvo::testing {
 namespace {
 
-using platform::DateTime;
-
 const std::string kHead = "KELVO\r\nVersion: 1.0\r\n2026-12-6   1:17:00";
 const std::string kLine = "\r\n1:17:01          12.34V          0.567A";
 

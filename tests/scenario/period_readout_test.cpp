@@ -6,7 +6,7 @@ namespace kelvo::testing {
 namespace {
 
 struct Listener : platform::Observer {
-    void period_started(const platform::DateTime&) override { events.emplace_back("start"); }
+    void period_started(const DateTime&) override { events.emplace_back("start"); }
     void reading(const platform::Reading& r) override { readings.push_back(r); }
     void period_ended(const platform::Reading& r) override {
         events.emplace_back("end");

@@ -6,8 +6,6 @@
 namespace kelvo::testing {
 namespace {
 
-using platform::DateTime;
-
 class RecordTest : public SupplyTest {
 protected:
     void at(const DateTime& moment) { ui.clock.moment = moment; }

@@ -1,8 +1,8 @@
 // The export from the command line against what could destroy or swamp it: an OUT that is
 // the record itself, a record named .csv, a device, a pipe, and lines without an end.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "history/export_command.h"
 #include "history/record_reader.h"
+#include "main/export_command.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,14 @@
 // silences and of a limit, the events file, the figures they add up to (the meter's own
 // count), the CSV of such a period, and the timeline's export on the command line.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "history/export_command.h"
 #include "history/period_sum.h"
 #include "history/period_timeline.h"
 #include "history/plot_view.h"
 #include "history/record_csv.h"
 #include "history/record_reader.h"
+#include "main/export_command.h"
 #include "meter/period_meter.h"
+#include "posix/record_io.h"
 
 #include <gtest/gtest.h>
 
@@ -317,7 +318,7 @@ TEST_F(ExportEvents, WithoutAnEventsFileTheRecordTellsItsTimeline) {
                          "2026-12-09T04:10:07.000+01:00,output on,,\r\n"
                          "2026-12-09T04:10:12.000+01:00,supply not answering,,\r\n"
                          "2026-12-09T04:10:14.000+01:00,supply answering,,\r\n");
-    EXPECT_EQ(local_offset_minutes({2026, 7, 1, 12, 0, 0}), 120);
+    EXPECT_EQ(posix::local_offset_minutes({2026, 7, 1, 12, 0, 0}), 120);
     // A pipe where the events file would be: not waited on, just none.
     ASSERT_EQ(::mkfifo((folder + "/20261294107.events.csv").c_str(), 0600), 0);
     ASSERT_EQ(run({record, "-"}), 0) << errors.str();

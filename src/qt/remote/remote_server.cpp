@@ -1,0 +1,199 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qt/remote/remote_server.h"
+
+#include "app/form1.h"
+#include "base/texts.h"
+#include "qt/remote/remote_address.h"
+#include "remote/scpi_lines.h"
+#include "remote/scpi_session.h"
+
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <algorithm>
+
+namespace kelvo::tools {
+
+namespace {
+
+// Read per turn of the event loop, so that a client sending without pause cannot hold the
+// window up; the rest waits for the next turn.
+constexpr qint64 kReadChunk = qint64{16} * 1024;
+// Answers a client has not taken: past this it does not read them, and it is closed.
+constexpr qint64 kMaxUnread = qint64{1024} * 1024;
+
+QString peer_name(const QTcpSocket* socket) {
+    return socket->peerAddress().toString() + QLatin1Char(':') +
+           QString::number(socket->peerPort());
+}
+
+} // namespace
+
+// One client: its socket, the line it is sending and its error queue.
+class RemoteClient final : public QObject {
+public:
+    RemoteClient(QObject* parent, QTcpSocket* socket, Form1& form)
+        : QObject(parent), socket_(socket), session_(form, peer_name(socket).toStdString()) {
+        socket_->setParent(this);
+        // Each answer is one small write: sent at once, not held back to fill a packet.
+        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        heard_.start();
+    }
+    QTcpSocket* socket() const { return socket_; }
+    const std::string& name() const { return session_.client(); }
+    // Since its last byte, or since it connected.
+    std::chrono::milliseconds silent_for() const {
+        return std::chrono::milliseconds(heard_.elapsed());
+    }
+
+    void read() {
+        // Closed since this turn was queued (dropped for not reading, or given way).
+        if (!socket_->isOpen()) {
+            return;
+        }
+        const QByteArray bytes = socket_->read(kReadChunk);
+        if (!bytes.isEmpty()) {
+            heard_.restart();
+        }
+        lines_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                    [this](std::string_view line, bool too_long) {
+                        const std::string answer =
+                            too_long ? session_.refuse_long_line() : session_.execute(line);
+                        if (!answer.empty()) {
+                            socket_->write(answer.data(), static_cast<qint64>(answer.size()));
+                        }
+                    });
+        if (socket_->bytesToWrite() > kMaxUnread) {
+            socket_->abort();
+        } else if (socket_->bytesAvailable() > 0) {
+            QMetaObject::invokeMethod(
+                this, [this] { read(); }, Qt::QueuedConnection);
+        }
+    }
+
+    // Closed without another word: nothing it sends from now on is read, and its going is
+    // not reported again.
+    void close_quietly() {
+        socket_->disconnect();
+        socket_->disconnectFromHost();
+    }
+
+private:
+    QTcpSocket* socket_;
+    remote::LineAssembler lines_;
+    remote::Session session_;
+    QElapsedTimer heard_;
+};
+
+RemoteServer::RemoteServer(QObject* parent, Form1& form)
+    : QObject(parent), form_(form), server_(new QTcpServer(this)) {
+    setObjectName(QStringLiteral("remoteServer"));
+    connect(server_, &QTcpServer::newConnection, this, [this] { accept(); });
+}
+
+bool RemoteServer::start(const QString& address, int port, QString& why) {
+    stop();
+    const QHostAddress host = qt::remote_address(address);
+    if (host.isNull()) {
+        why = QString::fromStdString(
+            texts::fill(form_.text(texts::kRemoteBadAddress), {address.toStdString()}));
+        return false;
+    }
+    if (!server_->listen(host, static_cast<quint16>(port))) {
+        why = server_->errorString();
+        return false;
+    }
+    emit state_changed();
+    return true;
+}
+
+void RemoteServer::stop() {
+    const bool was = server_->isListening();
+    server_->close();
+    for (RemoteClient* client : std::vector<RemoteClient*>(clients_)) {
+        client->socket()->disconnectFromHost();
+        drop(client);
+    }
+    if (was) {
+        emit state_changed();
+    }
+}
+
+bool RemoteServer::listening() const {
+    return server_->isListening();
+}
+
+QString RemoteServer::where() const {
+    return server_->serverAddress().toString() + QLatin1Char(':') +
+           QString::number(server_->serverPort());
+}
+
+void RemoteServer::accept() {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        if (client_count() >= kMaxRemoteClients) {
+            RemoteClient* idle = idlest();
+            if (idle == nullptr) {
+                refuse(socket);
+                continue;
+            }
+            give_way(idle);
+        }
+        admit(socket);
+    }
+}
+
+void RemoteServer::admit(QTcpSocket* socket) {
+    auto* client = new RemoteClient(this, socket, form_);
+    clients_.push_back(client);
+    connect(socket, &QTcpSocket::readyRead, client, [client] { client->read(); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
+    tell(QString::fromStdString(texts::fill(form_.text(texts::kRemoteConnected),
+                                            {client->name(), std::to_string(client_count())})));
+    emit state_changed();
+}
+
+RemoteClient* RemoteServer::idlest() const {
+    const auto longest = std::max_element(clients_.begin(), clients_.end(),
+                                          [](const RemoteClient* a, const RemoteClient* b) {
+                                              return a->silent_for() < b->silent_for();
+                                          });
+    if (longest == clients_.end() || (*longest)->silent_for() < idle_limit_) {
+        return nullptr;
+    }
+    return *longest;
+}
+
+void RemoteServer::give_way(RemoteClient* client) {
+    client->close_quietly();
+    drop(client);
+}
+
+void RemoteServer::refuse(QTcpSocket* socket) {
+    const std::string line =
+        texts::fill(texts::kScpiTooManyClients.en, {std::to_string(kMaxRemoteClients)}) + "\n";
+    socket->write(line.data(), static_cast<qint64>(line.size()));
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    socket->disconnectFromHost();
+}
+
+void RemoteServer::drop(RemoteClient* client) {
+    const auto found = std::find(clients_.begin(), clients_.end(), client);
+    if (found == clients_.end()) {
+        return;
+    }
+    clients_.erase(found);
+    // Later: the client may be in the middle of its own read.
+    client->deleteLater();
+    tell(QString::fromStdString(texts::fill(form_.text(texts::kRemoteDisconnected),
+                                            {client->name(), std::to_string(client_count())})));
+    emit state_changed();
+}
+
+void RemoteServer::tell(const QString& text) {
+    const std::string line = text.toStdString();
+    form_.tell_observers([&line](platform::Observer& o) { o.remote_event(line); });
+}
+
+} // namespace kelvo::tools
