@@ -1,9 +1,9 @@
 // Reading a Jet database in this process: opening it, its list of tables and the walk
 // through one table's rows.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "access/mdb_errno.h"
 #include "access/mdb_reader.h"
 #include "access/mdb_values.h"
+#include "posix/descriptors.h"
 
 // mdbtools.h includes glib.h and iconv.h inside its extern "C" block, which C++ headers
 // of glib cannot live in: they must have been read before.
@@ -179,7 +179,7 @@ JetDatabase::JetDatabase(const std::string& path) : impl_(std::make_unique<Impl>
         throw AccessError(texts::kNotAFile.en);
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb"); file == nullptr) {
-        throw AccessError(detail::reason_from_errno(texts::kFileUnreadable, errno));
+        throw AccessError(posix::system_reason(texts::kFileUnreadable, errno));
     } else { // NOLINT(readability-else-after-return): the file is open only in this branch
         std::fclose(file);
     }

@@ -2,9 +2,9 @@
 // file end there instead of in the program.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/mdb_reader.h"
+#include "posix/descriptors.h"
 
 #include "access/mdb_answer.h"
-#include "access/mdb_errno.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -23,19 +23,6 @@ namespace kelvo::access {
 
 namespace {
 
-void write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 [[noreturn]] void run_child(const std::string& path, const std::string& name, int answer,
                             int messages) {
     // What libmdb prints about damage goes to the parent, which quotes the first line.
@@ -50,7 +37,8 @@ void write_all(int fd, std::string_view bytes) {
     } catch (const std::exception& error) {
         payload = detail::encode_error(texts::fill(texts::kFileUnreadable.en, {error.what()}));
     }
-    write_all(answer, payload);
+    // A write that fails leaves the answer short, which the parent reports as damage.
+    posix::write_all(answer, payload);
     // No exit handlers: they belong to the parent (and to its Qt objects).
     ::_exit(0);
 }
@@ -59,7 +47,7 @@ class Pipe {
 public:
     Pipe() {
         if (::pipe2(ends_.data(), O_CLOEXEC) != 0) {
-            throw AccessError(detail::reason_from_errno(texts::kReaderNotStarted, errno));
+            throw AccessError(posix::system_reason(texts::kReaderNotStarted, errno));
         }
     }
     ~Pipe() {
@@ -107,7 +95,7 @@ std::string first_line(const std::string& text) {
 pid_t start_child(const std::string& path, const std::string& name, Pipe& answer, Pipe& messages) {
     const pid_t child = ::fork();
     if (child < 0) {
-        throw AccessError(detail::reason_from_errno(texts::kReaderNotStarted, errno));
+        throw AccessError(posix::system_reason(texts::kReaderNotStarted, errno));
     }
     if (child == 0) {
         run_child(path, name, answer.write_end(), messages.write_end());

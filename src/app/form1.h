@@ -4,6 +4,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/limits.h"
 #include "limits/output_limits.h"
 #include "meter/period_meter.h"
 #include "platform/form_controls.h"
@@ -268,8 +269,8 @@ public:
     bool english_mode = false;
 
     // link/: serial link and port scan (index = port number 1..16, 0 unused)
-    std::array<bool, 17> port_present{};
-    std::array<bool, 17> port_failed{};
+    std::array<bool, limits::kPortCount + 1> port_present{};
+    std::array<bool, limits::kPortCount + 1> port_failed{};
     std::int16_t ports_found = 0;
     bool port_ready = false;
     std::int16_t port_number = 0;
@@ -281,10 +282,10 @@ public:
     std::int16_t pinned_port = 0;
     int pinned_result = -1; // a platform::OpenResult, -1 before the first attempt
     // The ports the last scan found refused; the last search told to the extra windows.
-    std::array<bool, 17> port_denied{};
+    std::array<bool, limits::kPortCount + 1> port_denied{};
     std::string last_scan_event;
     // A refused port is noted in the status bar once per run, for a while.
-    std::array<bool, 17> permission_noted{};
+    std::array<bool, limits::kPortCount + 1> permission_noted{};
     int status_note_port = 0;
     double status_note_until = 0; // on the steady clock
 

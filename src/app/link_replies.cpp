@@ -100,9 +100,9 @@ bool Form1::parse_reply(const std::string& data) {
         ++bad_data_count;
         break;
     case ReplyResult::ValidFrame: {
-        current_reading = reply.frame.substr(11, 4);
-        voltage_reading = reply.frame.substr(6, 4);
-        reply_status = reply.frame.substr(15, 1);
+        current_reading = reply.frame.substr(kReplyCurrentAt, kReplyReadingLength);
+        voltage_reading = reply.frame.substr(kReplyVoltageAt, kReplyReadingLength);
+        reply_status = reply.frame.substr(kReplyStatusAt, 1);
         const bool was_over_current = over_current;
         over_current = reply_status == "B";
         monitor_line(reply.frame);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
+#include "base/limits.h"
 #include "base/texts.h"
+#include "link/protocol.h"
 
 namespace kelvo {
 
@@ -10,7 +12,7 @@ void Form1::monitor_line(const std::string& line) {
 
 std::int16_t Form1::COM_SCAN() {
     std::int16_t count = 0;
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= limits::kPortCount; ++n) {
         MSComm1.set_port_number(n);
         const platform::OpenResult opened = MSComm1.open();
         port_denied[static_cast<std::size_t>(n)] = opened == platform::OpenResult::PermissionDenied;
@@ -53,7 +55,7 @@ void Form1::connect_port() {
 int Form1::open_found_port() {
     int opened = 0;
     bool candidate_left = false;
-    for (int n = 16; n >= 1 && opened == 0; --n) {
+    for (int n = limits::kPortCount; n >= 1 && opened == 0; --n) {
         const auto i = static_cast<std::size_t>(n);
         if (port_failed[i] || !port_present[i]) {
             continue;
@@ -97,7 +99,7 @@ void Form1::port_opened(int number) {
 
 void Form1::Timer2_Timer() {
     const std::lock_guard<std::mutex> lock(send_mutex);
-    if (send_position >= 16) {
+    if (send_position >= static_cast<std::int16_t>(kFrameLength)) {
         send_position = 1;
     } else {
         ++send_position;

@@ -42,10 +42,13 @@ bool receive_con(std::string_view frame) {
     if (frame.size() < kFrameLength) {
         return false;
     }
-    const char status = frame[15];
+    const char status = frame[kReplyStatusAt];
     // The reading fields must be digits: everything downstream reads them as numbers.
-    return (status == 'W' || status == 'B') && frame.substr(0, 6) == kFrameHeader &&
-           frame[10] == 'A' && four_digits(frame.substr(6, 4)) && four_digits(frame.substr(11, 4));
+    return (status == 'W' || status == 'B') &&
+           frame.substr(0, kFrameHeader.size()) == kFrameHeader &&
+           frame[kReplySeparatorAt] == 'A' &&
+           four_digits(frame.substr(kReplyVoltageAt, kReplyReadingLength)) &&
+           four_digits(frame.substr(kReplyCurrentAt, kReplyReadingLength));
 }
 
 std::string strip_255(std::string_view data) {

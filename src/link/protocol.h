@@ -12,6 +12,16 @@ namespace kelvo {
 inline constexpr std::string_view kFrameHeader = "QZPPSU";
 inline constexpr std::size_t kFrameLength = 16;
 
+// Where the fields of a reply stand: "QZPPSU" "1234" "A" "0567" "W": the header, the
+// voltage reading, the letter A, the current reading, the status letter ("B" while the
+// supply limits the current).
+inline constexpr std::size_t kReplyVoltageAt = 6;
+inline constexpr std::size_t kReplyCurrentAt = 11;
+inline constexpr std::size_t kReplyReadingLength = 4;
+inline constexpr std::size_t kReplySeparatorAt = 10;
+inline constexpr std::size_t kReplyStatusAt = 15;
+static_assert(kReplyStatusAt + 1 == kFrameLength);
+
 // A code 0..9999 as four decimal digits with leading zeros: 50 gives "0050".
 std::string digits4(std::int16_t code);
 

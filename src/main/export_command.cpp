@@ -4,6 +4,7 @@
 #include "base/texts.h"
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
+#include "posix/descriptors.h"
 #include "posix/record_io.h"
 
 #include <algorithm>
@@ -104,7 +105,8 @@ int export_events_command(const std::vector<std::string>& args, std::ostream& ou
         return code;
     }
     if (!write(series, out)) {
-        errors << texts::fill(texts::kExportCannotWrite.en, {"-", std::strerror(errno)}) << '\n';
+        errors << texts::fill(texts::kExportCannotWrite.en, {"-", posix::system_reason(errno)})
+               << '\n';
         return 3;
     }
     return 0;

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace kelvo::qt {
+namespace kelvo::posix {
 
 namespace fs = std::filesystem;
 
@@ -126,4 +126,4 @@ fs::path keep_original(const fs::path& original) {
     throw std::runtime_error(texts::kImportBackupNamesTaken.en);
 }
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

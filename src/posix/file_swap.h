@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-namespace kelvo::qt {
+namespace kelvo::posix {
 
 // The conversion's file until it is renamed into place; gone again on any failure.
 class TemporaryFile {
@@ -32,4 +32,4 @@ void sync_path(const std::string& path, int flags);
 // when that is taken, ...; throws std::runtime_error with the reason.
 std::filesystem::path keep_original(const std::filesystem::path& original);
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

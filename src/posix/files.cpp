@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kelvo::qt {
+namespace kelvo::posix {
 
 namespace {
 
@@ -275,4 +275,4 @@ std::string StdFileSystem::remove_file(const std::string& path) {
     return {};
 }
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

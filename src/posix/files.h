@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-namespace kelvo::qt {
+namespace kelvo::posix {
 
 // A journal's name: "unfinished-", the moment it began (20261209-071500), the process and
 // the journal's number in it, then ".journal"; and whether a name is one of those.
@@ -73,4 +73,4 @@ private:
     std::thread syncer_;
 };
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

@@ -16,7 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kelvo::qt {
+namespace kelvo::posix {
 
 namespace {
 
@@ -155,4 +155,4 @@ std::optional<std::string> StdFileSystem::read_journal(const std::string& path,
     return bytes;
 }
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

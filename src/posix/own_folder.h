@@ -5,30 +5,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <sys/types.h>
+#include "posix/descriptors.h"
 
-#include <optional>
 #include <string>
 
-namespace kelvo::qt {
-
-// The system's words for an errno value.
-std::string system_reason(int error);
-
-// Writes all `size` bytes, through interruptions; 0 or the errno value.
-int write_all(int fd, const char* data, std::size_t size);
-
-// The bytes of an open file when it is a regular one of at most max_bytes (also when it
-// grows while it is read); nothing otherwise or when reading fails.
-std::optional<std::string> read_regular(int fd, std::size_t max_bytes);
-
-// Why a file of this kind is not read (a FIFO would hold an open until a writer came, a
-// device may never end): empty for a regular file.
-std::string kind_refusal(mode_t mode);
-
-// Why the file at `path` cannot be read without waiting: empty for a regular file (also
-// through a link) and for a missing one, which the caller names in its own words.
-std::string unwaitable_refusal(const std::string& path);
+namespace kelvo::posix {
 
 // A folder of the program's, opened without following a link at its own name (the folders
 // above it are the user's business). Files are made in it by name relative to it.
@@ -68,4 +49,4 @@ std::string name_of(const std::string& path);
 // The part before it: "." for a bare name, "/" for one at the root.
 std::string folder_of(const std::string& path);
 
-} // namespace kelvo::qt
+} // namespace kelvo::posix

@@ -4,7 +4,7 @@
 #include "base/texts.h"
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
-#include "posix/own_folder.h"
+#include "posix/descriptors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -33,12 +33,12 @@ constexpr off_t kEventsFileLimit = off_t{64} << 20;
 int open_regular(const std::string& path, std::string& reason, off_t* size = nullptr) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        reason = std::strerror(errno);
+        reason = system_reason(errno);
         return -1;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        reason = std::strerror(errno);
+        reason = system_reason(errno);
     } else if (!S_ISREG(info.st_mode)) {
         reason = texts::kNotRegularFile.en;
     }
@@ -61,7 +61,7 @@ template <typename Take> std::string read_chunks(int fd, std::size_t chunk, Take
             continue;
         }
         if (n < 0) {
-            return std::strerror(errno);
+            return system_reason(errno);
         }
         if (n == 0 || !take(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
             return {};
@@ -135,7 +135,7 @@ std::string write_replacing(const std::string& output,
                             const std::function<bool(std::ostream&)>& write) {
     const auto [temporary, fd] = create_beside(output);
     if (fd < 0) {
-        return std::strerror(errno);
+        return system_reason(errno);
     }
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     const bool written = file && write(file) && (file.close(), !file.fail());
@@ -146,7 +146,7 @@ std::string write_replacing(const std::string& output,
     if (synced && ::rename(temporary.c_str(), output.c_str()) == 0) {
         return {};
     }
-    const std::string reason = std::strerror(synced ? errno : error);
+    const std::string reason = system_reason(synced ? errno : error);
     ::unlink(temporary.c_str());
     return reason;
 }

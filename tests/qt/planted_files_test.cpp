@@ -59,7 +59,7 @@ protected:
         put(secret, "the user's private text\n", 0600);
     }
     ProgramFolder folder;
-    StdFileSystem files{folder.path()};
+    posix::StdFileSystem files{folder.path()};
     const std::string record = folder.file("Record");
     const std::string elsewhere = folder.file("private");
     const std::string secret = elsewhere + "/secret";
@@ -144,24 +144,24 @@ TEST_F(PlantedFiles, RecoveryTakesOnlyTheProgramsOwnJournalsAndWaitsOnNone) {
 }
 
 TEST(JournalName, OnlyTheNamesTheProgramGivesAreItsOwn) {
-    EXPECT_TRUE(is_journal_name(journal_name("20261206-011700", 4242, 1)));
-    EXPECT_TRUE(is_journal_name("unfinished-20261206-011700-4242-12.journal"));
+    EXPECT_TRUE(posix::is_journal_name(posix::journal_name("20261206-011700", 4242, 1)));
+    EXPECT_TRUE(posix::is_journal_name("unfinished-20261206-011700-4242-12.journal"));
     for (const char* other :
          {"unfinished-notes.journal", "unfinished-20261206-011700-4242.journal",
           "unfinished-2026126-011700-4242-1.journal", "unfinished-20261206-011700-4242-1-.journal",
           "unfinished-20261206-011700-42x2-1.journal", "unfinished-.journal"}) {
-        EXPECT_FALSE(is_journal_name(other)) << other;
+        EXPECT_FALSE(posix::is_journal_name(other)) << other;
     }
 }
 
 TEST_F(PlantedFiles, WhatStartUpReadsIsRefusedWhenItWouldBeWaitedOn) {
     const std::string fifo = folder.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(unwaitable_refusal(fifo), "it is a FIFO, not a regular file");
-    EXPECT_EQ(unwaitable_refusal("/dev/null"), "it is a device, not a regular file");
-    EXPECT_EQ(unwaitable_refusal(record), "it is a folder, not a regular file");
-    EXPECT_EQ(unwaitable_refusal(secret), "");
-    EXPECT_EQ(unwaitable_refusal(folder.file("missing")), "");
+    EXPECT_EQ(posix::unwaitable_refusal(fifo), "it is a FIFO, not a regular file");
+    EXPECT_EQ(posix::unwaitable_refusal("/dev/null"), "it is a device, not a regular file");
+    EXPECT_EQ(posix::unwaitable_refusal(record), "it is a folder, not a regular file");
+    EXPECT_EQ(posix::unwaitable_refusal(secret), "");
+    EXPECT_EQ(posix::unwaitable_refusal(folder.file("missing")), "");
 
     // The step table.
     const std::string table = folder.file("db1.mdb");

@@ -94,7 +94,7 @@ TEST_F(SerialTest, KeepsOnlyTheNewestBytesReceivedBetweenReads) {
 
 TEST(Files, ARecordNeverReplacesAnEarlierOne) {
     ProgramFolder folder;
-    StdFileSystem files(folder.path());
+    posix::StdFileSystem files(folder.path());
     const std::string record = folder.file("Record");
     EXPECT_EQ(files.create_folder(record), "");
     const std::string file = record + "/20261206120000.TXT";
@@ -106,7 +106,7 @@ TEST(Files, ARecordNeverReplacesAnEarlierOne) {
 
 TEST(Files, APlantedFifoIsNotWaitedOnAndAPlantedLinkIsReplacedNotFollowed) {
     ProgramFolder folder;
-    StdFileSystem files(folder.path());
+    posix::StdFileSystem files(folder.path());
     const std::string fifo = folder.file("limits.conf");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // Without a writer an open for reading would wait for ever.

@@ -28,7 +28,7 @@ bool locked_by_live_process(const std::string& device) {
         const std::string name = lock_file_name(folder, device);
         // Anyone may put a FIFO in /tmp under a lock's name: it is not a lock, and an open
         // would wait on it.
-        if (!unwaitable_refusal(name).empty()) {
+        if (!posix::unwaitable_refusal(name).empty()) {
             continue;
         }
         std::ifstream lock(name);

@@ -32,7 +32,7 @@ DeviceMap device_map(const char* replacement) {
         }
         return devices;
     }
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < limits::kPortCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         if (i < 4) {
             devices.at(index) = "/dev/ttyS" + std::to_string(i);
@@ -122,7 +122,7 @@ void QtSerialPort::set_settings(const std::string& settings) {
 }
 
 platform::OpenResult QtSerialPort::open() {
-    if (port_.isOpen() || number_ < 1 || number_ > 16) {
+    if (port_.isOpen() || number_ < 1 || number_ > limits::kPortCount) {
         return platform::OpenResult::Failed;
     }
     const std::string& device = devices_.at(static_cast<std::size_t>(number_ - 1));

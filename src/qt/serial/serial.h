@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/limits.h"
 #include "platform/services.h"
 
 #include <QSerialPort>
@@ -14,7 +15,7 @@
 
 namespace kelvo::qt {
 
-using DeviceMap = std::array<std::string, 16>; // index 0 is COM1; empty: no device
+using DeviceMap = std::array<std::string, limits::kPortCount>; // index 0 is COM1; empty: no device
 
 // COM1-4 are /dev/ttyS0-3, COM5-12 /dev/ttyUSB0-7, COM13-16 /dev/ttyACM0-3. A list given
 // (colon-separated device paths, position = port number) replaces the whole map.

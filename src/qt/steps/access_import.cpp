@@ -239,18 +239,18 @@ std::string import_access_database(const std::string& path, const std::string& t
     }
 
     try {
-        TemporaryFile temporary(target);
+        posix::TemporaryFile temporary(target);
         write_step_table(temporary.path(), table, records);
-        sync_path(temporary.path(), 0);
-        const fs::path backup = keep_original(target);
+        posix::sync_path(temporary.path(), 0);
+        const fs::path backup = posix::keep_original(target);
         if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
             const int rename_error = errno;
             ::unlink(backup.c_str());
             throw std::runtime_error(
-                texts::fill(texts::kImportNoPlace.en, {system_reason(rename_error)}));
+                texts::fill(texts::kImportNoPlace.en, {posix::system_reason(rename_error)}));
         }
         temporary.release();
-        sync_path(target.parent_path().string(), O_DIRECTORY);
+        posix::sync_path(target.parent_path().string(), O_DIRECTORY);
 
         return texts::fill(texts::kImportConverted.en,
                            {source.format, source.name, target.string(),

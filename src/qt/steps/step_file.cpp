@@ -1,6 +1,8 @@
 // qt/steps/: the step table's SQLite file: failure reasons, lock holders, the read lock.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/steps/step_file.h"
+
+#include "posix/descriptors.h"
 #include "qt/application.h"
 
 #include <QSqlQuery>
@@ -104,7 +106,7 @@ std::string unreadable_reason(const std::string& path) {
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        return texts::fill(texts::kFileUnreadable.en, {std::strerror(errno)});
+        return posix::system_reason(texts::kFileUnreadable, errno);
     }
     std::array<char, 32> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), file);
@@ -112,7 +114,7 @@ std::string unreadable_reason(const std::string& path) {
     const int read_errno = errno;
     std::fclose(file);
     if (failed) {
-        return texts::fill(texts::kFileUnreadable.en, {std::strerror(read_errno)});
+        return posix::system_reason(texts::kFileUnreadable, read_errno);
     }
     const std::string_view bytes(head.data(), got);
     if (bytes.substr(0, 16) == std::string_view("SQLite format 3\0", 16)) {

@@ -55,7 +55,7 @@ void QtRecordSet::fail(const std::string& reason) const {
 
 void QtRecordSet::refresh() {
     // Nothing is opened that would wait: a FIFO or a device planted under the name.
-    if (const std::string reason = unwaitable_refusal(path_); !reason.empty()) {
+    if (const std::string reason = posix::unwaitable_refusal(path_); !reason.empty()) {
         std::error_code error;
         fail(std::filesystem::is_directory(path_, error) ? texts::kIsFolder.en : reason);
     }

@@ -304,7 +304,7 @@ bool HistoryWindow::export_csv(const QString& path) {
 
 bool HistoryWindow::export_png(const QString& path) {
     // A FIFO or a device at the name would hold the open, and the window with it.
-    const std::string refusal = qt::unwaitable_refusal(qt::utf8(path));
+    const std::string refusal = posix::unwaitable_refusal(qt::utf8(path));
     if (refusal.empty() && plot_->savePng(path)) {
         statusBar()->showMessage(path);
         return true;

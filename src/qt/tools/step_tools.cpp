@@ -205,7 +205,7 @@ void StepTools::choose_export() {
 StepFileRead read_step_file(const QString& path, bool english) {
     StepFileRead read;
     // A FIFO or a device picked in the dialog would hold the open, and the window with it.
-    if (const std::string why = qt::unwaitable_refusal(qt::utf8(path)); !why.empty()) {
+    if (const std::string why = posix::unwaitable_refusal(qt::utf8(path)); !why.empty()) {
         read.problems
             << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(QString::fromStdString(why));
         return read;

@@ -90,13 +90,13 @@ void QtWindow::set_icon(const std::string& path) {
     if (!QFileInfo::exists(qstr(path))) {
         fail(texts::kFileMissing.en);
     }
-    if (const std::string reason = unwaitable_refusal(path); !reason.empty()) {
+    if (const std::string reason = posix::unwaitable_refusal(path); !reason.empty()) {
         fail(reason);
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         std::fclose(file);
     } else {
-        fail(texts::fill(texts::kFileUnreadable.en, {std::strerror(errno)}));
+        fail(posix::system_reason(texts::kFileUnreadable, errno));
     }
     QImageReader reader(qstr(path));
     const QImage first = reader.read();

@@ -40,7 +40,7 @@ using SerialPort = QtSerialPort;
 using Screen = QtScreen;
 using Clock = QtClock;
 using MessageBox = QtMessageBox;
-using FileSystem = StdFileSystem;
+using FileSystem = posix::StdFileSystem;
 } // namespace kinds
 
 class MainWindow final : public QMainWindow {
