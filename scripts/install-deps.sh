@@ -18,7 +18,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev mdbtools
-  clang libclang-rt-dev clang-tidy-19
+  clang libclang-rt-dev clang-tidy-19 clang-format
   xdotool procps
   python3 python3-pyvisa python3-pyvisa-py
   dpkg-dev file help2man lintian appstream desktop-file-utils

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest: once on the normal
+# Installs what is missing, checks formatting, file sizes and the direction of includes,
+# builds, and runs every test through CTest: once on the normal
 # build and once on a build with AddressSanitizer and UndefinedBehaviorSanitizer; then the
 # Qt tests and a short fault soak with ThreadSanitizer, the fuzz targets and the fault soak;
 # clang-tidy beside all of it.
@@ -7,6 +8,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh" test
+# Formatting, the file-size rule and the floors of src/ first: seconds, before any build.
+"$here/scripts/check-style.sh"
 
 export QT_QPA_PLATFORM=offscreen
 KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"
