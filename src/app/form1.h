@@ -1,6 +1,8 @@
 // app/ owns the main window model: its controls, its variables, start-up and shutdown,
 // and the choice of language. This header is the map of the whole program: every
-// handler and procedure is a member defined in the folder of its subsystem.
+// handler and procedure is a member, grouped by the subsystem it serves and defined in
+// app/ in a file named for that subsystem (app/link_serial.cpp, app/record_files.cpp);
+// the subsystem's own folder holds the logic that needs no window.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -64,108 +66,108 @@ public:
     bool portable_copy() const; // app/data_files.cpp
 
     // ---- link/: serial link, protocol, polling cycle -----------------------------------
-    std::int16_t COM_SCAN(); // link/serial_link.cpp
-    void connect_port();     // link/serial_link.cpp
+    std::int16_t COM_SCAN(); // app/link_serial.cpp
+    void connect_port();     // app/link_serial.cpp
     // May run on the send timer's own thread. It holds send_mutex and touches only
     // send_position, command_frame and the port's is_open and write.
-    void Timer2_Timer();                        // link/serial_link.cpp
-    void monitor_line(const std::string& line); // link/serial_link.cpp
-    int open_found_port();                      // link/serial_link.cpp
-    void port_opened(int number);               // link/serial_link.cpp
+    void Timer2_Timer();                        // app/link_serial.cpp
+    void monitor_line(const std::string& line); // app/link_serial.cpp
+    int open_found_port();                      // app/link_serial.cpp
+    void port_opened(int number);               // app/link_serial.cpp
     // The port the user chose: 1..16 uses only that port, 0 finds the supply by scanning.
     // False, and nothing changes, when the change would leave the open port while the
     // output is on: the supply would go on with nobody at the wire.
-    bool pin_port(int number);                                        // link/port_choice.cpp
-    void connect_pinned_port();                                       // link/port_choice.cpp
-    void port_refused(int number);                                    // link/port_choice.cpp
-    void tell_scan();                                                 // link/port_choice.cpp
-    void tell_link_event(const std::string& text);                    // link/port_choice.cpp
-    std::string port_label(const texts::Text& key, int number) const; // link/port_choice.cpp
-    void Timer1_Timer();                                              // link/polling_cycle.cpp
-    void read_replies();                                              // link/polling_cycle.cpp
+    bool pin_port(int number);                                        // app/link_port_choice.cpp
+    void connect_pinned_port();                                       // app/link_port_choice.cpp
+    void port_refused(int number);                                    // app/link_port_choice.cpp
+    void tell_scan();                                                 // app/link_port_choice.cpp
+    void tell_link_event(const std::string& text);                    // app/link_port_choice.cpp
+    std::string port_label(const texts::Text& key, int number) const; // app/link_port_choice.cpp
+    void Timer1_Timer();                                              // app/main_loop.cpp
+    void read_replies();                                              // app/link_replies.cpp
     // The steps of a polling tick, in their order. The over-current trip (protect_output)
     // switches the output off on the tick that sees the supply report it.
-    void count_ticks();                                          // link/polling_cycle.cpp
-    void update_command_frame();                                 // link/polling_cycle.cpp
-    void protect_output(char& mode_letter, char& output_letter); // link/polling_cycle.cpp
-    void drop_lost_link();                                       // link/polling_cycle.cpp
+    void count_ticks();                                          // app/main_loop.cpp
+    void update_command_frame();                                 // app/main_loop.cpp
+    void protect_output(char& mode_letter, char& output_letter); // app/main_loop.cpp
+    void drop_lost_link();                                       // app/link_replies.cpp
     // True when the data held a valid reply.
-    bool parse_reply(const std::string& data); // link/polling_cycle.cpp
-    void show_readings();                      // link/polling_cycle.cpp
-    void log_readings();                       // link/polling_cycle.cpp
-    void end_used_up_run();                    // link/polling_cycle.cpp
-    void tell_reply(const std::string& frame); // meter/period_readout.cpp
+    bool parse_reply(const std::string& data); // app/link_replies.cpp
+    void show_readings();                      // app/main_loop.cpp
+    void log_readings();                       // app/main_loop.cpp
+    void end_used_up_run();                    // app/main_loop.cpp
+    void tell_reply(const std::string& frame); // app/meter_readout.cpp
     // The one word on whether the present reading is a measurement: it came from a valid
     // reply of the latest read second on the port in use.
     bool reading_is_measurement() const { return port_ready && reply_fresh; }
     // A read second came and went: with a valid reply or without.
-    void note_read_second(bool valid); // link/polling_cycle.cpp
+    void note_read_second(bool valid); // app/link_replies.cpp
 
     // ---- settings/: set-points and front panel -----------------------------------------
-    void SZDYZH(const std::string& text);          // settings/setpoints.cpp
-    void SZDLZH(const std::string& text);          // settings/setpoints.cpp
-    void Text1_Change();                           // settings/setpoints.cpp
-    void Text2_Change();                           // settings/setpoints.cpp
-    void Combo1_Click();                           // settings/front_panel.cpp
-    void Combo2_Click();                           // settings/front_panel.cpp
-    void Combo4_Click();                           // settings/front_panel.cpp
-    void Slider1_Change();                         // settings/front_panel.cpp
-    void Slider2_Change();                         // settings/front_panel.cpp
-    void apply_voltage_choice(const char* source); // settings/front_panel.cpp
-    void Command1_Click();                         // settings/front_panel.cpp
-    void Command5_Click();                         // settings/front_panel.cpp
-    void commit_typed_setpoints();                 // settings/setpoints.cpp
+    void SZDYZH(const std::string& text);          // app/settings_setpoints.cpp
+    void SZDLZH(const std::string& text);          // app/settings_setpoints.cpp
+    void Text1_Change();                           // app/settings_setpoints.cpp
+    void Text2_Change();                           // app/settings_setpoints.cpp
+    void Combo1_Click();                           // app/settings_front_panel.cpp
+    void Combo2_Click();                           // app/settings_front_panel.cpp
+    void Combo4_Click();                           // app/settings_front_panel.cpp
+    void Slider1_Change();                         // app/settings_front_panel.cpp
+    void Slider2_Change();                         // app/settings_front_panel.cpp
+    void apply_voltage_choice(const char* source); // app/settings_front_panel.cpp
+    void Command1_Click();                         // app/settings_front_panel.cpp
+    void Command5_Click();                         // app/settings_front_panel.cpp
+    void commit_typed_setpoints();                 // app/settings_setpoints.cpp
     void commit_entry(platform::TextBox& box, char unit, const char* prompt, const char* title,
                       const std::string& accepted,
-                      void (Form1::*convert)(const std::string&)); // settings/setpoints.cpp
-    void set_front_panel_enabled(bool enabled);                    // settings/front_panel.cpp
+                      void (Form1::*convert)(const std::string&)); // app/settings_setpoints.cpp
+    void set_front_panel_enabled(bool enabled);                    // app/settings_front_panel.cpp
 
     // ---- program/: step table and run control -----------------------------------------
-    void Combo5_Click();                         // program/run_control.cpp
-    void Command4_Click();                       // program/run_control.cpp
-    void execute_step();                         // program/step_execution.cpp
-    void report_step_error(bool voltage);        // program/step_execution.cpp
-    double step_cell(int column, int row) const; // program/step_execution.cpp
-    void log_step_begun();                       // program/step_execution.cpp
+    void Combo5_Click();                         // app/program_run.cpp
+    void Command4_Click();                       // app/program_run.cpp
+    void execute_step();                         // app/program_steps.cpp
+    void report_step_error(bool voltage);        // app/program_steps.cpp
+    double step_cell(int column, int row) const; // app/program_steps.cpp
+    void log_step_begun();                       // app/program_steps.cpp
     // RUN: the step table is copied, and checked row by row, before anything starts; false
     // (and the user is told why) when it is empty, too long for the step counter or holds
     // a value out of range.
-    bool load_step_table(); // program/run_control.cpp
-    void start_program();   // program/run_control.cpp
+    bool load_step_table(); // app/program_run.cpp
+    void start_program();   // app/program_run.cpp
     // Steps from outside the grid (a CSV file, the ramp) appended to the step table or put
     // in place of its steps, through the record set and with the grid's failure rules: the
     // table is the old one or the new one. False, and one box says why, while a program
     // runs, when the table would outgrow the step counter, or when the file refused.
-    bool apply_steps(const std::vector<Step>& steps, bool replace); // program/step_exchange.cpp
+    bool apply_steps(const std::vector<Step>& steps, bool replace); // app/program_exchange.cpp
     // The step table as the file holds it: volts, amperes and seconds of each step.
-    std::vector<std::array<FieldValue, 3>> read_steps(); // program/step_exchange.cpp
+    std::vector<std::array<FieldValue, 3>> read_steps(); // app/program_exchange.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
-    std::int16_t PICTUR_CH(); // chart/chart.cpp
+    std::int16_t PICTUR_CH(); // app/chart_plot.cpp
     void store_chart_readings(const std::string& voltage_field,
-                              const std::string& current_field); // chart/chart.cpp
-    void plot_chart_sample();                                    // chart/chart.cpp
+                              const std::string& current_field); // app/chart_plot.cpp
+    void plot_chart_sample();                                    // app/chart_plot.cpp
 
     // ---- record/: record log and files -------------------------------------------------
     void begin_record_log();                                                         // record/
     void append_record_line(const std::string& voltage, const std::string& current); // record/
     bool GBDY_CX();                                                                  // record/
     // Puts "N" into the frame on the wire at once, before anything that could wait.
-    void switch_output_off(); // record/record_log.cpp
+    void switch_output_off(); // app/record_period.cpp
     // Ends the log of the period with its path line and saves it as a record file; false
     // (and the log says why) when no folder could take it.
-    bool save_record(); // record/record_files.cpp
+    bool save_record(); // app/record_files.cpp
     // Everything logged goes to the journal of the period as well.
-    void log_text(const std::string& text); // record/record_files.cpp
-    void open_journal();                    // record/record_files.cpp
-    void recover_journals();                // record/record_files.cpp
+    void log_text(const std::string& text); // app/record_files.cpp
+    void open_journal();                    // app/record_files.cpp
+    void recover_journals();                // app/record_files.cpp
     void recover_journal(const std::string& folder,
-                         const platform::FileSystem::Journal& journal); // record/record_files.cpp
+                         const platform::FileSystem::Journal& journal); // app/record_files.cpp
     std::optional<std::string>
-    journal_to_recover(const platform::FileSystem::Journal& journal); // record/record_files.cpp
+    journal_to_recover(const platform::FileSystem::Journal& journal); // app/record_files.cpp
     void leave_journal(const platform::FileSystem::Journal& journal,
-                       const std::string& why);      // record/record_files.cpp
-    std::vector<std::string> record_folders() const; // record/record_files.cpp
+                       const std::string& why);      // app/record_files.cpp
+    std::vector<std::string> record_folders() const; // app/record_files.cpp
 
     // ---- limits/: what guards the device under test ------------------------------------
     // New limits in force. False, nothing changed and `why` told, when a limit would be
@@ -173,58 +175,58 @@ public:
     // program. With the output off a set-point above a new limit comes down to it.
     // `source` names who set them in the timeline: "window", "command line", "file".
     bool set_limits(const OutputLimits& limits, const std::string& source,
-                    std::string& why); // limits/guard.cpp
+                    std::string& why); // app/limits_guard.cpp
     // Why these limits cannot come in now; empty when they can.
-    std::string limits_refusal(const OutputLimits& limits) const; // limits/guard.cpp
+    std::string limits_refusal(const OutputLimits& limits) const; // app/limits_guard.cpp
     // At start: the user's limits file; a damaged one is told and ignored.
-    void load_limits(); // limits/guard.cpp
+    void load_limits(); // app/limits_guard.cpp
     // Keeps the limits in force for the next start; the reason when it could not.
-    std::string save_limits();            // limits/guard.cpp
-    std::string limits_file_path() const; // limits/guard.cpp
+    std::string save_limits();            // app/limits_guard.cpp
+    std::string limits_file_path() const; // app/limits_guard.cpp
     // Whether a set-point code may go on the wire; false, and the box that names the limit
     // shown, when it is above the limit.
-    bool setpoint_allowed(bool voltage, std::int16_t code); // limits/guard.cpp
+    bool setpoint_allowed(bool voltage, std::int16_t code); // app/limits_guard.cpp
     // RUN: the rows of the step table copied that ask for more than a limit allows; false
     // (and a box lists them) when there are any.
-    bool steps_within_limits(); // limits/guard.cpp
+    bool steps_within_limits(); // app/limits_guard.cpp
     // The checks of every tick (time, silence) and of every reading (over-voltage,
     // charge, energy): a limit reached ends the period at once.
-    void guard_period();                                                 // limits/guard.cpp
-    void guard_reading();                                                // limits/guard.cpp
-    void guard_figures();                                                // limits/guard.cpp
-    void end_period_by_limit(OffCause cause, const std::string& reason); // limits/guard.cpp
-    void show_limits(); // limits/guard.cpp: the tool strip's line
+    void guard_period();                                                 // app/limits_guard.cpp
+    void guard_reading();                                                // app/limits_guard.cpp
+    void guard_figures();                                                // app/limits_guard.cpp
+    void end_period_by_limit(OffCause cause, const std::string& reason); // app/limits_guard.cpp
+    void show_limits(); // app/limits_guard.cpp: the tool strip's line
 
     // ---- record/: the period's timeline ------------------------------------------------
     // An event of the running period (nothing while no period runs): kept, journaled,
     // told to the extra windows.
     void log_event(EventKind kind, const std::string& source, const std::string& detail = {});
-    Moment moment_now() const; // record/timeline.cpp
+    Moment moment_now() const; // app/record_timeline.cpp
     // The set-points on the wire, compared tick by tick: a change is an event.
     void note_setpoints(std::int16_t voltage_code,
-                        std::int16_t current_code); // record/timeline.cpp
+                        std::int16_t current_code); // app/record_timeline.cpp
     // Ends the period for `cause` (the timeline's source of "output off").
-    bool end_period(OffCause cause); // record/timeline.cpp
+    bool end_period(OffCause cause); // app/record_timeline.cpp
     // The note lines of the period before its save line: silences, the limit that ended it.
-    void append_note_lines(); // record/timeline.cpp
+    void append_note_lines(); // app/record_timeline.cpp
     // The note lines, the record and its events file: what ends a period on disk.
-    bool save_period(); // record/timeline.cpp
+    bool save_period(); // app/record_timeline.cpp
     // The events file beside a record just saved.
-    void save_events(const std::string& record_path); // record/timeline.cpp
+    void save_events(const std::string& record_path); // app/record_timeline.cpp
     void write_events(const std::string& record_path,
-                      const std::vector<PeriodEvent>& events); // record/timeline.cpp
+                      const std::vector<PeriodEvent>& events); // app/record_timeline.cpp
     // A period's timeline begins with the output on (its set-points, the limits in force)
     // and ends with the output off (its cause and figures).
-    void begin_period_timeline();      // record/timeline.cpp
-    void end_period_timeline();        // record/timeline.cpp
-    std::string timeline_port() const; // record/timeline.cpp: "COM1 /dev/ttyUSB0"
+    void begin_period_timeline();      // app/record_timeline.cpp
+    void end_period_timeline();        // app/record_timeline.cpp
+    std::string timeline_port() const; // app/record_timeline.cpp: "COM1 /dev/ttyUSB0"
 
     // ---- meter/: the output period's figures ------------------------------------------
-    void start_period_meter();                // meter/period_readout.cpp
-    void meter_reading();                     // meter/period_readout.cpp
-    void stop_period_meter();                 // meter/period_readout.cpp
-    void show_period_readout();               // meter/period_readout.cpp
-    platform::Reading period_figures() const; // meter/period_readout.cpp
+    void start_period_meter();                // app/meter_readout.cpp
+    void meter_reading();                     // app/meter_readout.cpp
+    void stop_period_meter();                 // app/meter_readout.cpp
+    void show_period_readout();               // app/meter_readout.cpp
+    platform::Reading period_figures() const; // app/meter_readout.cpp
 
     // ---- windows beyond the main one: what they hear of the program --------------------
     void watch(platform::Observer* observer);   // app/form1.cpp
@@ -236,8 +238,8 @@ public:
     }
 
     // ---- layout/: screen-resolution layout ---------------------------------------------
-    bool FBL_PD();  // layout/layout.cpp
-    void FBL_REV(); // layout/layout.cpp
+    bool FBL_PD();  // app/layout_apply.cpp
+    void FBL_REV(); // app/layout_apply.cpp
 
     // Reports to the user (app/form1.cpp), from the window model and from the step table
     // alike: the one place that decides between the monitor and a box. A box never holds

@@ -1,6 +1,6 @@
 // limits/ owns what guards the device under test: the highest voltage and current the
 // program may send, and the time, charge, energy and silence that end an output period.
-// The values, their texts and their file; the window model checks them (limits/guard.cpp).
+// The values, their texts and their file; the window model checks them (app/limits_guard.cpp).
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 

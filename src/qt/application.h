@@ -1,5 +1,7 @@
-// platform/qt/ owns the Qt realisation of the platform: the main window and its widgets,
-// the serial port, the step table with its grid, the screen, the clock and message boxes.
+// qt/ owns the Qt realisation of the platform, a room for each thing it serves: the
+// window's controls (widgets/), the serial port (serial/), the step store and grid (steps/), the
+// main window (window/), the remote-control socket (remote/) and the tool strip (tools/). This
+// header holds what all of them share.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 

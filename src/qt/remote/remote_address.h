@@ -1,4 +1,4 @@
-// platform/qt: where remote control may listen, as the socket takes it.
+// qt/remote/: where remote control may listen, as the socket takes it.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
