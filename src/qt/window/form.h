@@ -10,7 +10,7 @@
 #include "qt/widgets/picture.h"
 #include "qt/widgets/thread_timer.h"
 #include "qt/widgets/widgets.h"
-#include "qt/window/services.h"
+#include "qt/window/window_services.h"
 
 #include <QMainWindow>
 #include <QToolBar>

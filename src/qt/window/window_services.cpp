@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qt/window/services.h"
+#include "qt/window/window_services.h"
 #include "qt/application.h"
 
 #include <QDateTime>
