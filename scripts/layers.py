@@ -2,8 +2,9 @@
 """The floors of the house: which folder of src/ may include which.
 
 Every folder of src/ is a room on a floor; a file may include its own room and the rooms
-on the floors below. The build runs `layers.py --check src`, so an include that points up
-(or sideways, to another room of the same floor) fails it.
+on the floors below, and the core (up to remote/) no Qt or system header. The build runs
+`layers.py --check src`, so an include that points up (or sideways, to another room of the
+same floor) fails it.
 
   scripts/layers.py --check [SRC]   the wrong-way includes, if any; status 1 then
   scripts/layers.py [SRC]           the map: each room with its lines and the rooms it
@@ -35,6 +36,11 @@ FLOORS = [
 ]
 FLOOR_OF = {room: level for level, rooms in enumerate(FLOORS) for room in rooms}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+# The core (the floors up to remote/) is standard C++: no Qt, no header of the system's.
+CORE_TOP = FLOOR_OF["remote"]
+SYSTEM_HEADER = re.compile(
+    r'^\s*#\s*include\s+<((?:Q\w*)|(?:\w+\.h)|(?:sys|arpa|netinet)/[\w/]+\.h)>', re.MULTILINE
+)
 
 
 def room_of(relative):
@@ -60,6 +66,9 @@ def survey(src):
         if room not in FLOOR_OF:
             wrong.append(f"src/{relative}: the folder {room}/ is on no floor of scripts/layers.py")
             continue
+        if FLOOR_OF[room] <= CORE_TOP:
+            for header in SYSTEM_HEADER.findall(text):
+                wrong.append(f"src/{relative}: includes <{header}>, but {room}/ is standard C++ only")
         for target in INCLUDE.findall(text):
             if not (src / target).is_file():
                 continue  # a system header or a generated file
