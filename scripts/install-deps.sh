@@ -14,7 +14,7 @@ run_packages=(
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
   mdbtools-dev libqcustomplot-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick python3
 )
 test_packages=(
   libgtest-dev mdbtools
