@@ -36,7 +36,10 @@ head -c 1024 /dev/urandom >"$record/unfinished-20261206-011700-4242-3.journal"
 printf 'KELVO\r\nVersion: 1.0\r\n' >"$record/notes.journal"
 before=$(cd "$record" && ls -l --time-style=+ | sha256sum)
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-run journals "$work/journals/kelvo" --remote "127.0.0.1:$port" >"$work/journals.out" 2>&1 &
+# Started as the job itself, not through run(): killing the job must end the program, not a
+# shell that would leave it running.
+KELVO_SERIAL_PORTS="$work/none" XDG_DATA_HOME="$work/journals-data" \
+  "$work/journals/kelvo" --remote "127.0.0.1:$port" >"$work/journals.out" 2>&1 &
 for _ in $(seq 100); do grep -q 'listening' "$work/journals.out" && break; sleep 0.1; done
 grep -q "listening on 127.0.0.1:$port" "$work/journals.out" || fail "start-up waited"
 for n in 1 2 3; do
