@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake/fake_platform.h"
 
+#include "layout/design_table.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -357,31 +359,45 @@ void FakeWindow::set_icon(const std::string& path) {
     icon_path = path;
 }
 
+namespace {
+
+// The first caption or text of a control as designed, set directly so that the histories
+// hold only what the program did.
+void show_design(FakeLabel& label, std::string_view caption) {
+    label.current_caption = caption;
+}
+void show_design(FakeButton& button, std::string_view caption) {
+    button.current_caption = caption;
+}
+void show_design(FakeTextBox& box, std::string_view text) {
+    box.content = text;
+}
+void show_design(FakeListBox& list, std::string_view text) {
+    list.edit_text = text;
+}
+void show_design(FakeGrid& grid, std::string_view caption) {
+    grid.caption = caption;
+}
+// Sliders and charts show no text.
+template <class Control> void show_design(Control& /*control*/, std::string_view /*caption*/) {}
+
+} // namespace
+
 FakeForm::FakeForm() {
     files.clock_moment = &clock.moment;
-    // The window as designed, before the load step touches it. Set directly, so the
-    // histories hold only what the program did.
-    Label1.current_caption = "U:";
-    Label2.current_caption = "00.00V";
-    Label3.current_caption = "I:";
-    Label4.current_caption = "0.000A";
-    Label5.current_caption = "中文/English";
-    Label6.current_caption = "over current";
-    Label7.current_caption = "Run Count";
-    Frame1.current_caption = "OUT";
-    Frame2.current_caption = "SET";
-    Command1.current_caption = "ON";
-    Command4.current_caption = "RUN";
-    Command5.current_caption = "Command5";
-    Text1.content = "00.00V";
-    Text2.content = "0.000A";
-    Text3.content = "Text3";
-    Combo1.edit_text = "Combo1";
-    Combo2.edit_text = "0.001A";
-    Combo3.edit_text = "Combo1";
-    Combo4.edit_text = "Combo1";
-    Combo5.edit_text = "x";
-    StatusBar1.panels = {{1, "communication:wait..."}, {2, "KELVO"}, {3, "Version: 1.0"}};
+    // The window as designed, before the load step touches it. Only the captions: a
+    // control's geometry stays unset until the layout places it.
+    for (const layout::Design& row : layout::kDesign) {
+#define KELVO_FAKE_DESIGN(kind, name, role)                                                        \
+    if (row.control == #name) {                                                                    \
+        show_design(name, row.caption);                                                            \
+    }
+        KELVO_CONTROLS(KELVO_FAKE_DESIGN)
+#undef KELVO_FAKE_DESIGN
+    }
+    for (std::size_t i = 0; i < layout::kStatusPanels.size(); ++i) {
+        StatusBar1.panels[static_cast<int>(i) + 1] = layout::kStatusPanels.at(i);
+    }
 }
 
 platform::FormControls FakeForm::controls() {

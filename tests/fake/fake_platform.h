@@ -275,6 +275,7 @@ public:
 
     platform::Reporter* reporter = nullptr;
     platform::RecordSet* data_source = nullptr;
+    std::string caption; // the design's; the program never changes it
     int refreshes = 0;
     std::array<bool, 3> locked{};
 };

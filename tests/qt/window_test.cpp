@@ -2,10 +2,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_fixture.h"
 
+#include "fake/fake_platform.h"
+#include "layout/design_table.h"
+#include "qt/application.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -44,6 +53,112 @@ TEST_F(WindowTest, LoadStepLeavesTheWindowReadyToRun) {
     EXPECT_EQ(w.main_window().windowTitle(), QStringLiteral("KELVO"));
     EXPECT_EQ(w.Command1.widget()->text(), QStringLiteral("ON"));
     EXPECT_EQ(w.Adodc1.record_count(), 4);
+}
+
+// What a control shows as its caption or first text, in the real window and in the fake.
+std::string shown(QtLabel& c) {
+    return utf8(c.widget()->text());
+}
+std::string shown(QtFrame& c) {
+    return utf8(c.widget()->title());
+}
+std::string shown(QtButton& c) {
+    return utf8(c.widget()->text());
+}
+std::string shown(QtTextBox& c) {
+    return utf8(c.widget()->text());
+}
+std::string shown(QtLogBox& c) {
+    return utf8(c.widget()->toPlainText());
+}
+std::string shown(QtListBox& c) {
+    return utf8(c.widget()->currentText());
+}
+std::string shown(QtGrid& c) {
+    return utf8(c.caption()->text());
+}
+std::string shown(fake::FakeLabel& c) {
+    return c.current_caption;
+}
+std::string shown(fake::FakeButton& c) {
+    return c.current_caption;
+}
+std::string shown(fake::FakeTextBox& c) {
+    return c.content;
+}
+std::string shown(fake::FakeListBox& c) {
+    return c.edit_text;
+}
+std::string shown(fake::FakeGrid& c) {
+    return c.caption;
+}
+template <class Control> std::string shown(Control& /*control*/) {
+    return {};
+}
+
+QRect pixels(double left, double top, double width, double height) {
+    return {px_x(left), px_y(top), px_x(width), px_y(height)};
+}
+
+// A control as the window makes it: the design row's place, face and caption.
+template <class Control> void expect_designed(Control& control, const layout::Design& row) {
+    if constexpr (requires { control.widget()->geometry(); }) {
+        const QRect at = control.widget()->geometry();
+        const layout::Place& place = row.designed;
+        EXPECT_EQ(at.topLeft(), QPoint(px_x(place.left), px_y(place.top)));
+        EXPECT_EQ(at.width(), px_x(place.width));
+        if (place.height) {
+            EXPECT_EQ(at.height(), px_y(*place.height));
+        }
+        if (row.font) {
+            const QFont font = control.widget()->font();
+            EXPECT_EQ(font.pointSizeF(), row.font->size);
+            EXPECT_EQ(utf8(font.family()), row.font->face.empty()
+                                               ? utf8(QApplication::font().family())
+                                               : std::string(row.font->face));
+        }
+        EXPECT_EQ(shown(control), row.caption);
+    } else {
+        ADD_FAILURE() << "a design row for a control without a widget";
+    }
+}
+
+TEST_F(WindowTest, BeforeTheLoadStepEachControlIsAsDesigned) {
+    QtForm& w = *form;
+    std::size_t rows = 0;
+    for (const layout::Design& row : layout::kDesign) {
+        SCOPED_TRACE(std::string(row.control));
+#define KELVO_EXPECT_DESIGNED(kind, name, role)                                                    \
+    if (row.control == #name) {                                                                    \
+        expect_designed(w.name, row);                                                              \
+        ++rows;                                                                                    \
+    }
+        KELVO_CONTROLS(KELVO_EXPECT_DESIGNED)
+#undef KELVO_EXPECT_DESIGNED
+    }
+    EXPECT_EQ(rows, layout::kDesign.size());
+    // Where the layout has figures of its own, the window still starts from the design's.
+    EXPECT_EQ(w.Label1.widget()->geometry(), pixels(360, 720, 615, 495));
+    EXPECT_EQ(w.Label2.widget()->geometry(), pixels(960, 720, 1335, 375));
+    EXPECT_EQ(w.Label6.widget()->geometry(), pixels(2040, 5160, 2895, 375));
+    EXPECT_EQ(w.Picture1_0.widget()->height(), px_y(3015));
+    EXPECT_EQ(w.Text3.widget()->height(), px_y(3015));
+    EXPECT_EQ(w.Label1.widget()->font().pointSizeF(), 21.75);
+    EXPECT_EQ(w.StatusBar1.panel(1)->font().pointSizeF(), 12);
+}
+
+TEST_F(WindowTest, TheFakeWindowStartsWithTheRealWindowsCaptions) {
+    fake::FakeForm fake_form;
+    int captioned = 0;
+#define KELVO_EXPECT_SAME(kind, name, role)                                                        \
+    EXPECT_EQ(shown(fake_form.name), shown(form->name)) << #name;                                  \
+    captioned += shown(form->name).empty() ? 0 : 1;
+    KELVO_CONTROLS(KELVO_EXPECT_SAME)
+#undef KELVO_EXPECT_SAME
+    EXPECT_EQ(captioned, 21); // every control of the design table but sliders and charts
+    for (int panel = 1; panel <= 3; ++panel) {
+        EXPECT_EQ(fake_form.StatusBar1.panel_text(panel), form->StatusBar1.panel_text(panel));
+    }
 }
 
 TEST_F(WindowTest, BoxesLetTheProgramRunAndReportTheButtonPressed) {

@@ -43,6 +43,29 @@ TEST_F(Screen, LayoutScalesEachDirectionOnItsOwn) {
     EXPECT_FLOAT_EQ(ui.Combo4.font, 14); // fonts follow the horizontal factor only
 }
 
+TEST_F(Screen, TheLayoutPlacesByItsOwnFiguresWhereTheyDifferFromTheDesign) {
+    // At 1440 x 900 both factors are 1: each control gets the layout's figures as they are.
+    const auto expect_at = [](const fake::ControlState& control, double left, double top,
+                              double width, double height) {
+        const fake::Geometry& at = control.geometry.value();
+        EXPECT_EQ(at.left, left);
+        EXPECT_EQ(at.top, top);
+        EXPECT_EQ(at.width, width);
+        EXPECT_EQ(at.height, height);
+    };
+    expect_at(ui.Label1, 360, 720, 615, 450);
+    expect_at(ui.Label2, 960, 720, 1350, 450);
+    expect_at(ui.Label4, 3600, 720, 1695, 450);
+    expect_at(ui.Label6, 2700, 5280, 2895, 375);
+    expect_at(ui.Picture1_0, 6360, 360, 9975, 3135);
+    expect_at(ui.Text3, 6360, 7440, 9975, 3135);
+    EXPECT_FALSE(ui.Combo3.geometry.value().height); // a list's height follows its font
+    EXPECT_EQ(ui.Label1.font, 22);
+    EXPECT_EQ(ui.Label5.font, 16);
+    EXPECT_EQ(ui.Combo3.font, 14);
+    EXPECT_EQ(ui.Command5.font, 9);
+}
+
 // The line that ends segment n of a chart: from its right end back to its left, at y.
 void expect_segment(const fake::FakePictureBox& box, int n, float y) {
     SCOPED_TRACE("segment " + std::to_string(n));

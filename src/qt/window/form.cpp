@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/window/form.h"
 
+#include "layout/design_table.h"
 #include "posix/own_folder.h"
 #include "qt/application.h"
 
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <concepts>
 #include <cstdio>
 #include <cstring>
 
@@ -34,9 +36,6 @@ namespace kelvo::qt {
 
 namespace {
 
-const QString kSong = QStringLiteral("宋体");
-const QString kHei = QStringLiteral("黑体");
-const QString kKai = QStringLiteral("楷体_GB2312");
 const QColor kBlueText(0, 0, 255);
 const QColor kRedText(255, 0, 0);
 
@@ -52,6 +51,73 @@ QAction* add_to_strip(QToolBar* strip, QLabel* label, int left_margin) {
     return strip->addWidget(holder);
 }
 
+QString qview(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString family(const layout::Font& font) {
+    return font.face.empty() ? QApplication::font().family() : qview(font.face);
+}
+
+// The first caption or text of each kind of control, as the design has it. Set on the
+// widget where setting it through the control would report a change nobody made.
+void show_design(QtLabel& label, std::string_view caption) {
+    label.set_caption(std::string(caption));
+}
+void show_design(QtFrame& frame, std::string_view caption) {
+    frame.set_caption(std::string(caption));
+}
+void show_design(QtButton& button, std::string_view caption) {
+    button.set_caption(std::string(caption));
+}
+void show_design(QtListBox& list, std::string_view text) {
+    list.set_text(std::string(text));
+}
+void show_design(QtTextBox& box, std::string_view text) {
+    box.widget()->setText(qview(text));
+}
+void show_design(QtLogBox& log, std::string_view text) {
+    log.widget()->setPlainText(qview(text));
+}
+void show_design(QtGrid& grid, std::string_view caption) {
+    grid.caption()->setText(qview(caption));
+}
+// Sliders and charts show no text.
+template <class Control> void show_design(Control& /*control*/, std::string_view /*caption*/) {}
+
+// A control the design table can place: a widget with a face of its own.
+template <class Control>
+concept Designed = requires(Control& control, const QString& face) {
+    control.set_face(face, 9.0);
+    control.set_geometry(0.0, 0.0, 0.0, std::optional<double>());
+};
+
+// Only a designed control has a row: the table is held to that below, when built.
+template <class Control> void apply_design(Control& control, const layout::Design& row) {
+    if constexpr (Designed<Control>) {
+        if (row.font) {
+            control.set_face(family(*row.font), row.font->size);
+        }
+        control.set_geometry(row.designed.left, row.designed.top, row.designed.width,
+                             row.designed.height);
+        show_design(control, row.caption);
+    }
+}
+
+constexpr bool designed(std::string_view name) {
+#define KELVO_DESIGNED(kind, control, role)                                                        \
+    if (name == #control) {                                                                        \
+        return Designed<kinds::kind>;                                                              \
+    }
+    KELVO_CONTROLS(KELVO_DESIGNED)
+#undef KELVO_DESIGNED
+    return false;
+}
+
+static_assert(std::ranges::all_of(layout::kDesign,
+                                  [](const layout::Design& row) { return designed(row.control); }),
+              "every row of the design table names a control the window can place");
+
 } // namespace
 
 // ---- the window ---------------------------------------------------------------------------
@@ -63,12 +129,12 @@ MainWindow::MainWindow() {
     strip_ = addToolBar(qtext(texts::kToolbarTitle));
     strip_->setMovable(false);
     strip_->setFloatable(false);
-    strip_->setFixedHeight(px_y(675));
+    strip_->setFixedHeight(px_y(layout::kToolStripHeight));
     strip_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setCentralWidget(new QWidget(this));
     statusBar()->setSizeGripEnabled(true);
-    resize(px_x(15165), px_y(10380));
+    resize(px_x(layout::kClientWidth), px_y(layout::kClientHeight));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -133,146 +199,69 @@ QtForm::QtForm(const std::string& program_folder)
       message_box(main_),
       files(program_folder,
             utf8(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))) {
-    // The design: places in twips within the container, fonts, text colours. The
-    // load step's layout then scales all of it to the screen.
-    lay_out_language_and_frames();
-    lay_out_readings();
-    lay_out_set_frame();
-    lay_out_charts_log_and_steps();
+    // The design: places in twips within the container, faces and first captions from the
+    // design table, then what is each control's own. The load step's layout then scales
+    // the places and sizes to the screen.
+    lay_out_design();
+    colour_texts();
+    finish_controls();
     lay_out_status_bar();
     set_focus_order();
     // The grid shows this window's step table and no other.
     DataGrid1.attach(Adodc1);
 }
 
-void QtForm::lay_out_language_and_frames() {
-    Label5.set_geometry(720, 240, 2175, 495);
-    Label5.set_face(kSong, 15.75);
-    Label5.set_caption(texts::kLanguageLabel.en);
+void QtForm::lay_out_design() {
+    for (const layout::Design& row : layout::kDesign) {
+#define KELVO_QT_DESIGN(kind, name, role)                                                          \
+    if (row.control == #name) {                                                                    \
+        apply_design(name, row);                                                                   \
+    }
+        KELVO_CONTROLS(KELVO_QT_DESIGN)
+#undef KELVO_QT_DESIGN
+    }
+}
 
-    Combo3.set_face(kHei, 14.25);
-    Combo3.set_text_color(kBlueText);
-    Combo3.set_geometry(3120, 240, 2535, std::nullopt);
-    Combo3.set_text(texts::kListPlaceholder.en);
-
+void QtForm::colour_texts() {
     for (QtFrame* frame : {&Frame1, &Frame2}) {
-        frame->set_face(kKai, 18);
         frame->set_text_color(kBlueText);
     }
-    Frame1.set_geometry(240, 1560, 5655, 1695);
-    Frame1.set_caption(texts::kOutFrame.en);
-    Frame2.set_geometry(240, 3600, 5655, 7095);
-    Frame2.set_caption(texts::kSetFrame.en);
-}
-
-void QtForm::lay_out_readings() {
-    struct Reading {
-        QtLabel& label;
-        double left;
-        double width;
-        double height;
-        QColor color;
-        const char* caption;
-    };
-    for (const Reading& r : {Reading{Label1, 360, 615, 495, kRedText, texts::kVoltageLabel.en},
-                             Reading{Label2, 960, 1335, 375, kBlueText, "00.00V"},
-                             Reading{Label3, 2880, 495, 375, kRedText, texts::kCurrentLabel.en},
-                             Reading{Label4, 3600, 1695, 375, kBlueText, "0.000A"}}) {
-        r.label.set_face(kSong, 21.75);
-        r.label.set_text_color(r.color);
-        r.label.set_geometry(r.left, 720, r.width, r.height);
-        r.label.set_caption(r.caption);
-    }
-}
-
-void QtForm::lay_out_set_frame() {
-    // The entry fields lie over their preset lists, whose drop-down arrows show beside them.
-    for (QtListBox* list : {&Combo1, &Combo2}) {
-        list->set_face(kSong, 21.75);
+    Label1.set_text_color(kRedText);
+    Label3.set_text_color(kRedText);
+    Label2.set_text_color(kBlueText);
+    Label4.set_text_color(kBlueText);
+    Label6.set_text_color(kBlueText);
+    for (QtListBox* list : {&Combo1, &Combo2, &Combo3, &Combo4, &Combo5}) {
         list->set_text_color(kBlueText);
     }
-    Combo1.set_geometry(360, 840, 1935, std::nullopt);
-    Combo1.set_text(texts::kListPlaceholder.en);
-    Combo2.set_geometry(3240, 840, 1935, std::nullopt);
-    Combo2.set_text("0.001A");
-    for (QtTextBox* box : {&Text1, &Text2}) {
-        box->set_face(kSong, 21.75);
-        box->set_text_color(kBlueText);
-        box->widget()->raise();
-    }
-    Text1.set_geometry(360, 840, 1575, 555);
-    Text1.widget()->setText(QStringLiteral("00.00V"));
-    Text2.set_geometry(3240, 840, 1575, 555);
-    Text2.widget()->setText(QStringLiteral("0.000A"));
-
-    Slider1.set_geometry(600, 1680, 600, 3135);
-    Slider2.set_geometry(3480, 1680, 600, 3135);
-    Slider1.set_vertical();
-    Slider2.set_vertical();
-
-    Label6.set_face(kKai, 18);
-    Label6.set_text_color(kBlueText);
-    Label6.set_centered();
-    Label6.set_geometry(2040, 5160, 2895, 375);
-    Label6.set_caption(texts::kOverCurrentLabel.en);
-
-    Combo4.set_face(kSong, 10.5);
-    Combo4.set_text_color(kBlueText);
-    Combo4.set_geometry(3480, 5760, 1935, std::nullopt);
-    Combo4.set_text(texts::kListPlaceholder.en);
-
-    Command1.set_face(kSong, 15);
-    Command1.set_geometry(360, 5640, 1695, 615);
-    Command1.set_caption(texts::kOn.en);
+    Text1.set_text_color(kBlueText);
+    Text2.set_text_color(kBlueText);
+    // The run count list lies on the window's own colour.
+    QPalette palette = Combo5.widget()->palette();
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+    Combo5.widget()->setPalette(palette);
 }
 
-void QtForm::lay_out_charts_log_and_steps() {
-    // The charts have no font of their own: the default face, at the size the layout sets.
-    Picture1_0.set_geometry(6360, 360, 9975, 3015);
-    Picture1_1.set_geometry(6360, 3840, 9975, 3135);
-
-    Text3.set_face(QApplication::font().family(), 9);
-    Text3.set_geometry(6360, 7440, 9975, 3015);
-    Text3.widget()->setPlainText(qtext(texts::kLogPlaceholder));
-
-    DataGrid1.set_face(kSong, 9);
-    DataGrid1.set_geometry(17040, 360, 3375, 7935);
-    DataGrid1.caption()->setText(qtext(texts::kProductName));
-
-    Label7.set_face(kSong, 10.5);
-    Label7.set_geometry(17040, 8880, 975, 375);
-    Label7.set_caption(texts::kRunCountLabel.en);
-
-    Combo5.set_face(kSong, 10.5);
-    Combo5.set_text_color(kBlueText);
-    {
-        QPalette palette = Combo5.widget()->palette();
-        palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
-        Combo5.widget()->setPalette(palette);
-    }
-    Combo5.set_geometry(18120, 8760, 1095, std::nullopt);
-    Combo5.set_text(texts::kRunUntilStopped.en);
-
-    Command4.set_face(kSong, 15);
-    Command4.set_geometry(19440, 8760, 975, 495);
-    Command4.set_caption(texts::kRun.en);
-
+void QtForm::finish_controls() {
+    // The entry fields lie over their preset lists, whose drop-down arrows show beside them.
+    Text1.widget()->raise();
+    Text2.widget()->raise();
+    Slider1.set_vertical();
+    Slider2.set_vertical();
+    Label6.set_centered();
     // Clears the monitor; neither is ever shown.
-    Command5.set_geometry(1320, 840, 375, 375);
-    Command5.set_caption(texts::kHiddenButton.en);
     Command5.widget()->hide();
 }
 
 void QtForm::lay_out_status_bar() {
     QFont panel_font = StatusBar1.panel(1)->font();
-    panel_font.setFamily(kSong);
-    panel_font.setPointSizeF(12);
+    panel_font.setFamily(family(layout::kStatusFont));
+    panel_font.setPointSizeF(layout::kStatusFont.size);
     for (int panel = 1; panel <= 3; ++panel) {
         StatusBar1.panel(panel)->setFont(panel_font);
+        StatusBar1.set_panel_text(
+            panel, std::string(layout::kStatusPanels.at(static_cast<std::size_t>(panel - 1))));
     }
-    StatusBar1.set_panel_text(1, texts::kWaitStatus.en);
-    StatusBar1.set_panel_text(2, texts::kProductName.en);
-    StatusBar1.set_panel_text(3, texts::kVersion.en);
     // The period's figures, at the left end of the tool strip.
     // Wide enough for long figures in either language, so that the buttons beside it
     // do not move as the figures grow.

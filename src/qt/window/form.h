@@ -89,10 +89,9 @@ public:
     void show();
 
 private:
-    void lay_out_language_and_frames();
-    void lay_out_readings();
-    void lay_out_set_frame();
-    void lay_out_charts_log_and_steps();
+    void lay_out_design();
+    void colour_texts();
+    void finish_controls();
     void lay_out_status_bar();
     void set_focus_order();
 
