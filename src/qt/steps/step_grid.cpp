@@ -120,9 +120,9 @@ QString NumberDelegate::displayText(const QVariant& value, const QLocale& locale
 // ---- the grid -----------------------------------------------------------------------------
 
 QtGrid::QtGrid(QWidget* parent)
-    : WidgetControl(new QWidget(parent)), caption_(new QLabel(widget_)),
-      view_(new StepView(widget_)), delegate_(new NumberDelegate(view_)) {
-    auto* layout = new QVBoxLayout(widget_);
+    : WidgetControl(new QWidget(parent)), caption_(new QLabel(widget())),
+      view_(new StepView(widget())), delegate_(new NumberDelegate(view_)) {
+    auto* layout = new QVBoxLayout(widget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(caption_);
@@ -341,7 +341,7 @@ void QtGrid::set_column_locked(int column, bool locked) {
 }
 
 void QtGrid::font_changed() {
-    const QFont font = widget_->font();
+    const QFont font = widget()->font();
     view_->setFont(font);
     view_->horizontalHeader()->setFont(font);
     caption_->setFont(font);

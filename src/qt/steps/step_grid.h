@@ -33,10 +33,9 @@ public:
     QString displayText(const QVariant& value, const QLocale& locale) const override;
 };
 
-class QtGrid final : public WidgetControl<platform::Grid> {
+class QtGrid final : public WidgetControl<platform::Grid, QWidget> {
 public:
     explicit QtGrid(QWidget* parent);
-    QWidget* widget() const { return widget_; }
     QTableView* view() const { return view_; }
     QLabel* caption() const { return caption_; }
     // The right-click menu: add a step, delete the chosen ones.

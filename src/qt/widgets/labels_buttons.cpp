@@ -56,10 +56,6 @@ QtLabel::QtLabel(QWidget* parent) : WidgetControl(new Caption(parent)) {
     widget()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-QLabel* QtLabel::widget() const {
-    return static_cast<QLabel*>(widget_);
-}
-
 void QtLabel::set_caption(const std::string& text) {
     caption_ = text;
     widget()->setText(qstr(text));
@@ -74,10 +70,6 @@ void QtLabel::set_centered() {
 
 QtFrame::QtFrame(QWidget* parent) : WidgetControl(new QGroupBox(parent)) {}
 
-QGroupBox* QtFrame::widget() const {
-    return static_cast<QGroupBox*>(widget_);
-}
-
 void QtFrame::set_caption(const std::string& text) {
     caption_ = text;
     widget()->setTitle(qstr(text));
@@ -87,15 +79,7 @@ void QtFrame::set_caption(const std::string& text) {
 
 QtButton::QtButton(QWidget* parent) : WidgetControl(new QPushButton(parent)) {
     face_ = widget()->palette().color(QPalette::Button);
-    QObject::connect(widget(), &QPushButton::clicked, widget(), [this] {
-        if (click_) {
-            click_();
-        }
-    });
-}
-
-QPushButton* QtButton::widget() const {
-    return static_cast<QPushButton*>(widget_);
+    QObject::connect(widget(), &QPushButton::clicked, widget(), [this] { call(click_); });
 }
 
 void QtButton::set_caption(const std::string& text) {
@@ -107,13 +91,6 @@ void QtButton::set_back_color(std::optional<platform::Color> color) {
     QPalette palette = widget()->palette();
     palette.setColor(QPalette::Button, color ? to_qcolor(*color) : face_);
     widget()->setPalette(palette);
-}
-
-void QtButton::set_enabled(bool enabled) {
-    widget()->setEnabled(enabled);
-}
-bool QtButton::enabled() const {
-    return widget()->isEnabled();
 }
 
 } // namespace kelvo::qt

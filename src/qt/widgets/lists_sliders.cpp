@@ -52,17 +52,7 @@ QtListBox::QtListBox(QWidget* parent) : WidgetControl(new QComboBox(parent)) {
     // Leaving the edit field makes Qt choose the item that matches the typed text and
     // report it as a choice ("7V" and Tab would set 7 V). Typing chooses nothing here.
     QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-    QObject::connect(combo, &QComboBox::activated, combo, [this] { clicked(); });
-}
-
-QComboBox* QtListBox::widget() const {
-    return static_cast<QComboBox*>(widget_);
-}
-
-void QtListBox::clicked() const {
-    if (click_) {
-        click_();
-    }
+    QObject::connect(combo, &QComboBox::activated, combo, [this] { call(click_); });
 }
 
 void QtListBox::add_item(const std::string& text) {
@@ -101,7 +91,7 @@ void QtListBox::set_selected_index(int index) {
     if (index >= 0 && index < combo->count()) {
         combo->setEditText(combo->itemText(index));
     }
-    clicked();
+    call(click_);
 }
 
 std::string QtListBox::text() const {
@@ -110,13 +100,6 @@ std::string QtListBox::text() const {
 
 void QtListBox::set_text(const std::string& text) {
     widget()->setEditText(qstr(text));
-}
-
-void QtListBox::set_enabled(bool enabled) {
-    widget()->setEnabled(enabled);
-}
-bool QtListBox::enabled() const {
-    return widget()->isEnabled();
 }
 
 // A list is as tall as its font's em and a small margin, as the design reckons it.
@@ -133,15 +116,7 @@ void QtListBox::font_changed() {
 
 QtSlider::QtSlider(QWidget* parent) : WidgetControl(new QSlider(parent)) {
     widget()->setTickPosition(QSlider::TicksRight);
-    QObject::connect(widget(), &QSlider::valueChanged, widget(), [this] {
-        if (change_) {
-            change_();
-        }
-    });
-}
-
-QSlider* QtSlider::widget() const {
-    return static_cast<QSlider*>(widget_);
+    QObject::connect(widget(), &QSlider::valueChanged, widget(), [this] { call(change_); });
 }
 
 void QtSlider::set_large_change(int step) {
@@ -171,12 +146,6 @@ int QtSlider::value() const {
 }
 void QtSlider::set_value(int value) {
     widget()->setValue(value);
-}
-void QtSlider::set_enabled(bool enabled) {
-    widget()->setEnabled(enabled);
-}
-bool QtSlider::enabled() const {
-    return widget()->isEnabled();
 }
 
 } // namespace kelvo::qt

@@ -56,10 +56,6 @@ QtPictureBox::QtPictureBox(QWidget* parent) : WidgetControl(new RetainedCanvas(p
     widget()->setFont(font);
 }
 
-RetainedCanvas* QtPictureBox::widget() const {
-    return static_cast<RetainedCanvas*>(widget_);
-}
-
 void QtPictureBox::cls() {
     widget()->image().fill(widget()->back_color());
     current_x_ = 0;

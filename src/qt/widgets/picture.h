@@ -32,10 +32,9 @@ private:
     QColor back_;
 };
 
-class QtPictureBox final : public WidgetControl<platform::PictureBox> {
+class QtPictureBox final : public WidgetControl<platform::PictureBox, RetainedCanvas> {
 public:
     explicit QtPictureBox(QWidget* parent);
-    RetainedCanvas* widget() const;
     void cls() override;
     void set_draw_style(LineStyle style) override { style_ = style; }
     void set_draw_width(int pixels) override { width_ = pixels < 1 ? 1 : pixels; }

@@ -38,22 +38,12 @@ qsizetype utf16_position(const QString& text, std::size_t position) {
 
 QtTextBox::QtTextBox(QWidget* parent) : WidgetControl(new QLineEdit(parent)) {
     // textEdited comes from the user only; changes by code call the handler themselves.
-    QObject::connect(widget(), &QLineEdit::textEdited, widget(), [this] { changed(); });
-}
-
-QLineEdit* QtTextBox::widget() const {
-    return static_cast<QLineEdit*>(widget_);
-}
-
-void QtTextBox::changed() const {
-    if (change_) {
-        change_();
-    }
+    QObject::connect(widget(), &QLineEdit::textEdited, widget(), [this] { call(change_); });
 }
 
 void QtTextBox::set_text(const std::string& text) {
     widget()->setText(qstr(text));
-    changed();
+    call(change_);
 }
 
 std::string QtTextBox::text() const {
@@ -62,7 +52,7 @@ std::string QtTextBox::text() const {
 
 void QtTextBox::append_text(const std::string& text) {
     widget()->setText(widget()->text() + qstr(text));
-    changed();
+    call(change_);
 }
 
 void QtTextBox::set_alignment_left() {
@@ -75,13 +65,6 @@ std::size_t QtTextBox::text_length() const {
 
 void QtTextBox::set_sel_start(std::size_t position) {
     widget()->setCursorPosition(static_cast<int>(utf16_position(widget()->text(), position)));
-}
-
-void QtTextBox::set_enabled(bool enabled) {
-    widget()->setEnabled(enabled);
-}
-bool QtTextBox::enabled() const {
-    return widget()->isEnabled();
 }
 
 // ---- the record log -----------------------------------------------------------------------
@@ -107,21 +90,11 @@ QtLogBox::QtLogBox(QWidget* parent) : WidgetControl(new QPlainTextEdit(parent)) 
     widget()->setMaximumBlockCount(kShownLogLines);
 }
 
-QPlainTextEdit* QtLogBox::widget() const {
-    return static_cast<QPlainTextEdit*>(widget_);
-}
-
-void QtLogBox::changed() const {
-    if (change_) {
-        change_();
-    }
-}
-
 void QtLogBox::set_text(const std::string& text) {
     text_ = text;
     length_ = characters(text);
     widget()->setPlainText(displayed(text));
-    changed();
+    call(change_);
 }
 
 void QtLogBox::append_text(const std::string& text) {
@@ -137,7 +110,7 @@ void QtLogBox::append_text(const std::string& text) {
     if (following) {
         bar->setValue(bar->maximum());
     }
-    changed();
+    call(change_);
 }
 
 void QtLogBox::set_sel_start(std::size_t position) {
@@ -165,13 +138,6 @@ void QtLogBox::set_sel_start(std::size_t position) {
     } else {
         bar->setValue(kept);
     }
-}
-
-void QtLogBox::set_enabled(bool enabled) {
-    widget()->setEnabled(enabled);
-}
-bool QtLogBox::enabled() const {
-    return widget()->isEnabled();
 }
 
 } // namespace kelvo::qt

@@ -14,11 +14,7 @@ namespace kelvo::qt {
 // ---- timers -------------------------------------------------------------------------------
 
 QtTimer::QtTimer(QWidget* owner, int interval) : timer_(new QTimer(owner)) {
-    QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
-        if (tick_) {
-            tick_();
-        }
-    });
+    QObject::connect(timer_, &QTimer::timeout, timer_, [this] { call(tick_); });
     timer_->start(interval);
 }
 

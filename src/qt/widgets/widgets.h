@@ -10,9 +10,11 @@
 #include <QString>
 
 #include <array>
+#include <concepts>
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 class QComboBox;
 class QGroupBox;
@@ -27,8 +29,17 @@ class QWidget;
 
 namespace kelvo::qt {
 
+// Raises an event on the handler the program gave, if it gave one.
+inline void call(const platform::Handler& handler) {
+    if (handler) {
+        handler();
+    }
+}
+
+namespace detail {
+
 // Placement in twips and the font size in points, shared by every widget-backed control.
-template <class Interface> class WidgetControl : public Interface {
+template <class Interface> class PlacedControl : public Interface {
 public:
     void set_geometry(double left, double top, double width, std::optional<double> height) override;
     void set_font_size(double points) override;
@@ -39,21 +50,54 @@ public:
     void set_text_color(const QColor& color);
 
 protected:
-    explicit WidgetControl(QWidget* widget) : widget_(widget) {}
+    explicit PlacedControl(QWidget* widget) : widget_(widget) {}
+    QWidget* base_widget() const { return widget_; }
     // The height a control gets when the layout gives none.
     virtual int natural_height() const;
     virtual void font_changed() {}
 
-    QWidget* widget_;
-
 private:
+    QWidget* widget_;
     double points_ = 9;
 };
 
-class QtLabel final : public WidgetControl<platform::Label> {
+// The controls the program can switch off: buttons, text boxes, lists, sliders.
+template <class Interface>
+concept Switchable = requires(Interface& control, const Interface& shown, bool on) {
+    control.set_enabled(on);
+    { shown.enabled() } -> std::same_as<bool>;
+};
+
+// Switched off is the widget's own disabled state: greyed, and deaf to the user.
+template <class Interface> class SwitchableControl : public PlacedControl<Interface> {
+public:
+    void set_enabled(bool enabled) override;
+    bool enabled() const override;
+
+protected:
+    using PlacedControl<Interface>::PlacedControl;
+};
+
+template <class Interface>
+using ControlBase = std::conditional_t<Switchable<Interface>, SwitchableControl<Interface>,
+                                       PlacedControl<Interface>>;
+
+} // namespace detail
+
+// The base of every widget-backed control: the platform interface it realises, on the Qt
+// widget it was made with, which widget() hands back as its own type.
+template <class Interface, class Widget>
+class WidgetControl : public detail::ControlBase<Interface> {
+public:
+    Widget* widget() const { return static_cast<Widget*>(this->base_widget()); }
+
+protected:
+    explicit WidgetControl(Widget* widget) : detail::ControlBase<Interface>(widget) {}
+};
+
+class QtLabel final : public WidgetControl<platform::Label, QLabel> {
 public:
     explicit QtLabel(QWidget* parent);
-    QLabel* widget() const;
     void set_caption(const std::string& text) override;
     std::string caption() const override { return caption_; }
     void set_centered();
@@ -68,10 +112,9 @@ private:
     std::function<void(const std::string&)> caption_set_;
 };
 
-class QtFrame final : public WidgetControl<platform::Label> {
+class QtFrame final : public WidgetControl<platform::Label, QGroupBox> {
 public:
     explicit QtFrame(QWidget* parent);
-    QGroupBox* widget() const;
     void set_caption(const std::string& text) override;
     std::string caption() const override { return caption_; }
 
@@ -79,15 +122,12 @@ private:
     std::string caption_;
 };
 
-class QtButton final : public WidgetControl<platform::Button> {
+class QtButton final : public WidgetControl<platform::Button, QPushButton> {
 public:
     explicit QtButton(QWidget* parent);
-    QPushButton* widget() const;
     void set_caption(const std::string& text) override;
     std::string caption() const override { return caption_; }
     void set_back_color(std::optional<platform::Color> color) override;
-    void set_enabled(bool enabled) override;
-    bool enabled() const override;
     void on_click(platform::Handler handler) override { click_ = std::move(handler); }
 
 private:
@@ -97,45 +137,37 @@ private:
 };
 
 // A one-line entry field (Text1, Text2).
-class QtTextBox final : public WidgetControl<platform::TextBox> {
+class QtTextBox final : public WidgetControl<platform::TextBox, QLineEdit> {
 public:
     explicit QtTextBox(QWidget* parent);
-    QLineEdit* widget() const;
     void set_text(const std::string& text) override;
     std::string text() const override;
     std::size_t text_length() const override;
     void append_text(const std::string& text) override;
     void set_alignment_left() override;
     void set_sel_start(std::size_t position) override;
-    void set_enabled(bool enabled) override;
-    bool enabled() const override;
     void on_change(platform::Handler handler) override { change_ = std::move(handler); }
 
 private:
-    void changed() const;
     platform::Handler change_;
 };
 
 // The record log (Text3): multi-line, read-only to the user. The exact text, CR LF and
 // all, is kept beside the display because it is saved as it is.
-class QtLogBox final : public WidgetControl<platform::TextBox> {
+class QtLogBox final : public WidgetControl<platform::TextBox, QPlainTextEdit> {
 public:
     // How many of the newest lines the display keeps; the log itself keeps them all.
     static constexpr int kShownLogLines = 20000;
     explicit QtLogBox(QWidget* parent);
-    QPlainTextEdit* widget() const;
     void set_text(const std::string& text) override;
     std::string text() const override { return text_; }
     std::size_t text_length() const override { return length_; }
     void append_text(const std::string& text) override;
     void set_alignment_left() override {}
     void set_sel_start(std::size_t position) override;
-    void set_enabled(bool enabled) override;
-    bool enabled() const override;
     void on_change(platform::Handler handler) override { change_ = std::move(handler); }
 
 private:
-    void changed() const;
     std::string text_;
     std::size_t length_ = 0; // characters in text_
     platform::Handler change_;
@@ -143,10 +175,9 @@ private:
 
 // A drop-down list with an edit field. Only a choice (from code, from the list, by the
 // arrow keys) raises Click; typing, Enter and leaving the edit field do not.
-class QtListBox final : public WidgetControl<platform::ListBox> {
+class QtListBox final : public WidgetControl<platform::ListBox, QComboBox> {
 public:
     explicit QtListBox(QWidget* parent);
-    QComboBox* widget() const;
     void add_item(const std::string& text) override;
     void clear() override;
     int item_count() const override;
@@ -155,8 +186,6 @@ public:
     void set_selected_index(int index) override;
     std::string text() const override;
     void set_text(const std::string& text) override;
-    void set_enabled(bool enabled) override;
-    bool enabled() const override;
     void on_click(platform::Handler handler) override { click_ = std::move(handler); }
 
 protected:
@@ -164,14 +193,12 @@ protected:
     void font_changed() override;
 
 private:
-    void clicked() const;
     platform::Handler click_;
 };
 
-class QtSlider final : public WidgetControl<platform::Slider> {
+class QtSlider final : public WidgetControl<platform::Slider, QSlider> {
 public:
     explicit QtSlider(QWidget* parent);
-    QSlider* widget() const;
     void set_large_change(int step) override;
     void set_maximum(int value) override;
     void set_minimum(int value) override;
@@ -182,8 +209,6 @@ public:
     void set_manual_drag() override {}
     int value() const override;
     void set_value(int value) override;
-    void set_enabled(bool enabled) override;
-    bool enabled() const override;
     void on_change(platform::Handler handler) override { change_ = std::move(handler); }
 
 private:
