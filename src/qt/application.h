@@ -40,5 +40,9 @@ inline std::string utf8(const QString& text) {
 inline QString qtext(const texts::Text& key) {
     return QString::fromUtf8(key.en);
 }
+// A text in the language the user chose: its English or its Chinese form.
+inline QString qtext(bool english, const texts::Text& key) {
+    return QString::fromUtf8(texts::in(english, key));
+}
 
 } // namespace kelvo::qt

@@ -3,6 +3,7 @@
 
 #include "base/texts.h"
 #include "meter/period_meter.h"
+#include "qt/application.h"
 #include "record/period_events.h"
 
 #include <QStringList>
@@ -44,18 +45,17 @@ QString moment_text(const Moment& m) {
 } // namespace
 
 QString event_text(const PeriodEvent& e, bool english) {
-    const auto text = [english](const texts::Text& key) {
-        return QString::fromUtf8(texts::in(english, key));
-    };
-    QStringList lines{moment_text(e.at),
-                      text(texts::kHistoryEventKind)
-                          .arg(text(texts::kHistoryEventNames[static_cast<std::size_t>(e.kind)]))};
+    QStringList lines{
+        moment_text(e.at),
+        qt::qtext(english, texts::kHistoryEventKind)
+            .arg(qt::qtext(english, texts::kHistoryEventNames[static_cast<std::size_t>(e.kind)]))};
     if (!e.source.empty()) {
-        lines << text(texts::kHistoryEventSource).arg(QString::fromStdString(e.source));
+        lines
+            << qt::qtext(english, texts::kHistoryEventSource).arg(QString::fromStdString(e.source));
     }
     if (e.kind == EventKind::OutputOff) {
         if (const std::optional<PeriodFigures> f = figures_of_detail(e.detail)) {
-            lines << text(texts::kHistoryEventFigures)
+            lines << qt::qtext(english, texts::kHistoryEventFigures)
                          .arg(QString::fromStdString(elapsed_text(f->seconds)),
                               QString::fromStdString(charge_text(f->coulombs)),
                               QString::fromStdString(energy_text(f->joules)));
@@ -63,7 +63,8 @@ QString event_text(const PeriodEvent& e, bool english) {
         }
     }
     if (!e.detail.empty()) {
-        lines << text(texts::kHistoryEventDetail).arg(QString::fromStdString(e.detail));
+        lines
+            << qt::qtext(english, texts::kHistoryEventDetail).arg(QString::fromStdString(e.detail));
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -291,8 +291,7 @@ QString HistoryPlot::event_tip(double seconds) const {
         tips << event_text(t.events[k], english_);
     }
     if (last - first > static_cast<std::size_t>(kTipEvents)) {
-        tips << QString::fromUtf8(texts::in(english_, texts::kHistoryEventsMore))
-                    .arg(last - first - kTipEvents);
+        tips << qt::qtext(english_, texts::kHistoryEventsMore).arg(last - first - kTipEvents);
     }
     return tips.join(QStringLiteral("\n\n"));
 }
@@ -384,8 +383,7 @@ void HistoryPlot::point_at(double seconds) {
                            .arg(time, fixed(history::volts_of(*it), 2),
                                 fixed(history::amps_of(*it), 3), fixed(history::watts_of(*it), 3));
     } else {
-        cursor_text_ =
-            QString::fromUtf8(texts::in(english_, texts::kHistoryTracerSilent)).arg(time);
+        cursor_text_ = qt::qtext(english_, texts::kHistoryTracerSilent).arg(time);
     }
     cursor_->point1->setCoords(base_ + it->seconds, 0);
     cursor_->point2->setCoords(base_ + it->seconds, 1);

@@ -38,7 +38,7 @@ constexpr int kRecordsListed = 20;
 
 } // namespace
 
-HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : Tool(parent, form) {
     setWindowFlag(Qt::Window);
     plot_ = new HistoryPlot(this);
     list_ = new QListWidget(this);
@@ -65,19 +65,14 @@ HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : QMainWindow(parent)
     live_ = live_so_far();
     const platform::Reading figures = form_.period_figures();
     live_figures_ = {figures.coulombs, figures.joules};
-    refresh_captions();
+    retranslate();
     show_shown();
-    form_.watch(this);
 }
 
 HistoryWindow::~HistoryWindow() {
     if (loader_) {
         loader_->wait();
     }
-}
-
-QString HistoryWindow::text(const texts::Text& key) const {
-    return QString::fromUtf8(form_.text(key));
 }
 
 history::Series HistoryWindow::live_so_far() const {
@@ -134,7 +129,7 @@ void HistoryWindow::ask_path(bool save, const QString& filter, const QString& su
     dialog->open();
 }
 
-void HistoryWindow::refresh_captions() {
+void HistoryWindow::retranslate() {
     setWindowTitle(text(texts::kHistoryTitle));
     file_menu_->setTitle(text(texts::kHistoryFile));
     open_action_->setText(text(texts::kHistoryOpen));
@@ -377,10 +372,6 @@ void HistoryWindow::period_ended(const platform::Reading& last) {
             }
         },
         Qt::QueuedConnection);
-}
-
-void HistoryWindow::language_changed(bool /*english*/) {
-    refresh_captions();
 }
 
 } // namespace kelvo::tools

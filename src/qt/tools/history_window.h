@@ -6,7 +6,7 @@
 
 #include "history/period_sum.h"
 #include "history/record_reader.h"
-#include "platform/observer.h"
+#include "qt/tools/tool.h"
 
 #include <QMainWindow>
 
@@ -21,18 +21,11 @@ class QAction;
 
 class QThread;
 
-namespace kelvo {
-class Form1;
-namespace texts {
-struct Text;
-}
-} // namespace kelvo
-
 namespace kelvo::tools {
 
 class HistoryPlot;
 
-class HistoryWindow : public QMainWindow, public platform::Observer {
+class HistoryWindow : public Tool<QMainWindow> {
     Q_OBJECT
 public:
     HistoryWindow(Form1& form, QWidget* parent);
@@ -53,13 +46,12 @@ public:
     QString summary() const;
     QString status() const;
     QListWidget& records() { return *list_; }
-    // The latest records of the record folders, newest first.
+    // The latest records of the record folders, newest first: looked at again at each open.
     void refresh_records();
 
     void period_started(const DateTime& moment) override;
     void reading(const platform::Reading& reading) override;
     void period_ended(const platform::Reading& last) override;
-    void language_changed(bool english) override;
     void event(const PeriodEvent& event) override;
 
 protected:
@@ -67,7 +59,8 @@ protected:
 
 private:
     void build_menu();
-    void refresh_captions();
+    void retranslate() override;
+    void about_to_open() override { refresh_records(); }
     void show_shown();
     void show_summary();
     void loaded(const QString& path, const std::shared_ptr<history::Series>& series,
@@ -75,11 +68,9 @@ private:
     void item_chosen(QListWidgetItem* item);
     void ask_path(bool save, const QString& filter, const QString& suffix,
                   const std::function<void(HistoryWindow&, const QString&)>& then);
-    QString text(const texts::Text& key) const;
     // The period in the log as far as it has run, with its silences and events so far.
     history::Series live_so_far() const;
 
-    Form1& form_;
     history::Series live_;
     history::Figures live_figures_; // the program's own, as it counts them
     history::Series file_;

@@ -3,19 +3,15 @@
 // applies goes through the window model, which refuses limits the running output would
 // break and keeps them for the next start.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
-#include "base/texts.h"
 #include "limits/output_limits.h"
-#include "qt/tools/tools.h"
+#include "qt/tools/tool.h"
 
-#include <QAction>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <array>
@@ -29,42 +25,35 @@ constexpr std::array<const texts::Text*, kLimitKinds.size()> kRowLabels{
     &texts::kLimitVoltageLabel, &texts::kLimitCurrentLabel, &texts::kLimitTimeLabel,
     &texts::kLimitChargeLabel,  &texts::kLimitEnergyLabel,  &texts::kLimitSilenceLabel};
 
-class LimitsWindow final : public QDialog, public platform::Observer {
+class LimitsWindow final : public Tool<QDialog> {
 public:
     LimitsWindow(QWidget* parent, Form1& form, QAction* button)
-        : QDialog(parent), form_(form), button_(button) {
+        : Tool(parent, form), button_(button) {
         setObjectName(QStringLiteral("limitsWindow"));
         // The supply runs on while the user types here: the main window stays usable.
         setModal(false);
         build();
         retranslate();
         show_limits_in_force();
-        form_.watch(this);
     }
 
-    void open_window() {
-        // A window already open keeps what the user has typed and not yet applied.
-        if (!isVisible()) {
-            show_limits_in_force();
-        }
-        show();
-        raise();
-        activateWindow();
-    }
-
-    void language_changed(bool /*english*/) override { retranslate(); }
     // From the command line, remote control or this window's own Apply: the boxes show
     // what guards the output now, not what was typed before.
     void limits_changed() override { show_limits_in_force(); }
 
 private:
     void build();
-    void retranslate();
+    void retranslate() override;
+    void about_to_open() override {
+        // A window already open keeps what the user has typed and not yet applied.
+        if (!isVisible()) {
+            show_limits_in_force();
+        }
+    }
     void show_limits_in_force();
     void apply();
     void clear_entries();
 
-    Form1& form_;
     QAction* button_; // on the tool strip
     QLabel* intro_ = nullptr;
     std::array<QLabel*, kLimitKinds.size()> labels_{};
@@ -115,18 +104,15 @@ void LimitsWindow::build() {
 }
 
 void LimitsWindow::retranslate() {
-    const auto tr_text = [this](const texts::Text& key) {
-        return QString::fromUtf8(form_.text(key));
-    };
-    button_->setText(tr_text(texts::kLimitsButton));
-    setWindowTitle(tr_text(texts::kLimitsTitle));
-    intro_->setText(tr_text(texts::kLimitsIntro));
+    button_->setText(text(texts::kLimitsButton));
+    setWindowTitle(text(texts::kLimitsTitle));
+    intro_->setText(text(texts::kLimitsIntro));
     for (std::size_t row = 0; row < kLimitKinds.size(); ++row) {
-        labels_.at(row)->setText(tr_text(*kRowLabels.at(row)));
+        labels_.at(row)->setText(text(*kRowLabels.at(row)));
     }
-    apply_->setText(tr_text(texts::kLimitsApply));
-    clear_->setText(tr_text(texts::kLimitsClear));
-    close_->setText(tr_text(texts::kLimitsClose));
+    apply_->setText(text(texts::kLimitsApply));
+    clear_->setText(text(texts::kLimitsClear));
+    close_->setText(text(texts::kLimitsClose));
 }
 
 void LimitsWindow::show_limits_in_force() {
@@ -174,10 +160,7 @@ void LimitsWindow::clear_entries() {
 } // namespace
 
 void add_limits_tool(const ToolContext& context) {
-    QAction* button = context.strip->addAction(QString());
-    button->setObjectName(QStringLiteral("limitsTool"));
-    auto* window = new LimitsWindow(context.main_window, context.form, button);
-    QObject::connect(button, &QAction::triggered, window, [window] { window->open_window(); });
+    add_window_tool<LimitsWindow>(context, "limitsTool");
 }
 
 } // namespace kelvo::tools

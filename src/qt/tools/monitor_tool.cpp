@@ -2,18 +2,14 @@
 // for each change of the command frame, each reply, each event of the port and each remote
 // client's coming, going and change.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
-#include "base/texts.h"
-#include "qt/tools/tools.h"
+#include "qt/tools/tool.h"
 
-#include <QAction>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTime>
-#include <QToolBar>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -24,20 +20,14 @@ namespace {
 // The newest lines kept on screen: a day of replies would otherwise grow without end.
 constexpr int kMonitorLines = 5000;
 
-class MonitorWindow final : public QWidget, public platform::Observer {
+class MonitorWindow final : public Tool<QWidget> {
 public:
     MonitorWindow(QWidget* parent, Form1& form, QAction* button)
-        : QWidget(parent, Qt::Window), form_(form), button_(button) {
+        : Tool(parent, form), button_(button) {
+        setWindowFlag(Qt::Window);
         setObjectName(QStringLiteral("monitorWindow"));
         build();
         retranslate();
-        form_.watch(this);
-    }
-
-    void open_window() {
-        show();
-        raise();
-        activateWindow();
     }
 
     // While the window is closed nothing is kept: it shows what happens while it is open.
@@ -64,16 +54,14 @@ public:
             add(texts::fill(form_.text(texts::kMonitorRemote), {text}));
         }
     }
-    void language_changed(bool /*english*/) override { retranslate(); }
 
 private:
     void build();
-    void retranslate();
+    void retranslate() override;
     void add(const std::string& line);
     void toggle_pause();
     void show_held_back();
 
-    Form1& form_;
     QAction* button_; // on the tool strip
     QPlainTextEdit* lines_ = nullptr;
     QLabel* held_ = nullptr;
@@ -111,11 +99,11 @@ void MonitorWindow::build() {
 }
 
 void MonitorWindow::retranslate() {
-    button_->setText(QString::fromUtf8(form_.text(texts::kMonitorTool)));
-    setWindowTitle(QString::fromUtf8(form_.text(texts::kMonitorTitle)));
-    pause_->setText(QString::fromUtf8(form_.text(paused_ ? texts::kResume : texts::kPause)));
-    clear_->setText(QString::fromUtf8(form_.text(texts::kClear)));
-    close_->setText(QString::fromUtf8(form_.text(texts::kClose)));
+    button_->setText(text(texts::kMonitorTool));
+    setWindowTitle(text(texts::kMonitorTitle));
+    pause_->setText(text(paused_ ? texts::kResume : texts::kPause));
+    clear_->setText(text(texts::kClear));
+    close_->setText(text(texts::kClose));
     show_held_back();
 }
 
@@ -149,10 +137,7 @@ void MonitorWindow::show_held_back() {
 } // namespace
 
 void add_monitor_tool(const ToolContext& context) {
-    QAction* button = context.strip->addAction(QString());
-    button->setObjectName(QStringLiteral("monitorTool"));
-    auto* window = new MonitorWindow(context.main_window, context.form, button);
-    QObject::connect(button, &QAction::triggered, window, [window] { window->open_window(); });
+    add_window_tool<MonitorWindow>(context, "monitorTool");
 }
 
 } // namespace kelvo::tools

@@ -1,12 +1,9 @@
 // The port window: what each port number stands for on this machine and whether it could be
 // opened, and the choice between the search for the supply and one port of the user's.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
 #include "base/limits.h"
-#include "base/texts.h"
-#include "qt/tools/tools.h"
+#include "qt/tools/tool.h"
 
-#include <QAction>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
@@ -16,16 +13,11 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace kelvo::tools {
 
 namespace {
-
-QString tr_text(const Form1& form, const texts::Text& key) {
-    return QString::fromUtf8(form.text(key));
-}
 
 const texts::Text& state_text(platform::PortState state) {
     switch (state) {
@@ -43,34 +35,16 @@ const texts::Text& state_text(platform::PortState state) {
     return texts::kStateAbsent;
 }
 
-class PortWindow final : public QDialog, public platform::Observer {
+class PortWindow final : public Tool<QDialog> {
 public:
     PortWindow(QWidget* parent, Form1& form, QAction* button)
-        : QDialog(parent), form_(form), button_(button) {
+        : Tool(parent, form), button_(button) {
         setObjectName(QStringLiteral("portWindow"));
         setModal(false);
         build();
         retranslate();
-        form_.watch(this);
     }
 
-    // Shows the window with the ports as they are now.
-    void open_window() {
-        if (form_.pinned_port != 0) {
-            table_->selectRow(form_.pinned_port - 1);
-        } else {
-            search_->setChecked(true);
-        }
-        refresh();
-        show();
-        raise();
-        activateWindow();
-    }
-
-    void language_changed(bool /*english*/) override {
-        retranslate();
-        fill(states_);
-    }
     // The port opened or lost: the line saying what is used now follows.
     void link_event(const std::string& /*text*/) override {
         if (isVisible()) {
@@ -80,13 +54,21 @@ public:
 
 private:
     void build();
-    void retranslate();
+    void retranslate() override;
+    // The window shows the ports as they are now.
+    void about_to_open() override {
+        if (form_.pinned_port != 0) {
+            table_->selectRow(form_.pinned_port - 1);
+        } else {
+            search_->setChecked(true);
+        }
+        refresh();
+    }
     void refresh();
     void fill(const std::vector<platform::PortDescription>& states);
     void show_choice();
     void apply();
 
-    Form1& form_;
     QAction* button_; // on the tool strip
     QTableWidget* table_ = nullptr;
     QLabel* fix_ = nullptr;
@@ -149,18 +131,18 @@ void PortWindow::build() {
 }
 
 void PortWindow::retranslate() {
-    button_->setText(tr_text(form_, texts::kPortTool));
-    setWindowTitle(tr_text(form_, texts::kPortTitle));
-    table_->setHorizontalHeaderLabels({tr_text(form_, texts::kPortColumn),
-                                       tr_text(form_, texts::kDeviceColumn),
-                                       tr_text(form_, texts::kStateColumn)});
-    fix_->setText(tr_text(form_, texts::kPermissionFix));
-    search_->setText(tr_text(form_, texts::kFindAutomatically));
-    pinned_->setText(tr_text(form_, texts::kUseSelectedPort));
-    refresh_->setText(tr_text(form_, texts::kRefresh));
-    apply_->setText(tr_text(form_, texts::kApply));
-    close_->setText(tr_text(form_, texts::kClose));
+    button_->setText(text(texts::kPortTool));
+    setWindowTitle(text(texts::kPortTitle));
+    table_->setHorizontalHeaderLabels(
+        {text(texts::kPortColumn), text(texts::kDeviceColumn), text(texts::kStateColumn)});
+    fix_->setText(text(texts::kPermissionFix));
+    search_->setText(text(texts::kFindAutomatically));
+    pinned_->setText(text(texts::kUseSelectedPort));
+    refresh_->setText(text(texts::kRefresh));
+    apply_->setText(text(texts::kApply));
+    close_->setText(text(texts::kClose));
     note_->clear();
+    fill(states_);
     show_choice();
 }
 
@@ -180,14 +162,14 @@ void PortWindow::fill(const std::vector<platform::PortDescription>& states) {
     bool refused = false;
     for (int row = 0; row < static_cast<int>(states.size()); ++row) {
         const platform::PortDescription& port = states.at(static_cast<std::size_t>(row));
-        const QString device = port.device.empty() ? tr_text(form_, texts::kNoDevice)
-                                                   : QString::fromStdString(port.device);
+        const QString device =
+            port.device.empty() ? text(texts::kNoDevice) : QString::fromStdString(port.device);
         const QString cells[] = {QStringLiteral("COM%1").arg(row + 1), device,
-                                 tr_text(form_, state_text(port.state))};
+                                 text(state_text(port.state))};
         for (int column = 0; column < 3; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (port.state == platform::PortState::PermissionRefused) {
-                item->setToolTip(tr_text(form_, texts::kPermissionFix));
+                item->setToolTip(text(texts::kPermissionFix));
             }
             table_->setItem(row, column, item);
         }
@@ -200,11 +182,10 @@ void PortWindow::fill(const std::vector<platform::PortDescription>& states) {
 }
 
 void PortWindow::show_choice() {
-    QString now = form_.pinned_port == 0
-                      ? tr_text(form_, texts::kPortNowSearch)
-                      : tr_text(form_, texts::kPortNowPinned).arg(form_.pinned_port);
+    QString now = form_.pinned_port == 0 ? text(texts::kPortNowSearch)
+                                         : text(texts::kPortNowPinned).arg(form_.pinned_port);
     if (refresh_ms_ >= 0) {
-        now += QStringLiteral("    ") + tr_text(form_, texts::kRefreshTime).arg(refresh_ms_);
+        now += QStringLiteral("    ") + text(texts::kRefreshTime).arg(refresh_ms_);
     }
     now_->setText(now);
 }
@@ -219,7 +200,7 @@ void PortWindow::apply() {
         number = rows.first().row() + 1;
     }
     if (!form_.pin_port(number)) {
-        note_->setText(tr_text(form_, texts::kPortRefusedOutputOn));
+        note_->setText(text(texts::kPortRefusedOutputOn));
         return;
     }
     note_->clear();
@@ -231,10 +212,7 @@ void PortWindow::apply() {
 } // namespace
 
 void add_port_tool(const ToolContext& context) {
-    QAction* button = context.strip->addAction(QString());
-    button->setObjectName(QStringLiteral("portTool"));
-    auto* window = new PortWindow(context.main_window, context.form, button);
-    QObject::connect(button, &QAction::triggered, window, [window] { window->open_window(); });
+    add_window_tool<PortWindow>(context, "portTool");
 }
 
 } // namespace kelvo::tools

@@ -1,8 +1,6 @@
 // qt/tools/: the ramp dialog: from, to, how many steps, how long each, the other quantity held.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
 #include "base/limits.h"
-#include "qt/application.h"
 #include "qt/tools/step_tools.h"
 
 #include <QComboBox>
@@ -35,7 +33,7 @@ void fit_to(QDoubleSpinBox* box, bool voltage) {
 } // namespace
 
 RampDialog::RampDialog(QWidget* parent, Form1& form)
-    : QDialog(parent), form_(form), quantity_(new QComboBox(this)), from_(value_box(this)),
+    : Tool(parent, form), quantity_(new QComboBox(this)), from_(value_box(this)),
       to_(value_box(this)), steps_(new QSpinBox(this)), seconds_(new QSpinBox(this)),
       held_(value_box(this)), append_(new QRadioButton(this)), replace_(new QRadioButton(this)),
       outcome_(new QLabel(this)), write_(new QPushButton(this)), close_(new QPushButton(this)) {
@@ -78,19 +76,19 @@ RampDialog::RampDialog(QWidget* parent, Form1& form)
 }
 
 void RampDialog::retranslate() {
-    setWindowTitle(qt::qstr(form_.text(texts::kRampTitle)));
-    quantity_->setItemText(0, qt::qstr(form_.text(texts::kRampVoltage)));
-    quantity_->setItemText(1, qt::qstr(form_.text(texts::kRampCurrent)));
+    setWindowTitle(text(texts::kRampTitle));
+    quantity_->setItemText(0, text(texts::kRampVoltage));
+    quantity_->setItemText(1, text(texts::kRampCurrent));
     for (const auto& [label, caption] : labels_) {
-        label->setText(qt::qstr(form_.text(*caption)));
+        label->setText(text(*caption));
     }
     // The last label names the quantity held, the other one.
-    labels_.back().first->setText(qt::qstr(form_.text(
-        quantity_->currentIndex() == 0 ? texts::kRampHeldCurrent : texts::kRampHeldVoltage)));
-    append_->setText(qt::qstr(form_.text(texts::kRampAppend)));
-    replace_->setText(qt::qstr(form_.text(texts::kRampReplace)));
-    write_->setText(qt::qstr(form_.text(texts::kRampWrite)));
-    close_->setText(qt::qstr(form_.text(texts::kRampClose)));
+    labels_.back().first->setText(
+        text(quantity_->currentIndex() == 0 ? texts::kRampHeldCurrent : texts::kRampHeldVoltage));
+    append_->setText(text(texts::kRampAppend));
+    replace_->setText(text(texts::kRampReplace));
+    write_->setText(text(texts::kRampWrite));
+    close_->setText(text(texts::kRampClose));
     outcome_->clear();
     set_running(running_);
 }
@@ -98,7 +96,7 @@ void RampDialog::retranslate() {
 void RampDialog::set_running(bool running) {
     running_ = running;
     write_->setEnabled(!running);
-    write_->setToolTip(running ? qt::qstr(form_.text(texts::kRampRunning)) : QString());
+    write_->setToolTip(running ? text(texts::kRampRunning) : QString());
 }
 
 void RampDialog::quantity_chosen() {
@@ -108,7 +106,7 @@ void RampDialog::quantity_chosen() {
     fit_to(held_, !voltage);
     if (!labels_.empty()) {
         labels_.back().first->setText(
-            qt::qstr(form_.text(voltage ? texts::kRampHeldCurrent : texts::kRampHeldVoltage)));
+            text(voltage ? texts::kRampHeldCurrent : texts::kRampHeldVoltage));
     }
 }
 
@@ -130,7 +128,7 @@ void RampDialog::write() {
     }
     // A refusal is told in the program's one box, with the grid's words.
     outcome_->setText(form_.apply_steps(made.steps, replace_->isChecked())
-                          ? qt::qstr(form_.text(texts::kRampWritten)).arg(made.steps.size())
+                          ? text(texts::kRampWritten).arg(made.steps.size())
                           : QString());
 }
 

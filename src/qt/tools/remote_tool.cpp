@@ -2,15 +2,11 @@
 // machine's port 5025 and shows how many clients are connected. --remote starts the same
 // socket at start-up, on the address it names.
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
-#include "base/texts.h"
 #include "qt/remote/remote_address.h"
 #include "qt/remote/remote_server.h"
-#include "qt/tools/tools.h"
+#include "qt/tools/tool.h"
 #include "remote/remote_option.h"
 
-#include <QAction>
-#include <QToolBar>
 #include <QWidget>
 
 #include <iostream>
@@ -19,19 +15,19 @@ namespace kelvo::tools {
 
 namespace {
 
-class RemoteTool final : public QObject, public platform::Observer {
+class RemoteTool final : public Tool<QObject> {
 public:
-    RemoteTool(QObject* parent, Form1& form, QAction* button, RemoteServer* server)
-        : QObject(parent), form_(form), button_(button), server_(server) {
+    RemoteTool(QWidget* parent, Form1& form, QAction* button, RemoteServer* server)
+        : Tool(parent, form), button_(button), server_(server) {
         button_->setCheckable(true);
         connect(button_, &QAction::triggered, this, [this] { toggle(); });
         connect(server_, &RemoteServer::state_changed, this, [this] { show_state(); });
         show_state();
-        form_.watch(this);
     }
-    void language_changed(bool /*english*/) override { show_state(); }
 
 private:
+    void retranslate() override { show_state(); }
+
     void toggle() {
         if (server_->listening()) {
             server_->stop();
@@ -63,7 +59,6 @@ private:
             QString::fromStdString(texts::fill(form_.text(texts::kRemoteTip), {where})));
     }
 
-    Form1& form_;
     QAction* button_;
     RemoteServer* server_;
 };

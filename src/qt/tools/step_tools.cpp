@@ -1,10 +1,7 @@
 // qt/tools/: the Steps button of the tool strip: import and export of CSV files, the ramp.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/tools/step_tools.h"
-#include "app/form1.h"
 #include "posix/own_folder.h"
-#include "qt/application.h"
-#include "qt/tools/tools.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -28,10 +25,10 @@ constexpr qint64 kLargestFileMb = 8;
 enum Answer { kAppend, kReplace, kCancel };
 
 // Why a file was refused, one line each; it stays open beside the window.
-class ProblemList final : public QDialog {
+class ProblemList final : public Tool<QDialog> {
 public:
-    explicit ProblemList(QWidget* parent)
-        : QDialog(parent), heading_(new QLabel(this)), list_(new QListWidget(this)),
+    ProblemList(QWidget* parent, Form1& form)
+        : Tool(parent, form), heading_(new QLabel(this)), list_(new QListWidget(this)),
           close_(new QPushButton(this)) {
         setModal(false);
         heading_->setWordWrap(true);
@@ -44,42 +41,41 @@ public:
         layout->addWidget(buttons);
         resize(560, 320);
     }
-    void show_problems(const Form1& form, const QString& path, const QStringList& problems) {
+    void show_problems(const QString& path, const QStringList& problems) {
         path_ = path;
         list_->clear();
         list_->addItems(problems);
-        retranslate(form);
-        show();
-        raise();
-    }
-    void retranslate(const Form1& form) {
-        setWindowTitle(qt::qstr(form.text(texts::kProblemsTitle)));
-        heading_->setText(qt::qstr(form.text(texts::kProblemsHeading)).arg(path_));
-        close_->setText(qt::qstr(form.text(texts::kProblemsClose)));
+        retranslate();
+        open_window();
     }
     QListWidget* list() const { return list_; }
 
 private:
+    void retranslate() override {
+        setWindowTitle(text(texts::kProblemsTitle));
+        heading_->setText(text(texts::kProblemsHeading).arg(path_));
+        close_->setText(text(texts::kProblemsClose));
+    }
+
     QLabel* heading_;
     QListWidget* list_;
     QPushButton* close_;
     QString path_;
 };
 
-class StepTools final : public QObject, public platform::Observer {
+class StepTools final : public Tool<QObject> {
 public:
-    StepTools(const ToolContext& context);
-    void language_changed(bool english) override;
+    explicit StepTools(const ToolContext& context);
     void program_changed(bool /*running*/) override { follow_program(); }
 
 private:
+    void retranslate() override;
     void follow_program();
     void choose_import();
     void choose_export();
     void import_file(const QString& path);
     QFileDialog* file_dialog(const texts::Text& title, QFileDialog::AcceptMode mode);
 
-    Form1& form_;
     QWidget* window_;
     QToolButton* button_;
     QMenu* menu_;
@@ -92,7 +88,7 @@ private:
 };
 
 StepTools::StepTools(const ToolContext& context)
-    : QObject(context.main_window), form_(context.form), window_(context.main_window),
+    : Tool(context.main_window, context.form), window_(context.main_window),
       button_(new QToolButton(context.strip)), menu_(new QMenu(button_)),
       import_(menu_->addAction(QString())), export_(menu_->addAction(QString())),
       ramp_(menu_->addAction(QString())) {
@@ -107,11 +103,9 @@ StepTools::StepTools(const ToolContext& context)
             ramp_dialog_ = new RampDialog(window_, form_);
             ramp_dialog_->set_running(running_);
         }
-        ramp_dialog_->show();
-        ramp_dialog_->raise();
+        ramp_dialog_->open_window();
     });
-    language_changed(form_.english_mode);
-    form_.watch(this);
+    retranslate();
 }
 
 void StepTools::follow_program() {
@@ -121,31 +115,24 @@ void StepTools::follow_program() {
     running_ = form_.program_running;
     import_->setEnabled(!running_);
     ramp_->setEnabled(!running_);
-    button_->setToolTip(running_ ? qt::qstr(form_.text(texts::kStepsWhileRunning)) : QString());
+    button_->setToolTip(running_ ? text(texts::kStepsWhileRunning) : QString());
     if (ramp_dialog_ != nullptr) {
         ramp_dialog_->set_running(running_);
     }
 }
 
-void StepTools::language_changed(bool /*english*/) {
-    button_->setText(qt::qstr(form_.text(texts::kStepsButton)));
-    import_->setText(qt::qstr(form_.text(texts::kImportItem)));
-    export_->setText(qt::qstr(form_.text(texts::kExportItem)));
-    ramp_->setText(qt::qstr(form_.text(texts::kRampItem)));
-    if (ramp_dialog_ != nullptr) {
-        ramp_dialog_->retranslate();
-    }
-    if (problems_ != nullptr) {
-        problems_->retranslate(form_);
-    }
+void StepTools::retranslate() {
+    button_->setText(text(texts::kStepsButton));
+    import_->setText(text(texts::kImportItem));
+    export_->setText(text(texts::kExportItem));
+    ramp_->setText(text(texts::kRampItem));
     running_ = !form_.program_running; // the tooltip in the new language
     follow_program();
 }
 
 QFileDialog* StepTools::file_dialog(const texts::Text& title, QFileDialog::AcceptMode mode) {
     // Opened, not run: the window's timers go on while the user looks for a file.
-    auto* dialog = new QFileDialog(window_, qt::qstr(form_.text(title)), QString(),
-                                   qt::qstr(form_.text(texts::kCsvFilter)));
+    auto* dialog = new QFileDialog(window_, text(title), QString(), text(texts::kCsvFilter));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(mode);
     dialog->setDefaultSuffix(QStringLiteral("csv"));
@@ -165,9 +152,9 @@ void StepTools::import_file(const QString& path) {
     StepFileRead read = read_step_file(path, form_.english_mode);
     if (!read.problems.isEmpty()) {
         if (problems_ == nullptr) {
-            problems_ = new ProblemList(window_);
+            problems_ = new ProblemList(window_, form_);
         }
-        problems_->show_problems(form_, path, read.problems);
+        problems_->show_problems(path, read.problems);
         return;
     }
     const std::string question = texts::fill(form_.text(texts::kImportQuestion),
@@ -206,22 +193,21 @@ StepFileRead read_step_file(const QString& path, bool english) {
     StepFileRead read;
     // A FIFO or a device picked in the dialog would hold the open, and the window with it.
     if (const std::string why = posix::unwaitable_refusal(qt::utf8(path)); !why.empty()) {
-        read.problems
-            << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(QString::fromStdString(why));
+        read.problems << qt::qtext(english, texts::kFileNotRead).arg(QString::fromStdString(why));
         return read;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        read.problems << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(file.errorString());
+        read.problems << qt::qtext(english, texts::kFileNotRead).arg(file.errorString());
         return read;
     }
     if (file.size() > kLargestFileMb * 1024 * 1024) {
-        read.problems << qt::qstr(texts::in(english, texts::kFileTooLarge)).arg(kLargestFileMb);
+        read.problems << qt::qtext(english, texts::kFileTooLarge).arg(kLargestFileMb);
         return read;
     }
     const QByteArray bytes = file.read(kLargestFileMb * 1024 * 1024 + 1);
     if (file.error() != QFileDevice::NoError) {
-        read.problems << qt::qstr(texts::in(english, texts::kFileNotRead)).arg(file.errorString());
+        read.problems << qt::qtext(english, texts::kFileNotRead).arg(file.errorString());
         return read;
     }
     StepFile parsed = parse_step_csv(std::string_view(bytes.constData(), bytes.size()));
@@ -230,7 +216,7 @@ StepFileRead read_step_file(const QString& path, bool english) {
     }
     const int unlisted = parsed.problem_lines - static_cast<int>(parsed.problems.size());
     if (unlisted > 0) {
-        read.problems << qt::qstr(texts::in(english, texts::kMoreProblems)).arg(unlisted);
+        read.problems << qt::qtext(english, texts::kMoreProblems).arg(unlisted);
     }
     read.steps = std::move(parsed.steps);
     return read;

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "base/texts.h"
 #include "program/step_csv.h"
+#include "qt/tools/tool.h"
 
 #include <QDialog>
 #include <QString>
@@ -18,10 +18,6 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-
-namespace kelvo {
-class Form1;
-}
 
 namespace kelvo::tools {
 
@@ -38,19 +34,18 @@ StepFileRead read_step_file(const QString& path, bool english);
 QString write_step_file(Form1& form, const QString& path);
 
 // The ramp's fields; it writes through Form1::apply_steps, so the table's rules hold.
-class RampDialog final : public QDialog {
+class RampDialog final : public Tool<QDialog> {
 public:
     RampDialog(QWidget* parent, Form1& form);
-    void retranslate();
     // Not while a program runs: the dialog stays open, its button waits.
     void set_running(bool running);
     QPushButton* write_button() const { return write_; }
 
 private:
+    void retranslate() override;
     void quantity_chosen();
     void write();
 
-    Form1& form_;
     QComboBox* quantity_;
     QDoubleSpinBox* from_;
     QDoubleSpinBox* to_;
