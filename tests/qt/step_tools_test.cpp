@@ -5,6 +5,7 @@
 #include "qt_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTableView>
 
@@ -66,6 +67,13 @@ TEST_F(StepToolsTest, AFileReplacesTheStepsInTheFileAndTheGridAndExportsTheSame)
     QFile out(file("out.csv"));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), "voltage V,current A,seconds\r\n1.5,0.25,2\r\n31,5.1,32767\r\n");
+    // A FIFO at the chosen name is replaced, not waited on; a folder that is not there is
+    // said in the system's words, and nothing is left behind.
+    const QString taken = file("taken.csv");
+    ASSERT_EQ(::mkfifo(taken.toLocal8Bit().constData(), 0600), 0);
+    ASSERT_EQ(tools::write_step_file(*logic, taken), QString());
+    EXPECT_TRUE(QFileInfo(taken).isFile());
+    EXPECT_EQ(tools::write_step_file(*logic, file("no/out.csv")), "No such file or directory");
     EXPECT_EQ(tools::read_step_file(file("missing.csv"), true).problems.size(), 1);
     // A FIFO picked in the dialog is refused at once, not waited on.
     const QString fifo = file("fifo.csv");

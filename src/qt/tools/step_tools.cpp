@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/tools/step_tools.h"
 #include "posix/own_folder.h"
+#include "posix/record_io.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -225,12 +225,15 @@ StepFileRead read_step_file(const QString& path, bool english) {
 QString write_step_file(Form1& form, const QString& path) {
     const auto rows = form.read_steps();
     const std::string text = step_csv(rows);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        return file.errorString();
+    // Written as the records' CSV is: whole or not at all, in place of what was there.
+    if (const std::string why = posix::write_replacing(
+            qt::utf8(path),
+            [&text](std::ostream& out) {
+                out.write(text.data(), static_cast<std::streamsize>(text.size()));
+                return static_cast<bool>(out);
+            });
+        !why.empty()) {
+        return QString::fromStdString(why);
     }
     form.report(
         platform::Severity::Note,
