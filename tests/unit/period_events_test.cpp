@@ -37,9 +37,10 @@ TEST(PeriodEvents, TheFiguresOfTheOffRowAreAllThreeOrNone) {
     EXPECT_NEAR(figures->seconds, 9.003, 1e-9);
     EXPECT_NEAR(figures->coulombs / 3.6, 1.2345678, 1e-7);
     EXPECT_NEAR(figures->joules / 3.6, 6.5, 1e-7);
-    for (const char* bad : {"seconds=1;charge_mAh=2", "seconds=1;seconds=2;charge_mAh=3",
-                            "seconds=1;charge_mAh=-2;energy_mWh=3",
-                            "seconds=1;charge_mAh=nan;energy_mWh=3", "seconds"}) {
+    for (const char* bad :
+         {"seconds=1;charge_mAh=2", "seconds=1;seconds=2;charge_mAh=3",
+          "seconds=1;seconds=2;charge_mAh=3;energy_mWh=4", "seconds=1;charge_mAh=-2;energy_mWh=3",
+          "seconds=1;charge_mAh=nan;energy_mWh=3", "seconds"}) {
         EXPECT_FALSE(figures_of_detail(bad)) << bad;
     }
 }
