@@ -47,7 +47,9 @@ std::string default_export_path(const std::string& input) {
     return path.string();
 }
 
-// The record read, OUT checked and written, or the exit code and its line on `errors`.
+// The record read, OUT checked and written, or the exit code and its line on `errors`. OUT
+// may not be the record itself, by its own name or through a link: writing it would put the
+// CSV in the place of what it is made from.
 template <typename Write>
 int export_to(const std::string& input, const std::string& output, std::ostream& errors,
               Write write) {

@@ -128,12 +128,9 @@ std::pair<std::string, int> create_beside(const std::string& output) {
 
 } // namespace
 
-// `write` fills a temporary file in OUT's folder, which is renamed over OUT only once it
-// is whole and on the disk: OUT is never half written, and on a failure nothing is left
-// behind. The empty string, or why OUT could not be written.
-std::string write_replacing(const std::string& output,
+std::string write_replacing(const std::string& path,
                             const std::function<bool(std::ostream&)>& write) {
-    const auto [temporary, fd] = create_beside(output);
+    const auto [temporary, fd] = create_beside(path);
     if (fd < 0) {
         return system_reason(errno);
     }
@@ -143,7 +140,7 @@ std::string write_replacing(const std::string& output,
     const bool synced = written && ::fsync(fd) == 0;
     const int error = synced ? 0 : (errno != 0 ? errno : EIO);
     ::close(fd);
-    if (synced && ::rename(temporary.c_str(), output.c_str()) == 0) {
+    if (synced && ::rename(temporary.c_str(), path.c_str()) == 0) {
         return {};
     }
     const std::string reason = system_reason(synced ? errno : error);
@@ -151,13 +148,11 @@ std::string write_replacing(const std::string& output,
     return reason;
 }
 
-// Whether OUT is the record: the same file, reached by its own name or by a symbolic or a
-// hard link. Writing it would put the CSV in the place of what it is made from.
-bool same_file(const std::string& input, const std::string& output) {
-    struct stat record {};
-    struct stat target {};
-    return ::stat(input.c_str(), &record) == 0 && ::stat(output.c_str(), &target) == 0 &&
-           record.st_dev == target.st_dev && record.st_ino == target.st_ino;
+bool same_file(const std::string& first, const std::string& second) {
+    struct stat one {};
+    struct stat other {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 std::string write_csv_file(const Series& series, const std::string& path) {
