@@ -6,8 +6,9 @@
 
 namespace kelvo::texts {
 
-// *IDN?: maker, model, serial number (none), program version.
-inline constexpr Text kRemoteIdentity{"%1,KELVO desktop,,%2", "%1,KELVO desktop,,%2"};
+// *IDN?: maker, model, serial number (the supply's port, or "0" with none), program version.
+inline constexpr Text kRemoteIdentity{"%1,KELVO desktop,%2,%3", "%1,KELVO desktop,%2,%3"};
+inline constexpr Text kNoSerialNumber{"0", "0"};
 inline constexpr Text kProgramVersion{"1.0", "1.0"};
 // The SCPI version the commands follow.
 inline constexpr Text kScpiVersion{"1999.0", "1999.0"};

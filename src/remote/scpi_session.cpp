@@ -56,6 +56,7 @@ std::string Session::execute(std::string_view line) {
             push_error(parsed.error);
             continue;
         }
+        answer_waiting_ = asked;
         std::string reply = run(*parsed.unit);
         if (parsed.unit->query) {
             answer += asked ? ";" : "";
@@ -112,18 +113,32 @@ std::string Session::run(const Unit& unit) {
 std::string Session::common(const Unit& unit) {
     switch (unit.header) {
     case Header::Identify:
-        return texts::fill(texts::kRemoteIdentity.en,
-                           {texts::kProductName.en, texts::kProgramVersion.en});
+        return identity();
     case Header::Reset:
+        // The status registers stay as they are: *RST sets the supply, not the conversation.
         reset();
         tell(unit);
         return {};
     case Header::ClearStatus:
         errors_.clear();
+        status_.clear();
         return {};
     case Header::OperationComplete:
         // Every command is done by the time its line is answered.
-        return unit.query ? "1" : "";
+        if (unit.query) {
+            return "1";
+        }
+        status_.operation_complete();
+        return {};
+    case Header::Wait:
+        return {};
+    case Header::SelfTest:
+        return self_test();
+    case Header::EventEnable:
+    case Header::EventStatus:
+    case Header::ServiceEnable:
+    case Header::StatusByte:
+        return status_command(unit);
     case Header::NextError:
         return next_error();
     case Header::ScpiVersion:
@@ -131,6 +146,44 @@ std::string Session::common(const Unit& unit) {
     default:
         return link();
     }
+}
+
+std::string Session::status_command(const Unit& unit) {
+    if (unit.header == Header::EventStatus) {
+        return std::to_string(status_.read_events());
+    }
+    if (unit.header == Header::StatusByte) {
+        return std::to_string(status_.status_byte(!errors_.empty(), answer_waiting_));
+    }
+    const bool events = unit.header == Header::EventEnable;
+    if (unit.query) {
+        return std::to_string(events ? status_.event_enable() : status_.service_enable());
+    }
+    const auto mask = parse_register_value(unit.argument);
+    if (!mask) {
+        push_error(error::kSyntax);
+    } else if (*mask < 0) {
+        push_error(error::kOutOfRange);
+    } else if (events) {
+        status_.set_event_enable(*mask);
+    } else {
+        status_.set_service_enable(*mask);
+    }
+    return {};
+}
+
+std::string Session::identity() const {
+    const std::string serial = form_.port_ready ? link() : texts::kNoSerialNumber.en;
+    return texts::fill(texts::kRemoteIdentity.en,
+                       {texts::kProductName.en, serial, texts::kProgramVersion.en});
+}
+
+// 0 when the supply answers; 1 when no port is open; 2 when one is but nothing answers.
+std::string Session::self_test() const {
+    if (form_.device_connected) {
+        return "0";
+    }
+    return form_.port_ready ? "2" : "1";
 }
 
 std::string Session::next_error() {
@@ -147,10 +200,12 @@ std::string Session::next_error() {
 }
 
 void Session::push_error(int number, std::string detail) {
+    status_.note_error(number);
     if (errors_.size() < kErrorQueueSize) {
         errors_.push_back({number, std::move(detail)});
     } else {
         errors_.back() = {error::kQueueOverflow, {}};
+        status_.note_error(error::kQueueOverflow);
     }
 }
 

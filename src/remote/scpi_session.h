@@ -4,6 +4,7 @@
 #pragma once
 
 #include "remote/scpi_parser.h"
+#include "remote/scpi_status.h"
 
 #include <cstddef>
 #include <deque>
@@ -31,6 +32,7 @@ public:
     std::string refuse_long_line();
 
     std::size_t errors_waiting() const { return errors_.size(); }
+    const StatusRegisters& status() const { return status_; }
     const std::string& client() const { return client_; }
 
 private:
@@ -41,6 +43,10 @@ private:
     // A query's answer; "" for a command that sets. An error goes into the queue.
     std::string run(const Unit& unit);
     std::string common(const Unit& unit);
+    // The IEEE 488.2 status commands: *ESE, *ESR?, *SRE, *STB?.
+    std::string status_command(const Unit& unit);
+    std::string identity() const;
+    std::string self_test() const;
     std::string next_error();
     void push_error(int number, std::string detail = {});
     // What changed is told to the monitor.
@@ -61,6 +67,9 @@ private:
     Form1& form_;
     std::string client_;
     std::deque<Error> errors_;
+    StatusRegisters status_;
+    // An earlier query of the line being carried out has its answer waiting to be sent.
+    bool answer_waiting_ = false;
 };
 
 } // namespace kelvo::remote

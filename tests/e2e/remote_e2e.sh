@@ -41,7 +41,11 @@ def check(what, got, want):
     if got != want:
         sys.exit(f"{what}: {got!r}, not {want!r}")
 
-check("identity", psu.query("*IDN?"), "KELVO,KELVO desktop,,1.0")
+# The serial field is "0" until the supply's port is open, then that port.
+maker, model, serial, version = psu.query("*IDN?").split(",")
+check("identity", [maker, model, version], ["KELVO", "KELVO desktop", "1.0"])
+if not serial:
+    sys.exit("identity: an empty serial field")
 # The supply is found within a few seconds of the start.
 for _ in range(100):
     if psu.query("SYST:LINK?") != "NONE" and psu.query("OUTP ON;*OPC?") == "1" \
@@ -67,6 +71,14 @@ if not 0.0002 < charge < 0.001:
     sys.exit(f"charge of about 3 s at 0.5 A: {charge} Ah")
 psu.write("OUTP OFF")
 check("off", psu.query("OUTP?;SYST:ERR?"), '0;0,"No error"')
+# A driver's checks after each call: the status byte and the event register.
+check("self-test", psu.query("*TST?"), "0")
+check("serial is the port", psu.query("*IDN?").split(",")[2], psu.query("SYST:LINK?"))
+# Since *CLS: 40 V refused (execution error, 16) and FOO (command error, 32).
+psu.write("*ESE 32;FOO")
+check("status byte", psu.query("*STB?"), "36")
+check("events", psu.query("*ESR?;*ESR?;SYST:ERR?"), '48;0;-113,"Undefined header"')
+check("after the reading", psu.query("*STB?"), "0")
 psu.close()
 
 # Eight at once; the ninth is told why in one line and closed. The session closed above

@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(Remote, IdentityAnswersAndTheBoundedErrorQueue) {
-    EXPECT_EQ(ask("*IDN?;SYST:VERS?;*OPC?"), "KELVO,KELVO desktop,,1.0;1999.0;1\n");
+    EXPECT_EQ(ask("*IDN?;SYST:VERS?;*OPC?"), "KELVO,KELVO desktop,0,1.0;1999.0;1\n");
     EXPECT_EQ(ask("SYST:ERR?"), "0,\"No error\"\n");
     EXPECT_EQ(ask("*CLS"), "");
     ask("FOO;VOLT;VOLT? 1;VOLT x");
@@ -163,6 +163,69 @@ TEST_F(Remote, OffEndsARunningProgramAndResetRestoresTheStart) {
     tick();
     EXPECT_EQ(form.command_frame, frame(0, 0, 'N'));
     EXPECT_EQ(heard.events.back(), "client: *RST");
+}
+
+TEST_F(Remote, StatusRegistersFollowTheClientsErrorsThroughTheMasks) {
+    // Power on at the first connection, read once; the status byte is not emptied by reading.
+    EXPECT_EQ(ask("*ESR?;*ESR?;*STB?"), "128;0;16\n");
+    ask("FOO;VOLT 99;*ESE 32;*SRE 32");
+    EXPECT_EQ(ask("*STB?"), "100\n"); // errors waiting, the command error enabled, and RQS
+    EXPECT_EQ(ask("*STB?;*STB?;*ESE?"), "100;116;32\n"); // then an answer waits too
+    EXPECT_EQ(ask("*ESR?;*STB?"), "48;20\n");
+    // *CLS empties the queue and the register; the masks stay.
+    ask("FOO;*CLS");
+    EXPECT_EQ(ask("*STB?"), "0\n");
+    EXPECT_EQ(ask("*ESE?;*SRE?"), "32;32\n");
+    ask("*OPC;*WAI");
+    EXPECT_EQ(ask("*ESR?"), "1\n");
+    ask("*ESE 256;*SRE x;*ESE -1");
+    EXPECT_EQ(errors(),
+              (std::vector<std::string>{"-222,\"Data out of range\"", "-102,\"Syntax error\"",
+                                        "-222,\"Data out of range\""}));
+    EXPECT_EQ(ask("*ESE?;*ESR?"), "32;48\n");
+    // Each client has registers of its own.
+    remote::Session other{form, "other"};
+    EXPECT_EQ(other.execute("*ESE?;*ESR?"), "0;128\n");
+    EXPECT_TRUE(heard.events.empty());
+}
+
+TEST_F(Remote, SelfTestAndSerialNumberFollowTheLink) {
+    EXPECT_EQ(ask("*TST?;*IDN?"), "1;KELVO,KELVO desktop,0,1.0\n");
+    ui.MSComm1.ports[2] = platform::OpenResult::Opened;
+    tick();
+    EXPECT_EQ(ask("*TST?;*IDN?"), "2;KELVO,KELVO desktop,COM2,1.0\n");
+    attach_supply();
+    EXPECT_EQ(ask("*TST?"), "0\n");
+}
+
+TEST_F(Remote, ResetSwitchesOffFirstAndKeepsTheStatus) {
+    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}};
+    answering = true;
+    attach_supply();
+    ask("*ESE 16;VOLT 99;PROG:RUN");
+    tick();
+    ask("*RST");
+    // The off is in the frame as soon as the line is carried out, without a box.
+    EXPECT_EQ(output_letter(), 'N');
+    EXPECT_TRUE(ui.message_box.shown.empty());
+    tick();
+    EXPECT_EQ(form.command_frame, frame(0, 0, 'N'));
+    EXPECT_FALSE(form.program_running);
+    EXPECT_FALSE(form.output_on);
+    EXPECT_EQ(ask("*ESE?;*ESR?;SYST:ERR?"), "16;144;-222,\"Data out of range\"\n");
+}
+
+TEST_F(Remote, OperationCompleteAnswersAtOnceWhileAProgramRuns) {
+    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}, {2.0, 10.0, 2.0, 2.0}};
+    answering = true;
+    attach_supply();
+    ask("*ESR?;PROG:RUN");
+    tick();
+    // The answer does not wait for the pass: the window's loop must go on.
+    EXPECT_EQ(ask("*WAI;*OPC;*OPC?;PROG:STAT?"), "1;RUNNING,1,3\n");
+    EXPECT_EQ(ask("*ESR?"), "1\n");
+    second(3);
+    EXPECT_EQ(ask("PROG:STAT?"), "RUNNING,2,2\n");
 }
 
 } // namespace
