@@ -32,6 +32,7 @@ constexpr std::array kCommands{
     Entry{"*TST", Header::SelfTest, true, Set::Never},
     Entry{"*WAI", Header::Wait, false, Set::Bare},
     Entry{"SYSTem:ERRor[:NEXT]", Header::NextError, true, Set::Never},
+    Entry{"SYSTem:ERRor:COUNt", Header::ErrorCount, true, Set::Never},
     Entry{"SYSTem:VERSion", Header::ScpiVersion, true, Set::Never},
     Entry{"SYSTem:LINK", Header::Link, true, Set::Never},
     Entry{"[SOURce:]VOLTage[:LEVel]", Header::Voltage, true, Set::Value},

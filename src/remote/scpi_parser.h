@@ -25,6 +25,7 @@ enum class Header {
     SelfTest,
     Wait,
     NextError,
+    ErrorCount,
     ScpiVersion,
     Link,
     Voltage,

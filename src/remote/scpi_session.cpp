@@ -141,6 +141,8 @@ std::string Session::common(const Unit& unit) {
         return status_command(unit);
     case Header::NextError:
         return next_error();
+    case Header::ErrorCount:
+        return std::to_string(errors_.size());
     case Header::ScpiVersion:
         return texts::kScpiVersion.en;
     default:

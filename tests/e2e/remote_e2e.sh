@@ -77,6 +77,7 @@ check("serial is the port", psu.query("*IDN?").split(",")[2], psu.query("SYST:LI
 # Since *CLS: 40 V refused (execution error, 16) and FOO (command error, 32).
 psu.write("*ESE 32;FOO")
 check("status byte", psu.query("*STB?"), "36")
+check("errors waiting", psu.query("SYST:ERR:COUN?"), "1")
 check("events", psu.query("*ESR?;*ESR?;SYST:ERR?"), '48;0;-113,"Undefined header"')
 check("after the reading", psu.query("*STB?"), "0")
 psu.close()

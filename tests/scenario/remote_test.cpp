@@ -169,12 +169,13 @@ TEST_F(Remote, StatusRegistersFollowTheClientsErrorsThroughTheMasks) {
     // Power on at the first connection, read once; the status byte is not emptied by reading.
     EXPECT_EQ(ask("*ESR?;*ESR?;*STB?"), "128;0;16\n");
     ask("FOO;VOLT 99;*ESE 32;*SRE 32");
+    EXPECT_EQ(ask("SYST:ERR:COUN?"), "2\n");
     EXPECT_EQ(ask("*STB?"), "100\n"); // errors waiting, the command error enabled, and RQS
     EXPECT_EQ(ask("*STB?;*STB?;*ESE?"), "100;116;32\n"); // then an answer waits too
     EXPECT_EQ(ask("*ESR?;*STB?"), "48;20\n");
     // *CLS empties the queue and the register; the masks stay.
     ask("FOO;*CLS");
-    EXPECT_EQ(ask("*STB?"), "0\n");
+    EXPECT_EQ(ask("*STB?;SYST:ERR:COUN?"), "0;0\n");
     EXPECT_EQ(ask("*ESE?;*SRE?"), "32;32\n");
     ask("*OPC;*WAI");
     EXPECT_EQ(ask("*ESR?"), "1\n");

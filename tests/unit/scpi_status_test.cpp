@@ -86,7 +86,11 @@ TEST(ScpiStatus, CommonCommandsTakeTheirStandardForms) {
           Form{"*esr?", Header::EventStatus, true}, Form{"*SRE 16", Header::ServiceEnable, false},
           Form{"*SRE?", Header::ServiceEnable, true}, Form{"*STB?", Header::StatusByte, true},
           Form{"*TST?", Header::SelfTest, true}, Form{"*WAI", Header::Wait, false},
-          Form{"*OPC", Header::OperationComplete, false}}) {
+          Form{"*OPC", Header::OperationComplete, false},
+          Form{"syst:err:coun?", Header::ErrorCount, true},
+          Form{"SYSTEM:ERROR:COUNT?", Header::ErrorCount, true},
+          Form{"SYST:ERR:NEXT?", Header::NextError, true},
+          Form{"SYST:VERS?", Header::ScpiVersion, true}}) {
         const auto parsed = parse_line(form.text);
         ASSERT_EQ(parsed.size(), 1u);
         ASSERT_TRUE(parsed[0].unit) << form.text;
@@ -100,7 +104,9 @@ TEST(ScpiStatus, CommonCommandsTakeTheirStandardForms) {
           std::pair{"*WAI 1", error::kParameterNotAllowed},
           std::pair{"*ESR 1", error::kUndefinedHeader}, std::pair{"*STB", error::kUndefinedHeader},
           std::pair{"*TST", error::kUndefinedHeader}, std::pair{"*WAI?", error::kUndefinedHeader},
-          std::pair{"*ES?", error::kUndefinedHeader}}) {
+          std::pair{"*ES?", error::kUndefinedHeader},
+          std::pair{"SYST:ERR:COUN", error::kUndefinedHeader},
+          std::pair{"SYST:ERR:COUN? 1", error::kParameterNotAllowed}}) {
         const auto parsed = parse_line(text);
         ASSERT_EQ(parsed.size(), 1u);
         EXPECT_FALSE(parsed[0].unit) << text;
