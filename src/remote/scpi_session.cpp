@@ -180,9 +180,10 @@ std::string Session::identity() const {
                        {texts::kProductName.en, serial, texts::kProgramVersion.en});
 }
 
-// 0 when the supply answers; 1 when no port is open; 2 when one is but nothing answers.
+// 0 when the supply answered in the latest read second; 1 when no port is open; 2 when one
+// is but the supply is silent.
 std::string Session::self_test() const {
-    if (form_.device_connected) {
+    if (form_.reading_is_measurement()) {
         return "0";
     }
     return form_.port_ready ? "2" : "1";

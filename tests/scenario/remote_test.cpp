@@ -197,6 +197,9 @@ TEST_F(Remote, SelfTestAndSerialNumberFollowTheLink) {
     EXPECT_EQ(ask("*TST?;*IDN?"), "2;KELVO,KELVO desktop,COM2,1.0\n");
     attach_supply();
     EXPECT_EQ(ask("*TST?"), "0\n");
+    // A read second without a reply: the port stays open, the test fails until it answers.
+    second(2);
+    EXPECT_EQ(ask("*TST?;*IDN?"), "2;KELVO,KELVO desktop,COM2,1.0\n");
 }
 
 TEST_F(Remote, ResetSwitchesOffFirstAndKeepsTheStatus) {
