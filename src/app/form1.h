@@ -381,6 +381,9 @@ public:
     std::vector<PeriodEvent> period_events;
     bool period_running = false;
     OffCause off_cause = OffCause::Button;
+    // What ended the latest period, kept after it ended: remote control's protection
+    // latch (a client's OUTP:PROT:CLE sets it back to the button).
+    OffCause last_off_cause = OffCause::Button;
     std::string off_reason; // the limit's reason, for the note line and the box
     SilenceSpans silence_spans;
     std::string last_record_path; // the record saved last

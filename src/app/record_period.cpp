@@ -45,6 +45,7 @@ void Form1::switch_output_off() {
 }
 
 bool Form1::GBDY_CX() {
+    last_off_cause = off_cause;
     switch_output_off();
     end_period_timeline();
     for (int column = 0; column < 3; ++column) {

@@ -19,6 +19,7 @@ inline constexpr Text kScpiSyntax{"Syntax error", "Syntax error"};
 inline constexpr Text kScpiParameterNotAllowed{"Parameter not allowed", "Parameter not allowed"};
 inline constexpr Text kScpiMissingParameter{"Missing parameter", "Missing parameter"};
 inline constexpr Text kScpiUndefinedHeader{"Undefined header", "Undefined header"};
+inline constexpr Text kScpiInvalidSuffix{"Invalid suffix", "Invalid suffix"};
 inline constexpr Text kScpiSettingsConflict{"Settings conflict", "Settings conflict"};
 inline constexpr Text kScpiOutOfRange{"Data out of range", "Data out of range"};
 inline constexpr Text kScpiTooMuchData{"Too much data", "Too much data"};

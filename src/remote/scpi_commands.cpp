@@ -6,6 +6,7 @@
 #include "base/texts.h"
 #include "link/protocol.h"
 #include "remote/scpi_session.h"
+#include "remote/scpi_values.h"
 #include "settings/setpoint_text.h"
 
 #include <charconv>
@@ -32,37 +33,49 @@ constexpr const char* kNotANumber = "9.91E+37";
 
 } // namespace
 
-void Session::set_point(const Unit& unit, bool voltage) {
-    const auto value = parse_number(unit.argument);
-    if (!value) {
-        push_error(error::kSyntax);
-        return;
+std::optional<std::int16_t> Session::setpoint_code_of(std::string_view text, bool voltage) {
+    const Parameter parameter =
+        parse_parameter(text, voltage ? Quantity::Volts : Quantity::Amperes);
+    if (parameter.error != 0) {
+        push_error(parameter.error);
+        return std::nullopt;
     }
-    if (refused_while_running()) {
-        return;
+    const std::int16_t limit =
+        voltage ? form_.output_limits.voltage_code() : form_.output_limits.current_code();
+    if (parameter.bound) {
+        // The highest is what the user's limit allows; the lowest and the start are 0.
+        return *parameter.bound == Bound::Maximum ? limit : std::int16_t{0};
     }
     const int factor = voltage ? limits::kCodesPerVolt : limits::kCodesPerAmpere;
-    const auto code =
-        setpoint_code(*value, factor, voltage ? limits::kMaxVoltageCode : limits::kMaxCurrentCode);
+    const auto code = setpoint_code(*parameter.value, factor,
+                                    voltage ? limits::kMaxVoltageCode : limits::kMaxCurrentCode);
     // Refused here rather than by the window's check: the box it would show is for the
     // user at the window, and the client, who made the mistake, hears of it instead.
     if (!code) {
         push_error(error::kOutOfRange);
-        return;
     }
-    // Above the user's limit: refused, and the set-point stays what it was.
+    return code;
+}
+
+// Above the user's limit: refused, and the set-point stays what it was.
+bool Session::within_limit(std::int16_t code, bool voltage) {
     const std::int16_t limit =
         voltage ? form_.output_limits.voltage_code() : form_.output_limits.current_code();
-    if (*code > limit) {
-        const LimitKind kind = voltage ? LimitKind::Voltage : LimitKind::Current;
-        push_error(error::kOutOfRange,
-                   texts::fill(texts::kScpiAboveLimit.en,
-                               {texts::in(true, limit_name_text(kind)),
-                                limit_value_text(kind, limit / double(factor))}));
-        return;
+    if (code <= limit) {
+        return true;
     }
-    // The entry as the user would have typed it, committed at once.
-    const std::string text = slider_text(*code, factor, voltage ? 'V' : 'A');
+    const LimitKind kind = voltage ? LimitKind::Voltage : LimitKind::Current;
+    const int factor = voltage ? limits::kCodesPerVolt : limits::kCodesPerAmpere;
+    push_error(error::kOutOfRange, texts::fill(texts::kScpiAboveLimit.en,
+                                               {texts::in(true, limit_name_text(kind)),
+                                                limit_value_text(kind, limit / double(factor))}));
+    return false;
+}
+
+// The entry as the user would have typed it, committed at once.
+void Session::apply_setpoint(std::int16_t code, bool voltage) {
+    const int factor = voltage ? limits::kCodesPerVolt : limits::kCodesPerAmpere;
+    const std::string text = slider_text(code, factor, voltage ? 'V' : 'A');
     if (voltage) {
         form_.Text1.set_text(text);
         form_.SZDYZH(text);
@@ -70,10 +83,30 @@ void Session::set_point(const Unit& unit, bool voltage) {
         form_.Text2.set_text(text);
         form_.SZDLZH(text);
     }
+}
+
+void Session::set_point(const Unit& unit, bool voltage) {
+    const auto code = setpoint_code_of(unit.argument, voltage);
+    if (!code || refused_while_running() || !within_limit(*code, voltage)) {
+        return;
+    }
+    apply_setpoint(*code, voltage);
     tell(unit);
 }
 
-std::string Session::set_point_query(bool voltage) const {
+std::string Session::set_point_query(const Unit& unit, bool voltage) {
+    if (!unit.argument.empty()) {
+        const auto bound = parse_bound(unit.argument);
+        if (!bound) {
+            push_error(error::kIllegalValue);
+            return kNotANumber;
+        }
+        const int code = *bound != Bound::Maximum ? 0
+                         : voltage                ? form_.output_limits.voltage_code()
+                                                  : form_.output_limits.current_code();
+        return voltage ? fixed(code / double(limits::kCodesPerVolt), 2)
+                       : fixed(code / double(limits::kCodesPerAmpere), 3);
+    }
     // What goes on the wire: a running program's step, or the set-point.
     if (voltage) {
         const int code = form_.program_running ? form_.step_voltage_code : form_.set_voltage_code;
@@ -81,6 +114,40 @@ std::string Session::set_point_query(bool voltage) const {
     }
     const int code = form_.program_running ? form_.step_current_code : form_.set_current_code;
     return fixed(code / double(limits::kCodesPerAmpere), 3);
+}
+
+// APPLy V[,I]: both checked before either is set.
+void Session::apply(const Unit& unit) {
+    const std::string_view text = unit.argument;
+    const std::size_t comma = text.find(',');
+    const auto trimmed = [](std::string_view part) {
+        while (!part.empty() && (part.front() == ' ' || part.front() == '\t')) {
+            part.remove_prefix(1);
+        }
+        while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) {
+            part.remove_suffix(1);
+        }
+        return part;
+    };
+    const std::string_view volts = trimmed(text.substr(0, comma));
+    const std::string_view amps =
+        comma == std::string_view::npos ? std::string_view() : trimmed(text.substr(comma + 1));
+    if (volts.empty() || (comma != std::string_view::npos && amps.empty()) ||
+        amps.find(',') != std::string_view::npos) {
+        push_error(error::kSyntax);
+        return;
+    }
+    const auto voltage = setpoint_code_of(volts, true);
+    const auto current = amps.empty() ? std::nullopt : setpoint_code_of(amps, false);
+    if (!voltage || (!amps.empty() && !current) || refused_while_running() ||
+        !within_limit(*voltage, true) || (current && !within_limit(*current, false))) {
+        return;
+    }
+    apply_setpoint(*voltage, true);
+    if (current) {
+        apply_setpoint(*current, false);
+    }
+    tell(unit);
 }
 
 void Session::switch_output(const Unit& unit) {
@@ -102,14 +169,61 @@ void Session::switch_output(const Unit& unit) {
     tell(unit);
 }
 
-void Session::protection(const Unit& unit) {
-    const auto choice = parse_choice(unit.argument, {"STEady", "TRIP"});
+// CURR:PROT:MODE STEady|TRIP, or CURR:PROT:STAT OFF|ON: the over-current list.
+void Session::protection(const Unit& unit, bool by_state) {
+    std::optional<std::size_t> choice;
+    if (by_state) {
+        if (const auto on = parse_switch(unit.argument)) {
+            choice = *on ? 1 : 0;
+        }
+    } else {
+        choice = parse_choice(unit.argument, {"STEady", "TRIP"});
+    }
     if (!choice) {
         push_error(error::kIllegalValue);
         return;
     }
     form_.Combo4.set_selected_index(static_cast<int>(*choice));
     tell(unit);
+}
+
+// VOLT:PROT: the voltage limit. MAXimum and DEFault take it away (the supply's own highest).
+void Session::voltage_protection(const Unit& unit) {
+    const Parameter parameter = parse_parameter(unit.argument, Quantity::Volts);
+    if (parameter.error != 0) {
+        push_error(parameter.error);
+        return;
+    }
+    OutputLimits limits = form_.output_limits;
+    if (parameter.bound) {
+        limits[LimitKind::Voltage] =
+            *parameter.bound == Bound::Minimum ? std::optional<double>(0.0) : std::nullopt;
+    } else {
+        const LimitValue value = parse_limit(LimitKind::Voltage, fixed(*parameter.value, 6));
+        if (!value.value) {
+            push_error(error::kOutOfRange,
+                       limit_refusal(LimitKind::Voltage, value.refusal, unit.argument));
+            return;
+        }
+        limits[LimitKind::Voltage] = value.value;
+    }
+    std::string why;
+    if (!form_.set_limits(limits, "remote", why)) {
+        push_error(error::kSettingsConflict, why);
+        return;
+    }
+    tell(unit);
+}
+
+std::string Session::voltage_protection_query(const Unit& unit) {
+    std::optional<Bound> bound;
+    if (!unit.argument.empty() && !(bound = parse_bound(unit.argument))) {
+        push_error(error::kIllegalValue);
+        return kNotANumber;
+    }
+    const int code = bound ? (*bound == Bound::Minimum ? 0 : limits::kMaxVoltageCode)
+                           : form_.output_limits.voltage_code();
+    return fixed(code / double(limits::kCodesPerVolt), 2);
 }
 
 void Session::reset() {

@@ -18,7 +18,13 @@ struct Entry {
     Header header;
     bool query;
     Set set;
+    int variant = 0;
+    // Its query may name a bound: "VOLT? MAX".
+    bool query_bound = false;
 };
+
+constexpr int kFetch = variant::kFetch;
+constexpr int kQues = variant::kQuestionable;
 
 constexpr std::array kCommands{
     Entry{"*IDN", Header::Identify, true, Set::Never},
@@ -35,15 +41,41 @@ constexpr std::array kCommands{
     Entry{"SYSTem:ERRor:COUNt", Header::ErrorCount, true, Set::Never},
     Entry{"SYSTem:VERSion", Header::ScpiVersion, true, Set::Never},
     Entry{"SYSTem:LINK", Header::Link, true, Set::Never},
-    Entry{"[SOURce:]VOLTage[:LEVel]", Header::Voltage, true, Set::Value},
-    Entry{"[SOURce:]CURRent[:LEVel]", Header::Current, true, Set::Value},
+    Entry{"[SOURce:]VOLTage[:LEVel][:IMMediate][:AMPLitude]", Header::Voltage, true, Set::Value, 0,
+          true},
+    Entry{"[SOURce:]CURRent[:LEVel][:IMMediate][:AMPLitude]", Header::Current, true, Set::Value, 0,
+          true},
+    Entry{"APPLy", Header::Apply, true, Set::Value},
+    Entry{"[SOURce:]VOLTage:PROTection[:LEVel]", Header::VoltageProtection, true, Set::Value, 0,
+          true},
+    Entry{"[SOURce:]VOLTage:PROTection:TRIPped", Header::Tripped, true, Set::Never},
+    Entry{"[SOURce:]CURRent:PROTection:TRIPped", Header::Tripped, true, Set::Never,
+          variant::kCurrentTrip},
+    Entry{"[SOURce:]CURRent:PROTection:STATe", Header::ProtectionState, true, Set::Value},
     Entry{"[SOURce:]CURRent:PROTection:MODE", Header::ProtectionMode, true, Set::Value},
+    Entry{"OUTPut:PROTection:CLEar", Header::ProtectionClear, false, Set::Bare},
     Entry{"OUTPut[:STATe]", Header::Output, true, Set::Value},
-    Entry{"MEASure:VOLTage", Header::MeasureVoltage, true, Set::Never},
-    Entry{"MEASure:CURRent", Header::MeasureCurrent, true, Set::Never},
-    Entry{"MEASure:POWer", Header::MeasurePower, true, Set::Never},
-    Entry{"MEASure:CHARge", Header::MeasureCharge, true, Set::Never},
-    Entry{"MEASure:ENERgy", Header::MeasureEnergy, true, Set::Never},
+    Entry{"MEASure[:SCALar]:VOLTage[:DC]", Header::MeasureVoltage, true, Set::Never},
+    Entry{"MEASure[:SCALar]:CURRent[:DC]", Header::MeasureCurrent, true, Set::Never},
+    Entry{"MEASure[:SCALar]:POWer[:DC]", Header::MeasurePower, true, Set::Never},
+    Entry{"MEASure[:SCALar]:CHARge", Header::MeasureCharge, true, Set::Never},
+    Entry{"MEASure[:SCALar]:ENERgy", Header::MeasureEnergy, true, Set::Never},
+    Entry{"FETCh[:SCALar]:VOLTage[:DC]", Header::MeasureVoltage, true, Set::Never, kFetch},
+    Entry{"FETCh[:SCALar]:CURRent[:DC]", Header::MeasureCurrent, true, Set::Never, kFetch},
+    Entry{"FETCh[:SCALar]:POWer[:DC]", Header::MeasurePower, true, Set::Never, kFetch},
+    Entry{"FETCh[:SCALar]:CHARge", Header::MeasureCharge, true, Set::Never, kFetch},
+    Entry{"FETCh[:SCALar]:ENERgy", Header::MeasureEnergy, true, Set::Never, kFetch},
+    Entry{"STATus:OPERation[:EVENt]", Header::StatusEvent, true, Set::Never},
+    Entry{"STATus:OPERation:CONDition", Header::StatusCondition, true, Set::Never},
+    Entry{"STATus:OPERation:ENABle", Header::StatusEnable, true, Set::Value},
+    Entry{"STATus:OPERation:PTRansition", Header::StatusPositive, true, Set::Value},
+    Entry{"STATus:OPERation:NTRansition", Header::StatusNegative, true, Set::Value},
+    Entry{"STATus:QUEStionable[:EVENt]", Header::StatusEvent, true, Set::Never, kQues},
+    Entry{"STATus:QUEStionable:CONDition", Header::StatusCondition, true, Set::Never, kQues},
+    Entry{"STATus:QUEStionable:ENABle", Header::StatusEnable, true, Set::Value, kQues},
+    Entry{"STATus:QUEStionable:PTRansition", Header::StatusPositive, true, Set::Value, kQues},
+    Entry{"STATus:QUEStionable:NTRansition", Header::StatusNegative, true, Set::Value, kQues},
+    Entry{"STATus:PRESet", Header::StatusPreset, false, Set::Bare},
     Entry{"PROGram:RUN", Header::ProgramRun, false, Set::MaybeValue},
     Entry{"PROGram:STOP", Header::ProgramStop, false, Set::Bare},
     Entry{"PROGram:STATe", Header::ProgramState, true, Set::Never},
@@ -144,7 +176,7 @@ int parameter_error(const Entry& entry, bool query, bool has_argument) {
     if (query ? !entry.query : entry.set == Set::Never) {
         return error::kUndefinedHeader;
     }
-    if (has_argument && (query || entry.set == Set::Bare)) {
+    if (has_argument && ((query && !entry.query_bound) || (!query && entry.set == Set::Bare))) {
         return error::kParameterNotAllowed;
     }
     if (!has_argument && !query && entry.set == Set::Value) {
@@ -186,7 +218,8 @@ Parsed parse_unit(std::string_view text, std::string& path) {
     if (const int refused = parameter_error(*entry, query, !argument.empty())) {
         return {std::nullopt, refused};
     }
-    return {Unit{entry->header, query, std::string(argument), std::string(text)}, 0};
+    return {Unit{entry->header, entry->variant, query, std::string(argument), std::string(text)},
+            0};
 }
 
 } // namespace

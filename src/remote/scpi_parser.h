@@ -30,13 +30,24 @@ enum class Header {
     Link,
     Voltage,
     Current,
+    Apply,
     Output,
     ProtectionMode,
+    ProtectionState,
+    VoltageProtection,
+    Tripped,
+    ProtectionClear,
     MeasureVoltage,
     MeasureCurrent,
     MeasurePower,
     MeasureCharge,
     MeasureEnergy,
+    StatusEvent,
+    StatusCondition,
+    StatusEnable,
+    StatusPositive,
+    StatusNegative,
+    StatusPreset,
     ProgramRun,
     ProgramStop,
     ProgramState,
@@ -48,6 +59,7 @@ inline constexpr int kSyntax = -102;
 inline constexpr int kParameterNotAllowed = -108;
 inline constexpr int kMissingParameter = -109;
 inline constexpr int kUndefinedHeader = -113;
+inline constexpr int kInvalidSuffix = -131;
 inline constexpr int kSettingsConflict = -221;
 inline constexpr int kOutOfRange = -222;
 inline constexpr int kTooMuchData = -223;
@@ -56,9 +68,21 @@ inline constexpr int kStale = -230;
 inline constexpr int kQueueOverflow = -350;
 } // namespace error
 
+// Which of the commands of one header: FETCh beside MEASure, the register of a STATus
+// command, the limit a TRIPped? asks for.
+namespace variant {
+inline constexpr int kMeasure = 0;
+inline constexpr int kFetch = 1;
+inline constexpr int kOperation = 0;
+inline constexpr int kQuestionable = 1;
+inline constexpr int kVoltageTrip = 0;
+inline constexpr int kCurrentTrip = 1;
+} // namespace variant
+
 // One command of a line, its header known and its parameter count checked.
 struct Unit {
     Header header = Header::Identify;
+    int variant = 0;
     bool query = false;
     std::string argument; // blanks trimmed; empty when none was given
     std::string text;     // the command as sent, blanks trimmed

@@ -21,6 +21,8 @@ const texts::Text& error_text(int number) {
         return texts::kScpiMissingParameter;
     case error::kUndefinedHeader:
         return texts::kScpiUndefinedHeader;
+    case error::kInvalidSuffix:
+        return texts::kScpiInvalidSuffix;
     case error::kSettingsConflict:
         return texts::kScpiSettingsConflict;
     case error::kOutOfRange:
@@ -38,12 +40,64 @@ const texts::Text& error_text(int number) {
 
 } // namespace
 
-Session::Session(Form1& form, std::string client) : form_(form), client_(std::move(client)) {}
+Session::Session(Form1& form, std::string client) : form_(form), client_(std::move(client)) {
+    form_.watch(this);
+    // What the supply is doing when the client comes is no event of its conversation.
+    sample_status();
+    status_.operation.clear_event();
+    status_.questionable.clear_event();
+}
+
+Session::~Session() {
+    form_.unwatch(this);
+}
+
+void Session::submit(std::string_view line) {
+    if (held_bytes_ + line.size() > kMaxHeldBytes) {
+        push_error(error::kTooMuchData);
+        return;
+    }
+    held_bytes_ += line.size();
+    lines_.emplace_back(std::string(line));
+    pump();
+}
+
+void Session::submit_too_long() {
+    lines_.emplace_back(std::nullopt);
+    pump();
+}
+
+void Session::resume() {
+    sample_status();
+    if (waiting()) {
+        pump();
+    }
+}
+
+std::string Session::take_output() {
+    return std::exchange(output_, {});
+}
+
+void Session::clear_device() {
+    lines_.clear();
+    held_bytes_ = 0;
+    line_.reset();
+    wait_ = {};
+    output_.clear();
+}
 
 std::string Session::execute(std::string_view line) {
-    std::string answer;
-    bool asked = false;
-    // What the line changes is the client's doing: the timeline says "remote".
+    submit(line);
+    return take_output();
+}
+
+std::string Session::refuse_long_line() {
+    submit_too_long();
+    return take_output();
+}
+
+void Session::pump() {
+    // What the lines change is the client's doing: the timeline says "remote".
     const bool acting_before = form_.remote_acting;
     form_.remote_acting = true;
     struct Restore {
@@ -51,47 +105,99 @@ std::string Session::execute(std::string_view line) {
         bool value;
         ~Restore() { form.remote_acting = value; }
     } restore{form_, acting_before};
-    for (const Parsed& parsed : parse_line(line)) {
+    sample_status();
+    while (line_ || !lines_.empty()) {
+        if (!line_) {
+            std::optional<std::string> text = std::move(lines_.front());
+            lines_.pop_front();
+            if (!text) {
+                push_error(error::kTooMuchData);
+                output_ += texts::fill(texts::kScpiLineTooLong.en, {std::to_string(kMaxLineBytes)});
+                output_ += "\n";
+                continue;
+            }
+            held_bytes_ -= text->size();
+            line_.emplace();
+            line_->units = parse_line(*text);
+        }
+        if (!run_line(*line_)) {
+            return;
+        }
+        if (line_->asked) {
+            output_ += line_->answer + "\n";
+        }
+        line_.reset();
+    }
+}
+
+bool Session::run_line(Line& line) {
+    for (; line.next < line.units.size(); ++line.next) {
+        const Parsed& parsed = line.units[line.next];
         if (!parsed.unit) {
             push_error(parsed.error);
             continue;
         }
-        answer_waiting_ = asked;
+        if (must_wait(*parsed.unit)) {
+            return false;
+        }
+        answer_waiting_ = line.asked || !output_.empty();
         std::string reply = run(*parsed.unit);
         if (parsed.unit->query) {
-            answer += asked ? ";" : "";
-            answer += reply;
-            asked = true;
+            line.answer += line.asked ? ";" : "";
+            line.answer += reply;
+            line.asked = true;
         }
     }
-    return asked ? answer + "\n" : answer;
+    answer_waiting_ = false;
+    return true;
 }
 
-std::string Session::refuse_long_line() {
-    push_error(error::kTooMuchData);
-    return texts::fill(texts::kScpiLineTooLong.en, {std::to_string(kMaxLineBytes)}) + "\n";
+bool Session::must_wait(const Unit& unit) {
+    const double now = form_.Clock.steady_seconds();
+    const bool reading =
+        unit.variant == variant::kMeasure &&
+        (unit.header == Header::MeasureVoltage || unit.header == Header::MeasureCurrent ||
+         unit.header == Header::MeasurePower);
+    const bool pass =
+        unit.header == Header::Wait || (unit.header == Header::OperationComplete && unit.query);
+    bool wait = false;
+    if (reading) {
+        // At once when the reading is a measurement; else until a valid reply comes, or
+        // the time is up and the answer says it is stale. With no port open nothing will.
+        wait = form_.port_ready && !form_.reading_is_measurement() &&
+               (!wait_.started || now - wait_.since < kMeasureWaitSeconds);
+    } else if (pass) {
+        wait = form_.program_running && (!wait_.started || form_.pass_number == wait_.pass);
+    }
+    if (!wait) {
+        wait_ = {};
+    } else if (!wait_.started) {
+        wait_ = {true, now, form_.pass_number};
+    }
+    return wait;
 }
 
 std::string Session::run(const Unit& unit) {
+    const bool voltage = unit.header == Header::Voltage;
     switch (unit.header) {
     case Header::Voltage:
     case Header::Current:
         if (unit.query) {
-            return set_point_query(unit.header == Header::Voltage);
+            return set_point_query(unit, voltage);
         }
-        set_point(unit, unit.header == Header::Voltage);
+        set_point(unit, voltage);
+        return {};
+    case Header::Apply:
+        if (unit.query) {
+            return set_point_query({}, true) + "," + set_point_query({}, false);
+        }
+        apply(unit);
         return {};
     case Header::Output:
         if (unit.query) {
             return form_.output_on ? "1" : "0";
         }
         switch_output(unit);
-        return {};
-    case Header::ProtectionMode:
-        if (unit.query) {
-            return form_.trip_on_over_current ? "TRIP" : "STE";
-        }
-        protection(unit);
         return {};
     case Header::MeasureVoltage:
     case Header::MeasureCurrent:
@@ -119,74 +225,73 @@ std::string Session::common(const Unit& unit) {
         reset();
         tell(unit);
         return {};
-    case Header::ClearStatus:
-        errors_.clear();
-        status_.clear();
-        return {};
     case Header::OperationComplete:
-        // Every command is done by the time its line is answered.
+        // A query waited for the program's pass before it came here (must_wait).
         if (unit.query) {
             return "1";
         }
-        status_.operation_complete();
+        if (form_.program_running) {
+            complete_after_pass_ = form_.pass_number;
+        } else {
+            status_.operation_complete();
+        }
         return {};
     case Header::Wait:
         return {};
-    case Header::SelfTest:
-        return self_test();
-    case Header::EventEnable:
-    case Header::EventStatus:
-    case Header::ServiceEnable:
-    case Header::StatusByte:
-        return status_command(unit);
     case Header::NextError:
         return next_error();
     case Header::ErrorCount:
         return std::to_string(errors_.size());
     case Header::ScpiVersion:
         return texts::kScpiVersion.en;
-    default:
+    case Header::Link:
         return link();
+    default:
+        return protection_command(unit);
     }
 }
 
-std::string Session::status_command(const Unit& unit) {
-    if (unit.header == Header::EventStatus) {
-        return std::to_string(status_.read_events());
+std::string Session::protection_command(const Unit& unit) {
+    switch (unit.header) {
+    case Header::ProtectionMode:
+        if (unit.query) {
+            return form_.trip_on_over_current ? "TRIP" : "STE";
+        }
+        protection(unit, false);
+        return {};
+    case Header::ProtectionState:
+        if (unit.query) {
+            return form_.trip_on_over_current ? "1" : "0";
+        }
+        protection(unit, true);
+        return {};
+    case Header::VoltageProtection:
+        if (unit.query) {
+            return voltage_protection_query(unit);
+        }
+        voltage_protection(unit);
+        return {};
+    case Header::Tripped: {
+        const OffCause cause =
+            unit.variant == variant::kCurrentTrip ? OffCause::OverCurrent : OffCause::VoltageLimit;
+        return !form_.output_on && form_.last_off_cause == cause ? "1" : "0";
     }
-    if (unit.header == Header::StatusByte) {
-        return std::to_string(status_.status_byte(!errors_.empty(), answer_waiting_));
+    case Header::ProtectionClear:
+        // The output stays off: OUTP ON switches it on again.
+        if (!form_.output_on) {
+            form_.last_off_cause = OffCause::Button;
+            sample_status();
+        }
+        return {};
+    default:
+        return status_command(unit);
     }
-    const bool events = unit.header == Header::EventEnable;
-    if (unit.query) {
-        return std::to_string(events ? status_.event_enable() : status_.service_enable());
-    }
-    const auto mask = parse_register_value(unit.argument);
-    if (!mask) {
-        push_error(error::kSyntax);
-    } else if (*mask < 0) {
-        push_error(error::kOutOfRange);
-    } else if (events) {
-        status_.set_event_enable(*mask);
-    } else {
-        status_.set_service_enable(*mask);
-    }
-    return {};
 }
 
 std::string Session::identity() const {
     const std::string serial = form_.port_ready ? link() : texts::kNoSerialNumber.en;
     return texts::fill(texts::kRemoteIdentity.en,
                        {texts::kProductName.en, serial, texts::kProgramVersion.en});
-}
-
-// 0 when the supply answered in the latest read second; 1 when no port is open; 2 when one
-// is but the supply is silent.
-std::string Session::self_test() const {
-    if (form_.reading_is_measurement()) {
-        return "0";
-    }
-    return form_.port_ready ? "2" : "1";
 }
 
 std::string Session::next_error() {

@@ -7,12 +7,6 @@
 
 namespace kelvo::remote {
 
-namespace {
-
-constexpr int kRegisterMax = 255;
-
-} // namespace
-
 int event_bit_of(int error_number) {
     switch (-error_number / 100) {
     case 1:
@@ -28,16 +22,36 @@ int event_bit_of(int error_number) {
     }
 }
 
-std::optional<int> parse_register_value(std::string_view text) {
+std::optional<int> parse_register_value(std::string_view text, int highest) {
     const auto value = parse_number(text);
     if (!value) {
         return std::nullopt;
     }
     const double rounded = std::round(*value);
-    if (!(rounded >= 0 && rounded <= kRegisterMax)) {
+    if (!(rounded >= 0 && rounded <= highest)) {
         return -1;
     }
     return static_cast<int>(rounded);
+}
+
+void EventRegister::set_condition(int condition) {
+    condition &= kMask;
+    const int rose = condition & ~condition_;
+    const int fell = condition_ & ~condition;
+    event_ |= (rose & positive_) | (fell & negative_);
+    condition_ = condition;
+}
+
+int EventRegister::read_event() {
+    const int event = event_;
+    event_ = 0;
+    return event;
+}
+
+void EventRegister::preset() {
+    enable_ = 0;
+    positive_ = kMask;
+    negative_ = 0;
 }
 
 int StatusRegisters::read_events() {
@@ -56,6 +70,12 @@ int StatusRegisters::status_byte(bool errors_waiting, bool message_waiting) cons
     }
     if ((events_ & event_enable_) != 0) {
         byte |= summary::kEventStatus;
+    }
+    if (questionable.summary()) {
+        byte |= summary::kQuestionable;
+    }
+    if (operation.summary()) {
+        byte |= summary::kOperation;
     }
     if ((byte & service_enable_) != 0) {
         byte |= summary::kRequestService;

@@ -333,9 +333,19 @@ TEST_F(Guard, RemoteReadingsOfASilentSupplyAreAnErrorNotAValue) {
     EXPECT_EQ(session.execute("MEAS:VOLT?"), "5.00\n");
     answering = false;
     second();
-    EXPECT_EQ(session.execute("MEAS:VOLT?;MEAS:CURR?"), "9.91E+37;9.91E+37\n");
+    EXPECT_EQ(session.execute("FETC:VOLT?;FETC:CURR?"), "9.91E+37;9.91E+37\n");
     EXPECT_EQ(session.execute("SYST:ERR?"),
               "-230,\"Data corrupt or stale;the supply is not answering\"\n");
+    // MEASure waits a second and a half for a valid reply, then says the same.
+    EXPECT_EQ(session.execute("MEAS:VOLT?"), "");
+    tick(13);
+    session.resume();
+    EXPECT_TRUE(session.waiting());
+    EXPECT_EQ(session.take_output(), "");
+    tick(3);
+    session.resume();
+    EXPECT_EQ(session.take_output(), "9.91E+37\n");
+    EXPECT_EQ(session.execute("SYST:ERR:COUN?"), "2\n"); // FETC:CURR's, and this one
 }
 
 TEST_F(Guard, TheLimitsFileIsKeptAndADamagedOneIsToldAndIgnored) {

@@ -37,7 +37,7 @@ TEST_F(Remote, IdentityAnswersAndTheBoundedErrorQueue) {
     EXPECT_EQ(ask("*IDN?;SYST:VERS?;*OPC?"), "KELVO,KELVO desktop,0,1.0;1999.0;1\n");
     EXPECT_EQ(ask("SYST:ERR?"), "0,\"No error\"\n");
     EXPECT_EQ(ask("*CLS"), "");
-    ask("FOO;VOLT;VOLT? 1;VOLT x");
+    ask("FOO;VOLT;OUTP? 1;VOLT x");
     EXPECT_EQ(errors(), (std::vector<std::string>{
                             "-113,\"Undefined header\"", "-109,\"Missing parameter\"",
                             "-108,\"Parameter not allowed\"", "-102,\"Syntax error\""}));
@@ -217,19 +217,6 @@ TEST_F(Remote, ResetSwitchesOffFirstAndKeepsTheStatus) {
     EXPECT_FALSE(form.program_running);
     EXPECT_FALSE(form.output_on);
     EXPECT_EQ(ask("*ESE?;*ESR?;SYST:ERR?"), "16;144;-222,\"Data out of range\"\n");
-}
-
-TEST_F(Remote, OperationCompleteAnswersAtOnceWhileAProgramRuns) {
-    ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}, {2.0, 10.0, 2.0, 2.0}};
-    answering = true;
-    attach_supply();
-    ask("*ESR?;PROG:RUN");
-    tick();
-    // The answer does not wait for the pass: the window's loop must go on.
-    EXPECT_EQ(ask("*WAI;*OPC;*OPC?;PROG:STAT?"), "1;RUNNING,1,3\n");
-    EXPECT_EQ(ask("*ESR?"), "1\n");
-    second(3);
-    EXPECT_EQ(ask("PROG:STAT?"), "RUNNING,2,2\n");
 }
 
 } // namespace

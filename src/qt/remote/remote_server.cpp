@@ -11,6 +11,7 @@
 #include <QMetaObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -49,8 +50,9 @@ public:
     }
 
     void read() {
-        // Closed since this turn was queued (dropped for not reading, or given way).
-        if (!socket_->isOpen()) {
+        // Closed since this turn was queued (dropped for not reading, or given way); or a
+        // command waits, and what the client sends after it stays in the socket until then.
+        if (!socket_->isOpen() || session_.waiting()) {
             return;
         }
         const QByteArray bytes = socket_->read(kReadChunk);
@@ -59,18 +61,20 @@ public:
         }
         lines_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                     [this](std::string_view line, bool too_long) {
-                        const std::string answer =
-                            too_long ? session_.refuse_long_line() : session_.execute(line);
-                        if (!answer.empty()) {
-                            socket_->write(answer.data(), static_cast<qint64>(answer.size()));
+                        if (too_long) {
+                            session_.submit_too_long();
+                        } else {
+                            session_.submit(line);
                         }
                     });
-        if (socket_->bytesToWrite() > kMaxUnread) {
-            socket_->abort();
-        } else if (socket_->bytesAvailable() > 0) {
-            QMetaObject::invokeMethod(
-                this, [this] { read(); }, Qt::QueuedConnection);
-        }
+        send_answers();
+    }
+
+    bool waiting() const { return session_.waiting(); }
+    // A waiting command goes on; when it is done, the lines behind it are read.
+    void resume() {
+        session_.resume();
+        send_answers();
     }
 
     // Closed without another word: nothing it sends from now on is read, and its going is
@@ -81,6 +85,19 @@ public:
     }
 
 private:
+    void send_answers() {
+        const std::string answer = session_.take_output();
+        if (!answer.empty()) {
+            socket_->write(answer.data(), static_cast<qint64>(answer.size()));
+        }
+        if (socket_->bytesToWrite() > kMaxUnread) {
+            socket_->abort();
+        } else if (!session_.waiting() && socket_->bytesAvailable() > 0) {
+            QMetaObject::invokeMethod(
+                this, [this] { read(); }, Qt::QueuedConnection);
+        }
+    }
+
     QTcpSocket* socket_;
     remote::LineAssembler lines_;
     remote::Session session_;
@@ -88,9 +105,32 @@ private:
 };
 
 RemoteServer::RemoteServer(QObject* parent, Form1& form)
-    : QObject(parent), form_(form), server_(new QTcpServer(this)) {
+    : QObject(parent), form_(form), server_(new QTcpServer(this)), waits_(new QTimer(this)) {
     setObjectName(QStringLiteral("remoteServer"));
     connect(server_, &QTcpServer::newConnection, this, [this] { accept(); });
+    // A waiting command (a fresh reading, a program's pass) is looked at this often: the
+    // supply's reply comes on a polling tick, and the answer goes out within this.
+    waits_->setInterval(kWaitPoll);
+    connect(waits_, &QTimer::timeout, this, [this] { resume_waiting(); });
+}
+
+void RemoteServer::resume_waiting() {
+    bool any = false;
+    for (RemoteClient* client : std::vector<RemoteClient*>(clients_)) {
+        if (client->waiting()) {
+            client->resume();
+            any = any || client->waiting();
+        }
+    }
+    if (!any) {
+        waits_->stop();
+    }
+}
+
+void RemoteServer::watch_waits() {
+    if (!waits_->isActive()) {
+        waits_->start();
+    }
 }
 
 bool RemoteServer::start(const QString& address, int port, QString& why) {
@@ -147,7 +187,12 @@ void RemoteServer::accept() {
 void RemoteServer::admit(QTcpSocket* socket) {
     auto* client = new RemoteClient(this, socket, form_);
     clients_.push_back(client);
-    connect(socket, &QTcpSocket::readyRead, client, [client] { client->read(); });
+    connect(socket, &QTcpSocket::readyRead, client, [this, client] {
+        client->read();
+        if (client->waiting()) {
+            watch_waits();
+        }
+    });
     connect(socket, &QTcpSocket::disconnected, this, [this, client] { drop(client); });
     tell(QString::fromStdString(texts::fill(form_.text(texts::kRemoteConnected),
                                             {client->name(), std::to_string(client_count())})));

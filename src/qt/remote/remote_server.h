@@ -1,5 +1,7 @@
 // qt/remote/: the SCPI socket of remote control: it listens on the window's thread, cuts each
-// client's bytes into lines and answers each line at once through its remote::Session.
+// client's bytes into lines and answers them through its remote::Session. While a command
+// waits (MEASure for a valid reply, *OPC? for a program's pass) the client's later bytes
+// stay unread, and a timer looks in on it until it is done.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -11,6 +13,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace kelvo {
 class Form1;
@@ -23,6 +26,7 @@ namespace kelvo::tools {
 // told why and closed.
 inline constexpr int kMaxRemoteClients = 8;
 inline constexpr std::chrono::milliseconds kRemoteIdleLimit{30'000};
+inline constexpr std::chrono::milliseconds kWaitPoll{5};
 
 class RemoteClient;
 
@@ -54,10 +58,13 @@ private:
     void give_way(RemoteClient* client);
     void drop(RemoteClient* client);
     void tell(const QString& text);
+    void watch_waits();
+    void resume_waiting();
 
     Form1& form_;
     QTcpServer* server_;
     std::vector<RemoteClient*> clients_;
+    QTimer* waits_;
     std::chrono::milliseconds idle_limit_ = kRemoteIdleLimit;
 };
 
