@@ -1,11 +1,13 @@
 // What a remote client sends: bytes cut into lines (split where the first byte says), each
 // line's commands parsed. Every line comes out no longer than the limit; every command is
 // either known, with its text found in the line, or refused with one of the errors the
-// program knows; every number read is a number.
+// program knows; only a query that may name a bound keeps an argument; every number read
+// is a number, and a parameter with a unit is a value, a bound or a known refusal.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "check.h"
 #include "remote/scpi_lines.h"
 #include "remote/scpi_parser.h"
+#include "remote/scpi_values.h"
 
 #include <cmath>
 #include <cstddef>
@@ -38,9 +40,20 @@ void check_line(std::string_view line) {
         const Unit& unit = *parsed.unit;
         KELVO_FUZZ_REQUIRE(!unit.text.empty() && line.find(unit.text) != std::string_view::npos);
         KELVO_FUZZ_REQUIRE(unit.text.find(';') == std::string::npos);
-        KELVO_FUZZ_REQUIRE(!unit.query || unit.argument.empty());
+        const bool bound_query = unit.header == Header::Voltage || unit.header == Header::Current ||
+                                 unit.header == Header::VoltageProtection;
+        KELVO_FUZZ_REQUIRE(!unit.query || unit.argument.empty() || bound_query);
         if (const auto number = parse_number(unit.argument)) {
             KELVO_FUZZ_REQUIRE(!std::isnan(*number));
+        }
+        for (const Quantity quantity : {Quantity::Volts, Quantity::Amperes}) {
+            const Parameter parameter = parse_parameter(unit.argument, quantity);
+            const int known = (parameter.value ? 1 : 0) + (parameter.bound ? 1 : 0) +
+                              (parameter.error != 0 ? 1 : 0);
+            KELVO_FUZZ_REQUIRE(known == 1);
+            KELVO_FUZZ_REQUIRE(parameter.error == 0 || parameter.error == error::kSyntax ||
+                               parameter.error == error::kInvalidSuffix);
+            KELVO_FUZZ_REQUIRE(!parameter.value || !std::isnan(*parameter.value));
         }
     }
 }
