@@ -47,7 +47,7 @@ std::optional<std::int16_t> Session::setpoint_code_of(std::string_view text, boo
         return *parameter.bound == Bound::Maximum ? limit : std::int16_t{0};
     }
     const int factor = voltage ? limits::kCodesPerVolt : limits::kCodesPerAmpere;
-    const auto code = setpoint_code(*parameter.value, factor,
+    const auto code = setpoint_code(parameter.value.value_or(0.0), factor,
                                     voltage ? limits::kMaxVoltageCode : limits::kMaxCurrentCode);
     // Refused here rather than by the window's check: the box it would show is for the
     // user at the window, and the client, who made the mistake, hears of it instead.
@@ -199,7 +199,8 @@ void Session::voltage_protection(const Unit& unit) {
         limits[LimitKind::Voltage] =
             *parameter.bound == Bound::Minimum ? std::optional<double>(0.0) : std::nullopt;
     } else {
-        const LimitValue value = parse_limit(LimitKind::Voltage, fixed(*parameter.value, 6));
+        const LimitValue value =
+            parse_limit(LimitKind::Voltage, fixed(parameter.value.value_or(0.0), 6));
         if (!value.value) {
             push_error(error::kOutOfRange,
                        limit_refusal(LimitKind::Voltage, value.refusal, unit.argument));
@@ -216,8 +217,9 @@ void Session::voltage_protection(const Unit& unit) {
 }
 
 std::string Session::voltage_protection_query(const Unit& unit) {
-    std::optional<Bound> bound;
-    if (!unit.argument.empty() && !(bound = parse_bound(unit.argument))) {
+    const std::optional<Bound> bound =
+        unit.argument.empty() ? std::nullopt : parse_bound(unit.argument);
+    if (!unit.argument.empty() && !bound) {
         push_error(error::kIllegalValue);
         return kNotANumber;
     }

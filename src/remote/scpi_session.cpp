@@ -117,7 +117,7 @@ void Session::pump() {
                 continue;
             }
             held_bytes_ -= text->size();
-            line_.emplace();
+            line_ = Line{};
             line_->units = parse_line(*text);
         }
         if (!run_line(*line_)) {
