@@ -26,6 +26,7 @@ FLOORS = [
     ["remote"],  # remote control's language, spoken to Form1
     ["posix"],  # files and descriptors
     ["access"],  # old Access step tables, through libmdb
+    ["vxi11"],  # the LAN instrument's remote procedures, through libtirpc
     ["qt"],  # what every Qt room shares
     ["qt/widgets", "qt/serial"],  # the window's controls; the serial port
     ["qt/steps"],  # the step store and its grid
