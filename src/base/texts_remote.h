@@ -53,6 +53,18 @@ inline constexpr Text kRemoteOpenNetwork{
     "on that network can switch the output",
     "WARNING: remote control listens on %1, not on this machine only: anyone who can reach it "
     "on that network can switch the output"};
+// The LAN instrument beside the socket, on standard error for --remote and in the button's
+// tip: mapped with the portmapper, or not found by clients for want of one, or not there.
+inline constexpr Text kInstrumentListening{
+    "VXI-11 instrument TCPIP0::%1::INSTR (core channel on port %2)",
+    "VXI-11 instrument TCPIP0::%1::INSTR (core channel on port %2)"};
+inline constexpr Text kInstrumentNoPortmapper{
+    "VXI-11: no portmapper (rpcbind) runs on this machine; remote control serves the raw socket "
+    "only",
+    "VXI-11: no portmapper (rpcbind) runs on this machine; remote control serves the raw socket "
+    "only"};
+inline constexpr Text kInstrumentCannotListen{"VXI-11 cannot listen on %1: %2",
+                                              "VXI-11 cannot listen on %1: %2"};
 inline constexpr Text kBadRemoteOption{"--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\"",
                                        "--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\""};
 

@@ -180,6 +180,7 @@ int main(int argc, char** argv) {
     form->show();
     const int code = QApplication::exec();
     form->main_window().on_close = nullptr;
+    kelvo::tools::stop_remote(&form->main_window());
     logic.reset();
     form.reset();
     return code;

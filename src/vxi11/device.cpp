@@ -37,7 +37,7 @@ std::optional<std::string> Device::core_record(int connection_id, std::string_vi
         held.request = std::move(incoming.request);
     }
     if (!from.queue.empty()) {
-        if (from.queue.size() >= kMaxQueuedCalls) {
+        if (from.queue.size() > kMaxQueuedCalls) { // the waiting call and those behind it
             from.overloaded = true;
             from.queue.clear();
         } else {

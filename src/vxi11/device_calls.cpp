@@ -91,7 +91,8 @@ std::optional<Result> Device::attempt_link_call(const Held& held, Link& link, do
         return read_from(held, link, now);
     case kProcReadStb: {
         Result result;
-        result.status_byte = static_cast<std::uint8_t>(link.peer->status_byte() & 0xFF);
+        result.status_byte =
+            static_cast<std::uint8_t>(link.peer->status_byte(!link.output.empty()) & 0xFF);
         return result;
     }
     case kProcClear:

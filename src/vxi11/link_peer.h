@@ -19,8 +19,9 @@ public:
     virtual bool busy() const = 0;
     // Goes on with waiting commands; answers now ready are appended to `output`.
     virtual void resume(std::string& output) = 0;
-    // The IEEE 488.2 status byte (for device_readstb).
-    virtual int status_byte() = 0;
+    // The IEEE 488.2 status byte (for device_readstb); `unread` when the link holds answers
+    // its client has not read, which the peer's own byte cannot know.
+    virtual int status_byte(bool unread) = 0;
     // Device clear: waiting commands and lines not yet carried out are dropped.
     virtual void clear() = 0;
 };

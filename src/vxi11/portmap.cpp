@@ -60,7 +60,8 @@ std::optional<bool> ask(const Portmapper& where, u_long procedure, pmap mapping)
         return std::nullopt;
     }
     clnt_control(client, CLSET_FD_CLOSE, nullptr);
-    timeval timeout{where.timeout_ms / 1000, (where.timeout_ms % 1000) * 1000};
+    timeval timeout{where.timeout_ms / 1000,
+                    static_cast<suseconds_t>(where.timeout_ms % 1000) * 1000};
     bool_t answer = FALSE;
     const clnt_stat status = clnt_call(
         client, procedure, reinterpret_cast<xdrproc_t>(xdr_pmap), reinterpret_cast<char*>(&mapping),

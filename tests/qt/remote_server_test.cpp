@@ -3,6 +3,7 @@
 // leaves nothing on standard error.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/remote/remote_server.h"
+#include "qt/remote/vxi11_server.h"
 #include "qt_fixture.h"
 
 #include <QElapsedTimer>
@@ -33,6 +34,7 @@ protected:
         form = std::make_unique<QtForm>(folder.path());
         logic = std::make_unique<Form1>(form->controls());
         server = std::make_unique<tools::RemoteServer>(nullptr, *logic);
+        server->instrument()->set_portmapper(std::nullopt);
     }
     void TearDown() override {
         clients.clear();

@@ -47,7 +47,7 @@ public:
             log_.waiting.clear();
         }
     }
-    int status_byte() override { return log_.status_byte; }
+    int status_byte(bool unread) override { return log_.status_byte | (unread ? 0x10 : 0); }
     void clear() override {
         ++log_.clears;
         log_.waiting.clear();

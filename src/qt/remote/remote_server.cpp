@@ -4,8 +4,10 @@
 #include "app/form1.h"
 #include "base/texts.h"
 #include "qt/remote/remote_address.h"
+#include "qt/remote/vxi11_server.h"
 #include "remote/scpi_lines.h"
 #include "remote/scpi_session.h"
+#include "vxi11/session_peer.h"
 
 #include <QElapsedTimer>
 #include <QMetaObject>
@@ -105,7 +107,8 @@ private:
 };
 
 RemoteServer::RemoteServer(QObject* parent, Form1& form)
-    : QObject(parent), form_(form), server_(new QTcpServer(this)), waits_(new QTimer(this)) {
+    : QObject(parent), form_(form), server_(new QTcpServer(this)), waits_(new QTimer(this)),
+      instrument_(new Vxi11Server(this, vxi11::session_peers(form))) {
     setObjectName(QStringLiteral("remoteServer"));
     connect(server_, &QTcpServer::newConnection, this, [this] { accept(); });
     // A waiting command (a fresh reading, a program's pass) is looked at this often: the
@@ -145,13 +148,33 @@ bool RemoteServer::start(const QString& address, int port, QString& why) {
         why = server_->errorString();
         return false;
     }
+    // The socket serves without the instrument, which tells why it does not.
+    instrument_failure_.clear();
+    QString instrument_why;
+    if (!instrument_->start(host, instrument_why)) {
+        instrument_failure_ = instrument_why;
+    }
     emit state_changed();
     return true;
+}
+
+QString RemoteServer::instrument_state() const {
+    const std::string host = server_->serverAddress().toString().toStdString();
+    if (!instrument_->listening()) {
+        return QString::fromStdString(texts::fill(texts::kInstrumentCannotListen.en,
+                                                  {host, instrument_failure_.toStdString()}));
+    }
+    if (!instrument_->mapped()) {
+        return QString::fromLatin1(texts::kInstrumentNoPortmapper.en);
+    }
+    return QString::fromStdString(texts::fill(texts::kInstrumentListening.en,
+                                              {host, std::to_string(instrument_->core_port())}));
 }
 
 void RemoteServer::stop() {
     const bool was = server_->isListening();
     server_->close();
+    instrument_->stop();
     for (RemoteClient* client : std::vector<RemoteClient*>(clients_)) {
         client->socket()->disconnectFromHost();
         drop(client);

@@ -2,6 +2,8 @@
 // client's bytes into lines and answers them through its remote::Session. While a command
 // waits (MEASure for a valid reply, *OPC? for a program's pass) the client's later bytes
 // stay unread, and a timer looks in on it until it is done.
+// Beside it, on the same address, the LAN instrument (qt/remote/vxi11_server.h) starts and
+// stops with it.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -29,6 +31,7 @@ inline constexpr std::chrono::milliseconds kRemoteIdleLimit{30'000};
 inline constexpr std::chrono::milliseconds kWaitPoll{5};
 
 class RemoteClient;
+class Vxi11Server;
 
 class RemoteServer final : public QObject {
     Q_OBJECT
@@ -42,6 +45,9 @@ public:
     int client_count() const { return static_cast<int>(clients_.size()); }
     // "127.0.0.1:5025" while listening.
     QString where() const;
+    // The LAN instrument beside the socket, and a line that tells how it is.
+    Vxi11Server* instrument() const { return instrument_; }
+    QString instrument_state() const;
     // How long a client may stay silent and keep its place against a newcomer.
     void set_idle_limit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
 
@@ -65,6 +71,8 @@ private:
     QTcpServer* server_;
     std::vector<RemoteClient*> clients_;
     QTimer* waits_;
+    Vxi11Server* instrument_;
+    QString instrument_failure_;
     std::chrono::milliseconds idle_limit_ = kRemoteIdleLimit;
 };
 

@@ -55,8 +55,11 @@ private:
         const std::string where =
             on ? server_->where().toStdString()
                : std::string(remote::kDefaultAddress) + ":" + std::to_string(remote::kDefaultPort);
-        button_->setToolTip(
-            QString::fromStdString(texts::fill(form_.text(texts::kRemoteTip), {where})));
+        QString tip = QString::fromStdString(texts::fill(form_.text(texts::kRemoteTip), {where}));
+        if (on) {
+            tip += QLatin1Char('\n') + server_->instrument_state();
+        }
+        button_->setToolTip(tip);
     }
 
     QAction* button_;
@@ -85,7 +88,14 @@ bool start_remote(QWidget* main_window, const remote::RemoteOption& option) {
         std::cerr << texts::fill(texts::kRemoteOpenNetwork.en, {where}) << '\n';
     }
     std::cerr << texts::fill(texts::kRemoteListening.en, {server->where().toStdString()}) << '\n';
+    std::cerr << server->instrument_state().toStdString() << '\n';
     return true;
+}
+
+void stop_remote(QWidget* main_window) {
+    if (auto* server = main_window->findChild<RemoteServer*>(QStringLiteral("remoteServer"))) {
+        server->stop();
+    }
 }
 
 } // namespace kelvo::tools

@@ -46,5 +46,8 @@ void add_tools(const ToolContext& context);
 // Starts the remote tool's socket where the command line says (after add_tools); false, and
 // the reason on standard error, when it cannot listen there.
 bool start_remote(QWidget* main_window, const remote::RemoteOption& option);
+// Closes its clients while the window model they speak to is still there, and takes the
+// instrument's mapping back from the portmapper.
+void stop_remote(QWidget* main_window);
 
 } // namespace kelvo::tools
