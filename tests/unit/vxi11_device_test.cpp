@@ -116,7 +116,9 @@ TEST_F(Vxi11Device, TheLockKeepsOtherLinksOutUntilReleasedOrTheirWaitIsUp) {
     const std::int32_t mine = open(1);
     const std::int32_t theirs = open(2);
     EXPECT_EQ(error_of(call(lock_call(mine))), 0);
-    EXPECT_EQ(written_of(call(write_call(theirs, "OUTP 1\n"), 2)).error, error::kLocked);
+    // Refused at once without the flag to wait, whatever the time to wait.
+    EXPECT_EQ(written_of(call(write_call(theirs, "OUTP 1\n", kFlagEnd, 500), 2)).error,
+              error::kLocked);
     EXPECT_EQ(error_of(call(link_call(kProcUnlock, theirs), 2)), error::kNoLock);
     EXPECT_EQ(link_of(call(open_call("inst0", true), 2)).error, error::kLocked);
     EXPECT_EQ(written_of(call(write_call(mine, "OUTP 1\n"))).error, 0);
