@@ -88,7 +88,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # through, is a plug-in no binary links to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
-# The Chinese captions want a CJK font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-arphic-gkai00mp")
+# The Chinese captions want a CJK font; the LAN instrument is found through the machine's
+# portmapper.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-arphic-gkai00mp, rpcbind")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

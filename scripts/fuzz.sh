@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
-targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery)
+targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery vxi11_records)
 
 cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror
@@ -50,10 +50,26 @@ qt_core=(-fPIC $(pkg-config --cflags Qt6Core Qt6Network))
 "$cxx" "${flags[@]}" "${qt_core[@]}" -DKELVO_VERSION='"fuzz"' -fsanitize=fuzzer-no-link \
   -c "$here/src/main/command_line.cpp" -o "$out/obj/main_command_line.cpp.o"
 
+# vxi11_records takes the LAN instrument's calls apart through the XDR routines rpcgen makes
+# from src/vxi11/vxi11.x, over libtirpc.
+tirpc=($(pkg-config --cflags libtirpc))
+mkdir -p "$out/gen/vxi11_rpcgen"
+(cd "$out/gen/vxi11_rpcgen" && cp "$here/src/vxi11/vxi11.x" . && rm -f vxi11.h vxi11_xdr.c &&
+  rpcgen -h -o vxi11.h vxi11.x && rpcgen -c -o vxi11_xdr.c vxi11.x)
+"$cxx" -x c -w -O1 -g "${tirpc[@]}" -fsanitize=address,undefined,fuzzer-no-link \
+  -c "$out/gen/vxi11_rpcgen/vxi11_xdr.c" -o "$out/obj/vxi11_xdr.c.o"
+vxi11_objects=("$out/obj/vxi11_xdr.c.o")
+for src in device device_calls record rpc_message xdr_codec; do
+  "$cxx" "${flags[@]}" "${tirpc[@]}" -isystem "$out/gen" -fsanitize=fuzzer-no-link \
+    -c "$here/src/vxi11/$src.cpp" -o "$out/obj/vxi11_$src.cpp.o"
+  vxi11_objects+=("$out/obj/vxi11_$src.cpp.o")
+done
+
 for t in "${targets[@]}"; do
   extra=()
   case $t in
   limit_options) extra=("$out/obj/main_command_line.cpp.o" $(pkg-config --libs Qt6Network Qt6Core)) ;;
+  vxi11_records) extra=("${vxi11_objects[@]}" $(pkg-config --libs libtirpc)) ;;
   esac
   "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/$t.cpp" "${objects[@]}" "${extra[@]}" -o "$out/$t"
 done

@@ -12,14 +12,14 @@ set -euo pipefail
 run_packages=(
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-  mdbtools-dev libqcustomplot-dev
+  mdbtools-dev libqcustomplot-dev libtirpc-dev rpcsvc-proto
   fonts-noto-cjk fonts-arphic-gkai00mp
   xvfb xauth imagemagick python3
 )
 test_packages=(
   libgtest-dev mdbtools
   clang libclang-rt-dev clang-tidy-19 clang-format
-  xdotool procps
+  xdotool procps rpcbind
   python3 python3-pyvisa python3-pyvisa-py lxi-tools
   dpkg-dev file help2man lintian appstream desktop-file-utils
 )

@@ -1,4 +1,4 @@
-// vxi11/: the machine's portmapper (rpcbind), where a client looks up the port of the core
+// vxi11/: the machine's portmapper, where a client looks up the port of the core
 // channel. Every call is bounded in time: a portmapper that is absent is known at once, one
 // that does not answer is given up after the timeout.
 // SPDX-License-Identifier: GPL-3.0-or-later
