@@ -138,14 +138,24 @@ void Session::apply(const Unit& unit) {
         return;
     }
     const auto voltage = setpoint_code_of(volts, true);
-    const auto current = amps.empty() ? std::nullopt : setpoint_code_of(amps, false);
-    if (!voltage || (!amps.empty() && !current) || refused_while_running() ||
-        !within_limit(*voltage, true) || (current && !within_limit(*current, false))) {
+    if (!voltage) {
+        return;
+    }
+    std::int16_t current = -1; // none given
+    if (!amps.empty()) {
+        const auto code = setpoint_code_of(amps, false);
+        if (!code) {
+            return;
+        }
+        current = *code;
+    }
+    if (refused_while_running() || !within_limit(*voltage, true) ||
+        (current >= 0 && !within_limit(current, false))) {
         return;
     }
     apply_setpoint(*voltage, true);
-    if (current) {
-        apply_setpoint(*current, false);
+    if (current >= 0) {
+        apply_setpoint(current, false);
     }
     tell(unit);
 }
