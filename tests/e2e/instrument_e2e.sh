@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # KELVO as a standard LAN instrument, on the real binary and the simulated supply (10 ohm):
 # a driver's walk through the common commands, the status model and the DC-supply forms
-# (tests/e2e/instrument_walk.py) over the raw socket with pyvisa, and lxi's raw client;
-# then MEASure on a supply that stops answering waits about 1.5 s and answers the error,
+# (tests/e2e/instrument_walk.py) over the raw socket and over VXI-11 with pyvisa, and lxi's
+# client both ways; then MEASure on a supply that stops answering waits about 1.5 s and answers the error,
 # not the last value. About 30 s.
 #   instrument_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
 # SPDX-License-Identifier: GPL-3.0-or-later
@@ -11,7 +11,13 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 export QT_QPA_PLATFORM=offscreen
-trap 'kill $(jobs -p) 2>/dev/null || true; [ -n "${KELVO_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
+started_rpcbind=""
+cleanup() {
+  kill $(jobs -p) 2>/dev/null || true
+  [ -z "$started_rpcbind" ] || pkill -x rpcbind || true
+  [ -n "${KELVO_E2E_KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
 fail() { echo "FAIL: $*"; cat "$work"/kelvo*.out 2>/dev/null || true; exit 1; }
 free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
@@ -30,6 +36,17 @@ start_kelvo() {
   grep -q "listening on 127.0.0.1:$port" "$work/kelvo-$name.out" || fail "$name: not listening"
 }
 
+# VXI-11 clients find the instrument through the portmapper: one runs, or this starts one
+# (plainly: it only listens), before the program starts and registers.
+vxi=1
+if ! rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
+  if [ "$(id -u)" -eq 0 ] && command -v rpcbind >/dev/null && rpcbind; then
+    started_rpcbind=1
+    for _ in $(seq 50); do rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+  rpcinfo -p 127.0.0.1 >/dev/null 2>&1 || vxi=0
+fi
+
 port=$(free_port)
 start_kelvo walk "$port"
 /usr/bin/python3 "$here/instrument_walk.py" "TCPIP0::127.0.0.1::$port::SOCKET" || fail "raw walk"
@@ -42,6 +59,30 @@ if command -v lxi >/dev/null; then
   [ "$got" = "2.50" ] || fail "lxi raw VOLT?: $got"
 else
   echo "SKIP: lxi's raw client: lxi-tools is not installed"
+fi
+
+# One instrument at a time with the portmapper: the walk's program goes first.
+stop_all() {
+  kill $(jobs -p) 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+if [ "$vxi" = 1 ]; then
+  stop_all
+  for _ in $(seq 50); do rpcinfo -p 127.0.0.1 | grep -q '^ *395183 ' || break; sleep 0.1; done
+  port=$(free_port)
+  start_kelvo vxi "$port"
+  rpcinfo -p 127.0.0.1 | grep -q '^ *395183 *1 *tcp' || fail "VXI-11: not with the portmapper"
+  /usr/bin/python3 "$here/instrument_walk.py" "TCPIP0::127.0.0.1::INSTR" || fail "VXI-11 walk"
+  if command -v lxi >/dev/null; then
+    got=$(timeout 10 lxi scpi -a 127.0.0.1 "*IDN?")
+    [[ $got == KELVO,KELVO\ desktop,COM1,1.0 ]] || fail "lxi VXI-11 *IDN?: $got"
+    timeout 10 lxi scpi -a 127.0.0.1 "VOLT 3.5" || fail "lxi VXI-11 VOLT"
+    got=$(timeout 10 lxi scpi -a 127.0.0.1 "VOLT?")
+    [ "$got" = "3.50" ] || fail "lxi VXI-11 VOLT?: $got"
+  fi
+  stop_all
+else
+  echo "SKIP: the VXI-11 walk: no portmapper (rpcbind) runs and none could be started"
 fi
 
 # A supply that answers for 4 s, then falls silent.
