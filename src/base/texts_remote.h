@@ -57,14 +57,13 @@ inline constexpr Text kRemoteOpenNetwork{
 // tip: mapped with the portmapper, or not found by clients for want of one, or not there.
 inline constexpr Text kInstrumentListening{
     "VXI-11 instrument TCPIP0::%1::INSTR (core channel on port %2)",
-    "VXI-11 instrument TCPIP0::%1::INSTR (core channel on port %2)"};
+    "VXI-11 仪器 TCPIP0::%1::INSTR（核心通道端口 %2）"};
 inline constexpr Text kInstrumentNoPortmapper{
     "VXI-11: no portmapper (rpcbind) runs on this machine; remote control serves the raw socket "
     "only",
-    "VXI-11: no portmapper (rpcbind) runs on this machine; remote control serves the raw socket "
-    "only"};
+    "VXI-11：本机没有运行端口映射器（rpcbind）；远程控制只提供原始套接字"};
 inline constexpr Text kInstrumentCannotListen{"VXI-11 cannot listen on %1: %2",
-                                              "VXI-11 cannot listen on %1: %2"};
+                                              "VXI-11 无法在 %1 上监听：%2"};
 inline constexpr Text kBadRemoteOption{"--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\"",
                                        "--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\""};
 

@@ -158,16 +158,19 @@ bool RemoteServer::start(const QString& address, int port, QString& why) {
     return true;
 }
 
-QString RemoteServer::instrument_state() const {
+QString RemoteServer::instrument_state(bool window_language) const {
+    const auto text = [&](const texts::Text& key) -> std::string {
+        return window_language ? form_.text(key) : key.en;
+    };
     const std::string host = server_->serverAddress().toString().toStdString();
     if (!instrument_->listening()) {
-        return QString::fromStdString(texts::fill(texts::kInstrumentCannotListen.en,
+        return QString::fromStdString(texts::fill(text(texts::kInstrumentCannotListen),
                                                   {host, instrument_failure_.toStdString()}));
     }
     if (!instrument_->mapped()) {
-        return QString::fromLatin1(texts::kInstrumentNoPortmapper.en);
+        return QString::fromStdString(text(texts::kInstrumentNoPortmapper));
     }
-    return QString::fromStdString(texts::fill(texts::kInstrumentListening.en,
+    return QString::fromStdString(texts::fill(text(texts::kInstrumentListening),
                                               {host, std::to_string(instrument_->core_port())}));
 }
 

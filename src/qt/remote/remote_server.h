@@ -47,7 +47,8 @@ public:
     QString where() const;
     // The LAN instrument beside the socket, and a line that tells how it is.
     Vxi11Server* instrument() const { return instrument_; }
-    QString instrument_state() const;
+    // In the window's language for the button's tip; in English for standard error.
+    QString instrument_state(bool window_language = false) const;
     // How long a client may stay silent and keep its place against a newcomer.
     void set_idle_limit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
 

@@ -57,7 +57,7 @@ private:
                : std::string(remote::kDefaultAddress) + ":" + std::to_string(remote::kDefaultPort);
         QString tip = QString::fromStdString(texts::fill(form_.text(texts::kRemoteTip), {where}));
         if (on) {
-            tip += QLatin1Char('\n') + server_->instrument_state();
+            tip += QLatin1Char('\n') + server_->instrument_state(true);
         }
         button_->setToolTip(tip);
     }
