@@ -25,9 +25,9 @@ protected:
         }
         return found;
     }
-    void limit_voltage(double volts) {
+    void limit(LimitKind kind, double value) {
         OutputLimits limits = form.output_limits;
-        limits[LimitKind::Voltage] = volts;
+        limits[kind] = value;
         std::string why;
         ASSERT_TRUE(form.set_limits(limits, "window", why)) << why;
     }
@@ -56,6 +56,13 @@ TEST_F(RemoteForms, MeasureWaitsForAValidReplyAndHoldsTheLinesBehindIt) {
     // A device clear drops a waiting command and what waits behind it.
     second(2);
     EXPECT_EQ(ask("MEAS:CURR?;VOLT 3"), "");
+    EXPECT_EQ(ask("VOLT 4"), "");
+    // What waits is bounded: past it a line is refused at once, not held.
+    const std::string filler = "VOLT 1;VOLT 1;VOLT 1;VOLT 1;VOLT 1;VOLT 1;VOLT 1;VOLT 1";
+    for (std::size_t held = 0; held <= remote::kMaxHeldBytes; held += filler.size()) {
+        session.submit(filler);
+    }
+    EXPECT_EQ(session.errors_waiting(), 1u);
     session.clear_device();
     EXPECT_FALSE(session.waiting());
     answering = true;
@@ -68,17 +75,21 @@ TEST_F(RemoteForms, OperationCompleteWaitsOutTheRunningPass) {
     ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0}, {2.0, 10.0, 2.0, 2.0}};
     answering = true;
     attach_supply();
-    ask("*ESR?;PROG:RUN 2");
+    ask("*ESR?;PROG:RUN 3");
     tick();
     ASSERT_TRUE(form.program_running);
     EXPECT_EQ(ask("*OPC;*ESR?"), "0\n"); // set when the pass has ended, not before
+    second(3);
+    EXPECT_EQ(ask("*ESR?"), "0\n");
+    second(2);
+    EXPECT_EQ(ask("*ESR?"), "1\n");
     EXPECT_EQ(ask("*OPC?;PROG:STAT?"), "");
     second(3);
     EXPECT_EQ(later(), "");
     second(2);
-    // The first pass of two is over: the answer comes, the second pass runs.
-    EXPECT_EQ(later(), "1;RUNNING,1,3\n");
-    EXPECT_EQ(ask("*ESR?"), "1\n");
+    // The second pass of three is over: the answer comes, the third pass runs.
+    EXPECT_EQ(later().substr(0, 10), "1;RUNNING,");
+    EXPECT_EQ(ask("*ESR?"), "0\n"); // *OPC? answers; it sets no bit
     EXPECT_EQ(ask("*WAI;PROG:STAT?"), "");
     second(5);
     EXPECT_EQ(later(), "IDLE\n");
@@ -88,7 +99,7 @@ TEST_F(RemoteForms, OperationCompleteWaitsOutTheRunningPass) {
 
 TEST_F(RemoteForms, BoundsUnitsAndTheLongTree) {
     attach_supply();
-    limit_voltage(12);
+    limit(LimitKind::Voltage, 12);
     EXPECT_EQ(ask("VOLT? MAX;VOLT? MIN;VOLT? DEF;CURR? MAX"), "12.00;0.00;0.00;5.100\n");
     ask("VOLT MAX");
     EXPECT_EQ(form.set_voltage_code, 1200);
@@ -117,10 +128,14 @@ TEST_F(RemoteForms, ApplySetsBothOrNeither) {
               (std::vector<std::string>{"-222,\"Data out of range\"", "-222,\"Data out of range\"",
                                         "-102,\"Syntax error\"", "-102,\"Syntax error\""}));
     EXPECT_EQ(ask("APPL?"), "7.50,0.500\n");
-    limit_voltage(6);
+    limit(LimitKind::Voltage, 6);
     ask("APPL 7,1");
     EXPECT_EQ(errors().size(), 1u);          // above the limit
     EXPECT_EQ(ask("APPL?"), "6.00,0.500\n"); // the limit brought it down, APPL changed nothing
+    limit(LimitKind::Current, 1);
+    ask("APPL 5,2");
+    EXPECT_EQ(errors().size(), 1u);
+    EXPECT_EQ(ask("APPL?"), "6.00,0.500\n");
 }
 
 TEST_F(RemoteForms, VoltageProtectionIsTheVoltageLimit) {
@@ -183,6 +198,17 @@ TEST_F(RemoteForms, StatusRegistersFollowTheSupplyThroughTheirFilters) {
     EXPECT_EQ(ask("STAT:OPER?"), "2048\n");
     ask("STAT:PRES");
     EXPECT_EQ(ask("STAT:OPER:ENAB?;STAT:OPER:PTR?;STAT:OPER:NTR?"), "0;32767;0\n");
+    // The supply's constant-current report counts while it is fresh, not from a silence.
+    ask("STAT:PRES;OUTP ON");
+    answer("0500", "1000", 'B');
+    second();
+    EXPECT_EQ(ask("STAT:OPER:COND?;STAT:QUES:COND?"), "3072;2\n");
+    answering = false;
+    second(2);
+    EXPECT_EQ(ask("STAT:OPER:COND?;STAT:QUES:COND?"), "2048;1024\n");
+    answering = true;
+    ask("OUTP OFF");
+    second();
     // A step program running, then the supply falling silent.
     ask("PROG:RUN");
     tick();
