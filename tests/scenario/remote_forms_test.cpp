@@ -68,7 +68,7 @@ TEST_F(RemoteForms, MeasureWaitsForAValidReplyAndHoldsTheLinesBehindIt) {
     answering = true;
     second();
     EXPECT_EQ(later(), "");
-    EXPECT_EQ(form.set_voltage_code, 200);
+    EXPECT_EQ(ask("VOLT?"), "2.00\n"); // nothing dropped comes back with the next line
 }
 
 TEST_F(RemoteForms, OperationCompleteWaitsOutTheRunningPass) {
