@@ -12,7 +12,7 @@ set -euo pipefail
 run_packages=(
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-  mdbtools-dev libqcustomplot-dev libtirpc-dev rpcsvc-proto
+  mdbtools-dev libqcustomplot-dev libtirpc-dev rpcsvc-proto libavahi-client-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
   xvfb xauth imagemagick python3
 )
