@@ -67,6 +67,32 @@ inline constexpr Text kInstrumentCannotListen{"VXI-11 cannot listen on %1: %2",
 inline constexpr Text kBadRemoteOption{"--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\"",
                                        "--remote: expected [ADDRESS:]PORT (1-65535), not \"%1\""};
 
+// DNS-SD (through the Avahi daemon): the instrument's name on the network, the model in its
+// TXT records (as *IDN? gives it), and the lines on standard error.
+inline constexpr Text kAnnounceName{"KELVO power supply on %1", "KELVO power supply on %1"};
+inline constexpr Text kAnnounceModel{"KELVO desktop", "KELVO desktop"};
+inline constexpr Text kAnnouncing{"DNS-SD: announcing \"%1\" on %2: %3",
+                                  "DNS-SD: announcing \"%1\" on %2: %3"};
+inline constexpr Text kAnnounceLoopback{"the loopback interface %1 only",
+                                        "the loopback interface %1 only"};
+inline constexpr Text kAnnounceEverywhere{"every interface", "every interface"};
+inline constexpr Text kAnnounceNoDaemon{
+    "DNS-SD: no Avahi daemon runs (%1); the instrument is not announced",
+    "DNS-SD: no Avahi daemon runs (%1); the instrument is not announced"};
+inline constexpr Text kAnnounceWaiting{
+    "DNS-SD: no Avahi daemon runs; the instrument is announced once one starts",
+    "DNS-SD: no Avahi daemon runs; the instrument is announced once one starts"};
+inline constexpr Text kAnnounceGone{
+    "DNS-SD: the Avahi daemon has gone; the instrument is announced again when it is back",
+    "DNS-SD: the Avahi daemon has gone; the instrument is announced again when it is back"};
+inline constexpr Text kAnnounceBack{"DNS-SD: the Avahi daemon is back; announcing \"%1\" again",
+                                    "DNS-SD: the Avahi daemon is back; announcing \"%1\" again"};
+inline constexpr Text kAnnounceRenamed{
+    "DNS-SD: the name \"%1\" is taken on the network; announcing \"%2\" instead",
+    "DNS-SD: the name \"%1\" is taken on the network; announcing \"%2\" instead"};
+inline constexpr Text kAnnounceFailed{"DNS-SD: the instrument cannot be announced: %1",
+                                      "DNS-SD: the instrument cannot be announced: %1"};
+
 // The monitor window: a client came or went, a command that changed something.
 inline constexpr Text kMonitorRemote{"remote   %1", "远程     %1"};
 inline constexpr Text kRemoteConnected{"%1 connected (%2 clients)", "%1 已连接（%2 个客户端）"};
