@@ -20,6 +20,7 @@ test_packages=(
   libgtest-dev mdbtools
   clang libclang-rt-dev clang-tidy-19 clang-format
   xdotool procps rpcbind
+  avahi-daemon avahi-utils dbus
   python3 python3-pyvisa python3-pyvisa-py lxi-tools
   dpkg-dev file help2man lintian appstream desktop-file-utils
 )

@@ -30,6 +30,14 @@ inline constexpr Text kOptionRemote{
     "connect can switch the output. A port in use is told and the program runs on without.",
     "在 PORT 端口接受远程控制（通过 TCP 的 SCPI 命令），未指定地址时只接受本机（127.0.0.1）"
     "（IPv6 用 [::1]:PORT）。没有密码：能连接的人都能开关输出。端口被占用时会提示，程序照常运行。"};
+inline constexpr Text kOptionAnnounce{
+    "Announce remote control with DNS-SD (through the Avahi daemon) as \"KELVO power supply on "
+    "HOST\" while it listens, also on this machine only (on the loopback interface then). Remote "
+    "control on any other address is announced without it. With no Avahi daemon the program "
+    "says so and runs on.",
+    "远程控制监听期间通过 DNS-SD（经由 Avahi 守护进程）以“KELVO power supply on 主机名”宣告，"
+    "只在本机监听时也宣告（此时只在回环接口上）。在其他地址上的远程控制无需此选项也会宣告。"
+    "没有 Avahi 守护进程时程序会提示并照常运行。"};
 inline constexpr Text kOptionExportValue{"RECORD", "记录"};
 inline constexpr Text kOptionExport{
     "Write the record file RECORD as CSV to OUT (default: RECORD with the extension .csv, "

@@ -77,8 +77,8 @@ inline constexpr Text kAnnounceLoopback{"the loopback interface %1 only",
                                         "the loopback interface %1 only"};
 inline constexpr Text kAnnounceEverywhere{"every interface", "every interface"};
 inline constexpr Text kAnnounceNoDaemon{
-    "DNS-SD: no Avahi daemon runs (%1); the instrument is not announced",
-    "DNS-SD: no Avahi daemon runs (%1); the instrument is not announced"};
+    "DNS-SD: no Avahi daemon runs; the instrument is not announced",
+    "DNS-SD: no Avahi daemon runs; the instrument is not announced"};
 inline constexpr Text kAnnounceWaiting{
     "DNS-SD: no Avahi daemon runs; the instrument is announced once one starts",
     "DNS-SD: no Avahi daemon runs; the instrument is announced once one starts"};
@@ -90,6 +90,7 @@ inline constexpr Text kAnnounceBack{"DNS-SD: the Avahi daemon is back; announcin
 inline constexpr Text kAnnounceRenamed{
     "DNS-SD: the name \"%1\" is taken on the network; announcing \"%2\" instead",
     "DNS-SD: the name \"%1\" is taken on the network; announcing \"%2\" instead"};
+inline constexpr Text kAnnounceWithdrawn{"DNS-SD: \"%1\" withdrawn", "DNS-SD: \"%1\" withdrawn"};
 inline constexpr Text kAnnounceFailed{"DNS-SD: the instrument cannot be announced: %1",
                                       "DNS-SD: the instrument cannot be announced: %1"};
 

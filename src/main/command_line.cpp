@@ -74,6 +74,7 @@ struct Options {
     QCommandLineOption export_events{"export-events", en(texts::kOptionExportEvents),
                                      en(texts::kOptionExportValue)};
     QCommandLineOption remote{"remote", en(texts::kOptionRemote), en(texts::kOptionRemoteValue)};
+    QCommandLineOption announce{"announce", en(texts::kOptionAnnounce)};
     std::vector<QCommandLineOption> limits = limit_options();
 };
 
@@ -194,6 +195,7 @@ void read_places(const QCommandLineParser& parser, const Options& o, CommandLine
     if (parser.isSet(o.remote)) {
         read_remote(parser, o, line, errors);
     }
+    line.announce = parser.isSet(o.announce);
 }
 
 // The command line's meaning once it parsed; a wrong value is told and ends the program.
@@ -240,7 +242,7 @@ CommandLine read_command_line(int argc, char** argv, std::ostream& out, std::ost
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const Options o;
-    parser.addOptions({o.help, o.version, o.port, o.remote});
+    parser.addOptions({o.help, o.version, o.port, o.remote, o.announce});
     parser.addOptions(QList<QCommandLineOption>(o.limits.begin(), o.limits.end()));
     parser.addOptions({o.export_csv, o.export_events});
     parser.addPositionalArgument(en(texts::kOptionExportOut), en(texts::kOptionExportOutAbout),

@@ -24,6 +24,8 @@ struct CommandLine {
     std::optional<std::vector<std::string>> export_events;
     // Where remote control listens (--remote [ADDR:]PORT).
     std::optional<remote::RemoteOption> remote;
+    // Remote control is announced with DNS-SD even on loopback (--announce).
+    bool announce = false;
     // The limits given (--max-voltage, ..., --off-after-silence); the others are unset.
     OutputLimits output_limits;
 };

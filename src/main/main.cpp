@@ -174,6 +174,9 @@ int main(int argc, char** argv) {
     quit_on_signal(signal_notifier, form, logic);
 
     kelvo::tools::add_tools({form->main_window().strip(), &form->main_window(), *logic});
+    if (line.announce) {
+        kelvo::tools::announce_remote(&form->main_window());
+    }
     if (line.remote) {
         kelvo::tools::start_remote(&form->main_window(), *line.remote);
     }

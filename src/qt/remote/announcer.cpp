@@ -25,21 +25,6 @@ constexpr qsizetype kLabelBytes = 63;
 // Names a service of this machine holds already are passed over this many times at most.
 constexpr int kMaxLocalRenames = 10;
 
-struct Service {
-    const char* type;
-    quint16 port;
-};
-
-// _lxi._tcp conventionally names the instrument's web page; there is none, so it names the
-// SCPI socket, the one door there is.
-std::vector<Service> services_of(const Announcement& what) {
-    std::vector<Service> services{{"_scpi-raw._tcp", what.raw_port}, {"_lxi._tcp", what.raw_port}};
-    if (what.vxi11_port) {
-        services.push_back({"_vxi-11._tcp", kPortmapperPort});
-    }
-    return services;
-}
-
 AvahiStringList* txt_records() {
     const std::string maker = std::string("Manufacturer=") + texts::kProductName.en;
     const std::string model = std::string("Model=") + texts::kAnnounceModel.en;
@@ -68,14 +53,29 @@ QString announcing(const QString& name, const Announcement& what) {
         where = interface;
     }
     std::string services;
-    for (const Service& service : services_of(what)) {
-        services += (services.empty() ? "" : ", ") + std::string(service.type) + " " +
-                    std::to_string(service.port);
+    for (const AnnouncedService& service : what.services) {
+        services +=
+            (services.empty() ? "" : ", ") + service.type + " " + std::to_string(service.port);
     }
     return line(texts::kAnnouncing, {name.toStdString(), where, services});
 }
 
+// No system bus, or no daemon on it: not an error, one line.
+QString no_client(int error) {
+    return error == AVAHI_ERR_NO_DAEMON ? line(texts::kAnnounceNoDaemon)
+                                        : line(texts::kAnnounceFailed, {avahi_strerror(error)});
+}
+
 } // namespace
+
+std::vector<AnnouncedService> instrument_services(quint16 raw_port,
+                                                  std::optional<quint16> vxi11_port) {
+    std::vector<AnnouncedService> services{{"_scpi-raw._tcp", raw_port}};
+    if (vxi11_port) {
+        services.push_back({"_vxi-11._tcp", *vxi11_port});
+    }
+    return services;
+}
 
 QString instrument_name(const QString& host) {
     QString name = line(texts::kAnnounceName, {host.trimmed().toStdString()}).trimmed();
@@ -139,7 +139,7 @@ bool Announcer::announce(const Announcement& what, QString& note) {
     note_ = nullptr;
     if (!connected) {
         wanted_.reset();
-        note = line(texts::kAnnounceNoDaemon, {avahi_strerror(error)});
+        note = no_client(error);
         return false;
     }
     if (!refused.isEmpty()) {
@@ -187,7 +187,7 @@ void Announcer::reconnect(std::uint64_t generation) {
     int error = 0;
     if (!connect_client(error)) {
         wanted_.reset();
-        tell(line(texts::kAnnounceNoDaemon, {avahi_strerror(error)}));
+        tell(no_client(error));
     }
 }
 
@@ -288,10 +288,10 @@ int Announcer::add_services() {
     const QByteArray name = name_.toUtf8();
     AvahiStringList* txt = txt_records();
     int error = AVAHI_OK;
-    for (const Service& service : services_of(*wanted_)) {
+    for (const AnnouncedService& service : wanted_->services) {
         error = avahi_entry_group_add_service_strlst(group_, where, over, AvahiPublishFlags{},
-                                                     name.constData(), service.type, nullptr,
-                                                     nullptr, service.port, txt);
+                                                     name.constData(), service.type.c_str(),
+                                                     nullptr, nullptr, service.port, txt);
         if (error < 0) {
             break;
         }

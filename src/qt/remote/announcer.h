@@ -1,9 +1,9 @@
 // qt/remote/: the instrument announced with DNS-SD through the system's Avahi daemon while
 // remote control listens, so that a bench script or a VISA browser finds it by its name.
-// One entry group holds _scpi-raw._tcp and _lxi._tcp on the SCPI socket's port and, when
-// VXI-11 is served, _vxi-11._tcp on the portmapper's port 111, where a VXI-11 client
-// begins. The TXT records are those of a LAN instrument: txtvers, Manufacturer, Model,
-// FirmwareVersion. The client runs on the window's thread (qt/remote/avahi_poll.h).
+// One entry group holds every service of the instrument (instrument_services()), each under
+// the instrument's name. The TXT records are those of a LAN instrument: txtvers,
+// Manufacturer, Model, FirmwareVersion. The client runs on the window's thread
+// (qt/remote/avahi_poll.h).
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
@@ -18,21 +18,32 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace kelvo::qt {
 
-// Where VXI-11 clients ask for the core port; a LAN instrument announces VXI-11 there.
-inline constexpr quint16 kPortmapperPort = 111;
+// One DNS-SD service type ("_scpi-raw._tcp") and the port it is reached on.
+struct AnnouncedService {
+    std::string type;
+    quint16 port = 0;
+    bool operator==(const AnnouncedService&) const = default;
+};
 
 struct Announcement {
     // The instance name, as instrument_name() makes it.
     QString name;
     // Where remote control listens: it decides the interface (announce_interface()).
     QHostAddress address;
-    quint16 raw_port = 0;
-    // The VXI-11 core port, when VXI-11 is served too.
-    std::optional<quint16> vxi11_port;
+    std::vector<AnnouncedService> services;
 };
+
+// What remote control serves: the SCPI socket always; VXI-11 when it is served, on the port
+// where its clients begin (the portmapper's). No _lxi._tcp: that type names an instrument's
+// web page, and a browser sent to the SCPI socket would have its request lines taken as
+// commands by a live supply.
+std::vector<AnnouncedService> instrument_services(quint16 raw_port,
+                                                  std::optional<quint16> vxi11_port = {});
 
 // "KELVO power supply on HOST", cut to the 63 bytes a DNS label holds.
 QString instrument_name(const QString& host);

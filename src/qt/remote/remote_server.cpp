@@ -196,6 +196,14 @@ QString RemoteServer::where() const {
            QString::number(server_->serverPort());
 }
 
+QHostAddress RemoteServer::address() const {
+    return server_->serverAddress();
+}
+
+quint16 RemoteServer::port() const {
+    return server_->serverPort();
+}
+
 void RemoteServer::accept() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
         if (client_count() >= kMaxRemoteClients) {

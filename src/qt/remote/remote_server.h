@@ -7,6 +7,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
@@ -49,6 +50,9 @@ public:
     Vxi11Server* instrument() const { return instrument_; }
     // In the window's language for the button's tip; in English for standard error.
     QString instrument_state(bool window_language = false) const;
+    // The address and port listened on.
+    QHostAddress address() const;
+    quint16 port() const;
     // How long a client may stay silent and keep its place against a newcomer.
     void set_idle_limit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
 

@@ -1,9 +1,11 @@
 // The remote control button of the tool strip: it starts and stops the SCPI socket on this
 // machine's port 5025 and shows how many clients are connected. --remote starts the same
-// socket at start-up, on the address it names.
+// socket at start-up, on the address it names. Either is announced with DNS-SD while it
+// listens beyond this machine, or on loopback too with --announce.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/remote/remote_address.h"
 #include "qt/remote/remote_server.h"
+#include "qt/tools/remote_announcing.h"
 #include "qt/tools/tool.h"
 #include "remote/remote_option.h"
 
@@ -72,7 +74,15 @@ void add_remote_tool(const ToolContext& context) {
     QAction* button = context.strip->addAction(QString());
     button->setObjectName(QStringLiteral("remoteTool"));
     auto* server = new RemoteServer(context.main_window, context.form);
+    new RemoteAnnouncing(server);
     new RemoteTool(context.main_window, context.form, button, server);
+}
+
+void announce_remote(QWidget* main_window) {
+    if (auto* announcing =
+            main_window->findChild<RemoteAnnouncing*>(QStringLiteral("remoteAnnouncing"))) {
+        announcing->set_always(true);
+    }
 }
 
 bool start_remote(QWidget* main_window, const remote::RemoteOption& option) {

@@ -49,5 +49,7 @@ bool start_remote(QWidget* main_window, const remote::RemoteOption& option);
 // Closes its clients while the window model they speak to is still there, and takes the
 // instrument's mapping back from the portmapper.
 void stop_remote(QWidget* main_window);
+// Remote control is announced with DNS-SD on loopback too (--announce; after add_tools).
+void announce_remote(QWidget* main_window);
 
 } // namespace kelvo::tools
