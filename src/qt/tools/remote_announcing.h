@@ -16,6 +16,7 @@ namespace kelvo::tools {
 class RemoteServer;
 
 class RemoteAnnouncing final : public QObject {
+    Q_OBJECT
 public:
     using Say = std::function<void(const QString&)>;
     // A child of the server; `say` takes each line (standard error when none is given).
