@@ -131,6 +131,16 @@ void pin_port(kelvo::qt::QtForm& form, kelvo::Form1& logic, const kelvo::PortOpt
                                          : form.MSComm1.place_device(option.device));
 }
 
+// Remote control where the command line says, announced on loopback too when it asks.
+void start_remote_control(QWidget& main_window, const kelvo::qt::CommandLine& line) {
+    if (line.announce) {
+        kelvo::tools::announce_remote(&main_window);
+    }
+    if (line.remote) {
+        kelvo::tools::start_remote(&main_window, *line.remote);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -174,12 +184,7 @@ int main(int argc, char** argv) {
     quit_on_signal(signal_notifier, form, logic);
 
     kelvo::tools::add_tools({form->main_window().strip(), &form->main_window(), *logic});
-    if (line.announce) {
-        kelvo::tools::announce_remote(&form->main_window());
-    }
-    if (line.remote) {
-        kelvo::tools::start_remote(&form->main_window(), *line.remote);
-    }
+    start_remote_control(form->main_window(), line);
     form->show();
     const int code = QApplication::exec();
     form->main_window().on_close = nullptr;

@@ -260,6 +260,7 @@ QString Announcer::publish(AvahiClient* client) {
     if (!wanted_) {
         return {};
     }
+    const Announcement what = *wanted_;
     if (group_ == nullptr) {
         group_ = avahi_entry_group_new(client, &Announcer::group_changed, this);
         if (group_ == nullptr) {
@@ -269,12 +270,12 @@ QString Announcer::publish(AvahiClient* client) {
     if (avahi_entry_group_is_empty(group_) == 0) {
         return {};
     }
-    int error = add_services();
+    int error = add_services(what);
     // A service of this machine holds the name already.
     for (int tries = 0; error == AVAHI_ERR_COLLISION && tries < kMaxLocalRenames; ++tries) {
         take_alternative_name();
         avahi_entry_group_reset(group_);
-        error = add_services();
+        error = add_services(what);
     }
     if (error == AVAHI_OK) {
         error = avahi_entry_group_commit(group_);
@@ -282,13 +283,13 @@ QString Announcer::publish(AvahiClient* client) {
     return failure(error);
 }
 
-int Announcer::add_services() {
-    const AvahiIfIndex where = announce_interface(wanted_->address);
-    const AvahiProtocol over = announce_protocol(wanted_->address);
+int Announcer::add_services(const Announcement& what) {
+    const AvahiIfIndex where = announce_interface(what.address);
+    const AvahiProtocol over = announce_protocol(what.address);
     const QByteArray name = name_.toUtf8();
     AvahiStringList* txt = txt_records();
     int error = AVAHI_OK;
-    for (const AnnouncedService& service : wanted_->services) {
+    for (const AnnouncedService& service : what.services) {
         error = avahi_entry_group_add_service_strlst(group_, where, over, AvahiPublishFlags{},
                                                      name.constData(), service.type.c_str(),
                                                      nullptr, nullptr, service.port, txt);

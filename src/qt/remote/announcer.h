@@ -95,7 +95,7 @@ private:
     void reconnect(std::uint64_t generation);
     // The services into the entry group, committed; a line for what went wrong, if anything.
     QString publish(AvahiClient* client);
-    int add_services();
+    int add_services(const Announcement& what);
     void take_alternative_name();
     void client_lost(int error);
     // A refusal of the daemon's: the note of announce() while that runs, said otherwise.
