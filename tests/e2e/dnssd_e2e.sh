@@ -3,7 +3,8 @@
 # --announce, under an Avahi daemon of the test's own that sees the loopback interface only
 # (and a system D-Bus of its own when none runs): avahi-browse finds _scpi-raw._tcp under
 # the instrument's name on lo at the socket's port, a second program on another port takes
-# the next name, and each service is gone once its program ends. Skips (status 77) when the
+# the next name, each service is gone once its program ends, and remote control stopped in
+# a running program withdraws its service (a Qt test run here). Skips (status 77) when the
 # daemons cannot start. About 10 s.
 #   dnssd_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
 # SPDX-License-Identifier: GPL-3.0-or-later
@@ -19,6 +20,12 @@ trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; stop_starte
 fail() { echo "FAIL: $*"; cat "$work"/kelvo*.out 2>/dev/null || true; exit 1; }
 start_system_dbus || exit 77
 start_avahi_on_loopback || exit 77
+
+# The announcer in the Qt tests' own program: remote control stopped withdraws at once.
+if [ -x "$bin/kelvo_qt_tests" ]; then
+  KELVO_TEST_AVAHI_ON_LO=1 "$bin/kelvo_qt_tests" --gtest_filter='AnnouncerUnderTheDaemon.*' \
+    >"$work/qt.out" 2>&1 || { cat "$work/qt.out"; fail "the announcer under the daemon"; }
+fi
 
 free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'

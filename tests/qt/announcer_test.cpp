@@ -2,7 +2,8 @@
 // no Avahi daemon on it. Each is one line, at once, and the program goes on: no crash, no
 // wait, nothing said later, remote control untouched. And what is announced where: the
 // services for the ports served, the name cut to one DNS label, the interface and protocol
-// of the address listened on.
+// of the address listened on. Under the loopback daemon of dnssd_e2e.sh: stopping remote
+// control takes its service off the network.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/remote/announcer.h"
 #include "qt/remote/remote_server.h"
@@ -202,6 +203,42 @@ TEST(Announcer, WhatIsAnnouncedAndWhere) {
     EXPECT_EQ(announce_protocol(loopback), AVAHI_PROTO_INET);
     EXPECT_EQ(announce_protocol(QHostAddress(QHostAddress::LocalHostIPv6)), AVAHI_PROTO_INET6);
     EXPECT_EQ(announce_protocol(QHostAddress(QHostAddress::Any)), AVAHI_PROTO_UNSPEC);
+}
+
+// The Avahi daemon of dnssd_e2e.sh, on the loopback interface only, takes the announcement;
+// remote control stopped withdraws it from the network at once. Elsewhere it skips: no
+// test announces through a daemon that might see other networks.
+TEST(AnnouncerUnderTheDaemon, RemoteControlStoppedIsWithdrawn) {
+    if (!qEnvironmentVariableIsSet("KELVO_TEST_AVAHI_ON_LO")) {
+        GTEST_SKIP() << "run by dnssd_e2e.sh, under an Avahi daemon on loopback only";
+    }
+    const ProgramFolder folder;
+    const auto form = std::make_unique<QtForm>(folder.path());
+    const auto logic = std::make_unique<Form1>(form->controls());
+    tools::RemoteServer server(nullptr, *logic);
+    std::vector<QString> said;
+    auto* announcing = new tools::RemoteAnnouncing(
+        &server, [&said](const QString& line) { said.push_back(line); });
+    announcing->set_always(true);
+    QString why;
+    ASSERT_TRUE(server.start(QStringLiteral("127.0.0.1"), 0, why)) << why.toStdString();
+    const QString port = QString::number(server.port());
+    const auto browsed = [&port] {
+        QProcess browse;
+        browse.start(QStringLiteral("avahi-browse"),
+                     {QStringLiteral("-rpt"), QStringLiteral("_scpi-raw._tcp")});
+        browse.waitForFinished(10000);
+        return QString::fromUtf8(browse.readAllStandardOutput())
+            .contains(QStringLiteral(";127.0.0.1;") + port + QLatin1Char(';'));
+    };
+    ASSERT_TRUE(wait_until([&] { return announcing->announcer().announced(); }, 10000))
+        << (said.empty() ? std::string() : said.back().toStdString());
+    EXPECT_TRUE(browsed());
+    server.stop();
+    ASSERT_TRUE(wait_until([&] { return !said.empty() && said.back().endsWith("withdrawn"); }));
+    EXPECT_FALSE(announcing->announcer().announced());
+    // The goodbye goes out at once; a cache holds what it says goodbye to for a second.
+    EXPECT_TRUE(wait_until([&] { return !browsed(); }, 5000));
 }
 
 } // namespace
