@@ -3,7 +3,8 @@
 # --announce, under an Avahi daemon of the test's own that sees the loopback interface only
 # (and a system D-Bus of its own when none runs): avahi-browse finds _scpi-raw._tcp under
 # the instrument's name on lo at the socket's port, a second program on another port takes
-# the next name, each service is gone once its program ends, and remote control stopped in
+# the next name, _vxi-11._tcp is there at the portmapper's port while the portmapper maps
+# the instrument, each service is gone once its program ends, and remote control stopped in
 # a running program withdraws its service (a Qt test run here). Skips (status 77) when the
 # daemons cannot start. About 10 s.
 #   dnssd_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
@@ -20,6 +21,9 @@ trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; stop_starte
 fail() { echo "FAIL: $*"; cat "$work"/kelvo*.out 2>/dev/null || true; exit 1; }
 start_system_dbus || exit 77
 start_avahi_on_loopback || exit 77
+# With the portmapper, VXI-11 is announced too; without, the rest is tested alone.
+portmapper=1
+start_rpcbind || portmapper=""
 
 # The announcer in the Qt tests' own program: remote control stopped withdraws at once.
 if [ -x "$bin/kelvo_qt_tests" ]; then
@@ -62,8 +66,15 @@ await_browse "" "=;lo;IPv4;$(escaped "$name");_scpi-raw._tcp;local;" &&
   browse | grep -F "$(escaped "$name");" | grep -qF ";127.0.0.1;$port;" ||
   fail "_scpi-raw._tcp on lo at port $port not found: $(browse)"
 browse | grep -q '"Manufacturer=KELVO"' || fail "no maker in the TXT records: $(browse)"
-# The SCPI socket is the one service announced: no web page, no VXI-11 yet.
+# No web page, so no _lxi._tcp; VXI-11 where its clients begin, the portmapper's port.
 ! timeout 10 avahi-browse -pt _lxi._tcp 2>/dev/null | grep -q KELVO || fail "_lxi._tcp announced"
+vxi11() { timeout 10 avahi-browse -rpt _vxi-11._tcp 2>/dev/null | grep '^=' || true; }
+if [ -n "$portmapper" ]; then
+  vxi11 | grep -F "=;lo;IPv4;$(escaped "$name");_vxi-11._tcp;local;" | grep -qF ";127.0.0.1;111;" ||
+    fail "_vxi-11._tcp on lo at port 111 not found: $(vxi11)"
+else
+  echo "SKIP: the VXI-11 announcement: no portmapper runs and none could be started"
+fi
 
 # A second program on another port: the name is taken, the next one is announced.
 second_port=$(free_port)
@@ -80,6 +91,8 @@ grep -q "is taken on the network; announcing \"$name #2\" instead" "$work/kelvo2
 kill "$kelvo"
 wait "$kelvo" 2>/dev/null || true
 await_browse "!" ";127.0.0.1;$port;" || fail "still announced after the program ended: $(browse)"
+for _ in $(seq 20); do vxi11 | grep -qF "$(escaped "$name");" || break; sleep 0.25; done
+! vxi11 | grep -qF "$(escaped "$name");" || fail "VXI-11 still announced: $(vxi11)"
 browse | grep -qF ";127.0.0.1;$second_port;" || fail "the second program's service went too"
 kill "$second"
 wait "$second" 2>/dev/null || true

@@ -48,6 +48,10 @@ public:
     quint16 abort_port() const;
     // The portmapper maps the core channel to its port.
     bool mapped() const { return mapped_; }
+    // The portmapper's port while the core channel is mapped there: where clients begin.
+    std::optional<quint16> mapped_at() const {
+        return mapped_ && portmapper_ ? std::optional<quint16>(portmapper_->port) : std::nullopt;
+    }
     // Where the portmapper is asked; none: it is not asked at all.
     void set_portmapper(std::optional<vxi11::Portmapper> where) { portmapper_ = std::move(where); }
     std::size_t connection_count() const { return connections_.size(); }

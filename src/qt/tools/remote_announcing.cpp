@@ -3,10 +3,12 @@
 
 #include "base/texts.h"
 #include "qt/remote/remote_server.h"
+#include "qt/remote/vxi11_server.h"
 
 #include <QHostInfo>
 
 #include <iostream>
+#include <optional>
 #include <utility>
 
 namespace kelvo::tools {
@@ -40,12 +42,15 @@ void RemoteAnnouncing::follow() {
         withdraw();
         return;
     }
-    const QString where = server_->where();
+    // VXI-11 is announced where its clients begin, while the portmapper maps it.
+    const std::optional<quint16> vxi11 = server_->instrument()->mapped_at();
+    const QString where =
+        server_->where() + (vxi11 ? QStringLiteral(" vxi-11 %1").arg(*vxi11) : QString());
     if (where == announced_) {
         return;
     }
     const qt::Announcement what{qt::instrument_name(QHostInfo::localHostName()), server_->address(),
-                                qt::instrument_services(server_->port())};
+                                qt::instrument_services(server_->port(), vxi11)};
     QString note;
     announcer_.announce(what, note);
     say_(note);

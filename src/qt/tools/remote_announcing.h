@@ -36,7 +36,7 @@ private:
     Say say_;
     qt::Announcer announcer_;
     bool always_ = false;
-    // "ADDRESS:PORT" announced, empty when nothing is.
+    // "ADDRESS:PORT" announced (and the VXI-11 port), empty when nothing is.
     QString announced_;
 };
 
