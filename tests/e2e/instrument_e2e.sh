@@ -11,13 +11,16 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 export QT_QPA_PLATFORM=offscreen
-started_rpcbind=""
-cleanup() {
-  kill $(jobs -p) 2>/dev/null || true
-  [ -z "$started_rpcbind" ] || pkill -x rpcbind || true
-  [ -n "${KELVO_E2E_KEEP:-}" ] || rm -rf "$work"
+# shellcheck source=tests/e2e/daemons.sh
+. "$here/daemons.sh"
+programs=()
+# The programs this test started, and nothing else: the portmapper stays till the end.
+stop_programs() {
+  [ ${#programs[@]} -eq 0 ] || kill "${programs[@]}" 2>/dev/null || true
+  [ ${#programs[@]} -eq 0 ] || wait "${programs[@]}" 2>/dev/null || true
+  programs=()
 }
-trap cleanup EXIT
+trap 'stop_programs; stop_started_daemons; [ -n "${KELVO_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work"/kelvo*.out 2>/dev/null || true; exit 1; }
 free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
@@ -29,23 +32,19 @@ start_kelvo() {
   mkdir -p "$work/$name"
   cp "$bin/kelvo" "$bin/db1.mdb" "$bin/PPS.ico" "$work/$name/"
   "$bin/kelvo-supply-sim" --load 10 --link "$work/$name.tty" "$@" >"$work/$name-sim.out" 2>&1 &
+  programs+=("$!")
   for _ in $(seq 50); do [ -e "$work/$name.tty" ] && break; sleep 0.1; done
   KELVO_SERIAL_PORTS="$work/$name.tty" "$work/$name/kelvo" --remote "127.0.0.1:$port" \
     >"$work/kelvo-$name.out" 2>&1 &
+  programs+=("$!")
   for _ in $(seq 50); do grep -q 'listening' "$work/kelvo-$name.out" && break; sleep 0.1; done
   grep -q "listening on 127.0.0.1:$port" "$work/kelvo-$name.out" || fail "$name: not listening"
 }
 
-# VXI-11 clients find the instrument through the portmapper: one runs, or this starts one
-# (plainly: it only listens), before the program starts and registers.
+# VXI-11 clients find the instrument through the portmapper: one runs, or this starts one,
+# before the program starts and registers.
 vxi=1
-if ! rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
-  if [ "$(id -u)" -eq 0 ] && command -v rpcbind >/dev/null && rpcbind; then
-    started_rpcbind=1
-    for _ in $(seq 50); do rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && break; sleep 0.1; done
-  fi
-  rpcinfo -p 127.0.0.1 >/dev/null 2>&1 || vxi=0
-fi
+start_rpcbind || vxi=0
 
 port=$(free_port)
 start_kelvo walk "$port"
@@ -62,12 +61,8 @@ else
 fi
 
 # One instrument at a time with the portmapper: the walk's program goes first.
-stop_all() {
-  kill $(jobs -p) 2>/dev/null || true
-  wait 2>/dev/null || true
-}
 if [ "$vxi" = 1 ]; then
-  stop_all
+  stop_programs
   for _ in $(seq 50); do rpcinfo -p 127.0.0.1 | grep -q '^ *395183 ' || break; sleep 0.1; done
   port=$(free_port)
   start_kelvo vxi "$port"
@@ -80,7 +75,7 @@ if [ "$vxi" = 1 ]; then
     got=$(timeout 10 lxi scpi -a 127.0.0.1 "VOLT?")
     [ "$got" = "3.50" ] || fail "lxi VXI-11 VOLT?: $got"
   fi
-  stop_all
+  stop_programs
 else
   echo "SKIP: the VXI-11 walk: no portmapper (rpcbind) runs and none could be started"
 fi
