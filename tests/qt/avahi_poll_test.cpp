@@ -39,8 +39,8 @@ struct Pipe {
 };
 
 // What a callback saw, and what it is to do to the poll once called.
-struct Heard {
-    explicit Heard(const AvahiPoll* poll = nullptr) : api(poll) {}
+struct PollHeard {
+    explicit PollHeard(const AvahiPoll* poll = nullptr) : api(poll) {}
     const AvahiPoll* api;
     int calls = 0;
     std::vector<AvahiWatchEvent> events;
@@ -51,7 +51,7 @@ struct Heard {
 };
 
 void heard_watch(AvahiWatch* watch, int fd, AvahiWatchEvent event, void* userdata) {
-    auto& heard = *static_cast<Heard*>(userdata);
+    auto& heard = *static_cast<PollHeard*>(userdata);
     ++heard.calls;
     heard.events.push_back(event);
     heard.asked.push_back(heard.api->watch_get_events(watch));
@@ -112,7 +112,7 @@ TEST(AvahiPoll, AWatchHearsWhatItWaitsForAndAskedEventsMatch) {
     AvahiQtPoll poll;
     const AvahiPoll* api = poll.api();
     Pipe pipe;
-    Heard heard{api};
+    PollHeard heard{api};
     heard.drain = true;
     AvahiWatch* watch = api->watch_new(api, pipe.reader(), AVAHI_WATCH_IN, heard_watch, &heard);
     EXPECT_EQ(poll.watch_count(), 1U);
@@ -148,13 +148,13 @@ TEST(AvahiPoll, WritingAndHangingUpAreHeardForWhatTheyAre) {
     AvahiQtPoll poll;
     const AvahiPoll* api = poll.api();
     Pipe pipe;
-    Heard writable{api};
+    PollHeard writable{api};
     writable.free_self = true;
     api->watch_new(api, pipe.writer(), AVAHI_WATCH_OUT, heard_watch, &writable);
     ASSERT_TRUE(wait_until([&] { return writable.calls == 1; }));
     EXPECT_EQ(writable.events.at(0), AVAHI_WATCH_OUT);
 
-    Heard hung_up{api};
+    PollHeard hung_up{api};
     hung_up.free_self = true;
     api->watch_new(api, pipe.reader(), AVAHI_WATCH_IN, heard_watch, &hung_up);
     pipe.close_writer();
@@ -175,8 +175,8 @@ TEST(AvahiPoll, AWatchFreedInACallbackIsNeverCalledAgain) {
     const AvahiPoll* api = poll.api();
     Pipe first;
     Pipe second;
-    Heard one{api};
-    Heard other{api};
+    PollHeard one{api};
+    PollHeard other{api};
     AvahiWatch* a = api->watch_new(api, first.reader(), AVAHI_WATCH_IN, heard_watch, &one);
     AvahiWatch* b = api->watch_new(api, second.reader(), AVAHI_WATCH_IN, heard_watch, &other);
     one.free_self = true;
@@ -260,7 +260,7 @@ TEST(AvahiPoll, ATimeoutReArmedOrFreedInItsCallbackDoesAsTold) {
 // freed first goes with the poll.
 TEST(AvahiPoll, WhatIsLeftGoesWithThePoll) {
     Pipe pipe;
-    Heard heard;
+    PollHeard heard;
     Fired f;
     {
         AvahiQtPoll poll;

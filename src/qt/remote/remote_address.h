@@ -1,9 +1,10 @@
-// qt/remote/: where remote control may listen, as the socket takes it.
+// qt/remote/: where remote control may listen, as the socket takes it, and a client's name.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QHostAddress>
 #include <QString>
+#include <QTcpSocket>
 
 namespace kelvo::qt {
 
@@ -14,6 +15,12 @@ inline QHostAddress remote_address(const QString& text) {
         return QHostAddress(QHostAddress::LocalHost);
     }
     return QHostAddress(text);
+}
+
+// "127.0.0.1:40312": how the monitor and the sessions name a client.
+inline QString peer_name(const QTcpSocket* socket) {
+    return socket->peerAddress().toString() + QLatin1Char(':') +
+           QString::number(socket->peerPort());
 }
 
 } // namespace kelvo::qt

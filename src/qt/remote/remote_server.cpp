@@ -23,14 +23,9 @@ namespace {
 
 // Read per turn of the event loop, so that a client sending without pause cannot hold the
 // window up; the rest waits for the next turn.
-constexpr qint64 kReadChunk = qint64{16} * 1024;
+constexpr qint64 kClientReadChunk = qint64{16} * 1024;
 // Answers a client has not taken: past this it does not read them, and it is closed.
 constexpr qint64 kMaxUnread = qint64{1024} * 1024;
-
-QString peer_name(const QTcpSocket* socket) {
-    return socket->peerAddress().toString() + QLatin1Char(':') +
-           QString::number(socket->peerPort());
-}
 
 } // namespace
 
@@ -38,7 +33,7 @@ QString peer_name(const QTcpSocket* socket) {
 class RemoteClient final : public QObject {
 public:
     RemoteClient(QObject* parent, QTcpSocket* socket, Form1& form)
-        : QObject(parent), socket_(socket), session_(form, peer_name(socket).toStdString()) {
+        : QObject(parent), socket_(socket), session_(form, qt::peer_name(socket).toStdString()) {
         socket_->setParent(this);
         // Each answer is one small write: sent at once, not held back to fill a packet.
         socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -57,7 +52,7 @@ public:
         if (!socket_->isOpen() || session_.waiting()) {
             return;
         }
-        const QByteArray bytes = socket_->read(kReadChunk);
+        const QByteArray bytes = socket_->read(kClientReadChunk);
         if (!bytes.isEmpty()) {
             heard_.restart();
         }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/remote/vxi11_server.h"
 
+#include "qt/remote/remote_address.h"
+
 #include "qt/remote/remote_server.h"
 #include "vxi11/calls.h"
 #include "vxi11/record.h"
@@ -20,14 +22,9 @@ namespace {
 
 // Read per turn of the event loop, so that a client sending without pause cannot hold the
 // window up; the rest waits for the next turn.
-constexpr qint64 kReadChunk = qint64{64} * 1024;
+constexpr qint64 kRecordReadChunk = qint64{64} * 1024;
 // Replies a client has not taken: past this it does not read them, and it is closed.
 constexpr qint64 kMaxUnsent = qint64{4} * 1024 * 1024;
-
-QString peer_name(const QTcpSocket* socket) {
-    return socket->peerAddress().toString() + QLatin1Char(':') +
-           QString::number(socket->peerPort());
-}
 
 } // namespace
 
@@ -131,7 +128,7 @@ void Vxi11Server::accept(QTcpServer* server, bool abort_channel) {
         auto* connection = new InstrumentConnection(this, socket, id, abort_channel);
         connections_[id] = connection;
         if (!abort_channel) {
-            device_.connection_opened(id, peer_name(socket).toStdString());
+            device_.connection_opened(id, qt::peer_name(socket).toStdString());
         }
         connect(socket, &QTcpSocket::readyRead, connection,
                 [this, connection] { read(connection); });
@@ -145,7 +142,7 @@ void Vxi11Server::read(InstrumentConnection* connection) {
         return;
     }
     QTcpSocket* socket = connection->socket();
-    const QByteArray bytes = socket->read(kReadChunk);
+    const QByteArray bytes = socket->read(kRecordReadChunk);
     const bool whole = connection->records().feed(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
         [this, connection](std::string_view record) { take_record(connection, record); });
