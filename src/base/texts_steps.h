@@ -106,4 +106,27 @@ inline constexpr Text kStepTableNotCopied{
     "be changed.",
     "无法将步骤表复制到 %1（%2）：显示的是安装的示例，无法修改。"};
 
+// The end condition of a step: the names of its cells, and why a row's cells were refused
+// (%1 the cell, %2 the value as written, %3 the range).
+inline constexpr Text kConditionEndWhen{"end when", "结束条件"};
+inline constexpr Text kConditionLevel{"level", "阈值"};
+inline constexpr Text kConditionShortest{"shortest s", "最短秒数"};
+inline constexpr Text kConditionLongest{"longest s", "最长秒数"};
+inline constexpr Text kConditionUnknown{
+    "%1 \"%2\" is not a condition; use I<, I>, V<, V>, P<, P>, mAh> or mWh>",
+    "%1“%2”不是结束条件；请用 I<、I>、V<、V>、P<、P>、mAh> 或 mWh>"};
+inline constexpr Text kConditionNoLevel{"the condition has no %1", "结束条件缺少%1"};
+inline constexpr Text kConditionNotANumber{"%1 \"%2\" is not a number (a decimal point, please)",
+                                           "%1“%2”不是数字（请用小数点）"};
+inline constexpr Text kConditionLevelRange{"%1 %2 is outside 0 to %3", "%1 %2 超出 0 至 %3"};
+inline constexpr Text kConditionTimeWhole{"%1 %2 is not a whole number of seconds from 0 to %3",
+                                          "%1 %2 不是 0 至 %3 之间的整秒数"};
+inline constexpr Text kConditionLongestShort{"%1 %2 is below the shortest time",
+                                             "%1 %2 小于最短时间"};
+inline constexpr Text kConditionWithoutKind{"%1 %2 is given, but no end condition",
+                                            "给出了%1 %2，但没有结束条件"};
+// RUN refuses a row whose condition is wrong: the row (1-based), then why.
+inline constexpr Text kConditionRowPrompt{"Item No.%1: %2", "第 %1 项：%2"};
+inline constexpr Text kConditionErrorTitle{"Setting end condition error", "结束条件设置错误"};
+
 } // namespace kelvo::texts

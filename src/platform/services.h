@@ -27,6 +27,12 @@ public:
 // One field of a step-table record as the database delivers it.
 using FieldValue = std::variant<std::monostate, double, std::string>;
 
+// The fields that hold a step's end condition, after the three described ones, found by
+// their names in any case: end when, level, shortest and longest seconds. A table without
+// them runs its steps on their seconds.
+inline constexpr std::array<const char*, 4> kConditionFieldNames{
+    "EndWhen", "EndLevel", "ShortestSeconds", "LongestSeconds"};
+
 // The step table: a database table read and written through a record set whose current
 // record is also the grid's current row.
 class RecordSet {
@@ -41,6 +47,8 @@ public:
     virtual void move_first() = 0;
     virtual void move_next() = 0;
     virtual FieldValue field(int position) const = 0; // of the current record
+    // The name of a field, as the table declares it; "" past the last.
+    virtual std::string field_name(int position) const = 0;
     // Where what happens to the file is told: handed over before the first refresh.
     virtual void set_reporter(Reporter& reporter) = 0;
     // Appends steps (volts, amperes, seconds each) to the table, or puts them in place of all

@@ -196,7 +196,7 @@ void Reader::read_step(int line, std::string_view text) {
         }
         codes.at(static_cast<std::size_t>(quantity)) = *code;
     }
-    file_.steps.push_back({codes[0], codes[1], codes[2]});
+    file_.steps.push_back({codes[0], codes[1], codes[2], {}});
 }
 
 std::optional<int> Reader::read_value(int line, Quantity quantity, std::string_view field) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/services.h"
+#include "program/step_condition.h"
 
 #include <array>
 #include <optional>
@@ -19,6 +20,7 @@ struct Step {
     int voltage_code = 0;
     int current_code = 0;
     int seconds = 0;
+    StepCondition condition; // none: the step lasts its seconds
     friend bool operator==(const Step&, const Step&) = default;
 };
 

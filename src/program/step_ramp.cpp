@@ -197,8 +197,8 @@ RampSteps make_ramp(const Ramp& ramp) {
     const long long last = ramp.steps - 1;
     for (long long index = 0; index <= last; ++index) {
         const auto swept_code = static_cast<int>(from + divide_rounded((to - from) * index, last));
-        made.steps.push_back(voltage ? Step{swept_code, held_code, seconds}
-                                     : Step{held_code, swept_code, seconds});
+        made.steps.push_back(voltage ? Step{swept_code, held_code, seconds, {}}
+                                     : Step{held_code, swept_code, seconds, {}});
     }
     return made;
 }

@@ -216,6 +216,15 @@ std::string FakeRecordSet::write_steps(const std::vector<std::array<double, 3>>&
     return {};
 }
 
+std::string FakeRecordSet::field_name(int position) const {
+    if (position < 0 || position >= fields) {
+        return {};
+    }
+    return static_cast<std::size_t>(position) < names.size()
+               ? names[static_cast<std::size_t>(position)]
+               : "Field" + std::to_string(position);
+}
+
 FieldValue FakeRecordSet::field(int position) const {
     if (current < 0 || current >= record_count()) {
         throw std::logic_error("no current record");

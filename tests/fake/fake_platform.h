@@ -248,6 +248,7 @@ public:
     void move_next() override;
     // Throws std::logic_error past the last record or beyond the record's fields.
     FieldValue field(int position) const override;
+    std::string field_name(int position) const override;
     void set_reporter(platform::Reporter& given) override { reporter = &given; }
     // Appends rows (or replaces them) under fresh ids; refuses with write_error when set.
     std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
@@ -259,6 +260,7 @@ public:
     std::string record_source;
     std::vector<std::vector<FieldValue>> rows; // the table, set by the test
     int fields = 4;                            // the table's field count
+    std::vector<std::string> names;            // field names; "" for those not given
     int current = 0;                           // the current record (== rows.size(): at EOF)
     int refreshes = 0;
     int move_first_calls = 0;

@@ -47,8 +47,8 @@ TEST_F(StepExchange, RefusedWritesLeaveTheTableAndSayWhyOnce) {
     ui.Adodc1.write_error.reset();
 
     // Appending up to the step counter's limit is fine; replacing with as many too.
-    const std::vector<Step> full(32767 - before.size(), Step{100, 100, 1});
-    EXPECT_EQ(refused(std::vector<Step>(full.size() + 1, Step{100, 100, 1}), false),
+    const std::vector<Step> full(32767 - before.size(), Step{100, 100, 1, {}});
+    EXPECT_EQ(refused(std::vector<Step>(full.size() + 1, Step{100, 100, 1, {}}), false),
               "The step table was not changed: it would hold 32768 steps, 32767 at most");
     EXPECT_EQ(ui.Adodc1.writes, 1);
 

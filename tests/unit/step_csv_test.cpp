@@ -31,7 +31,7 @@ TEST(StepCsv, ReadsSemicolonsCrLfAnyColumnOrderAndSpreadsheetRounding) {
                                          "\r\n"
                                          "1;+31;5.1\n");
     ASSERT_TRUE(file.valid()) << describe(file.problems.front(), true);
-    EXPECT_EQ(file.steps, (std::vector<Step>{{330, 500, 5}, {3100, 5100, 1}}));
+    EXPECT_EQ(file.steps, (std::vector<Step>{{330, 500, 5, {}}, {3100, 5100, 1, {}}}));
 }
 
 TEST(StepCsv, RefusesTheWholeFileNamingEachBadLineAndItsLimit) {
@@ -127,9 +127,10 @@ TEST(StepCsv, WritesTheTableSoThatItReadsBackTheSame) {
 
 TEST(StepRamp, GoesFromFirstToLastInEvenStepsOnTheCodeGrid) {
     EXPECT_EQ(make_ramp({Quantity::Voltage, 0, 1, 4, 2, 0.5}).steps,
-              (std::vector<Step>{{0, 500, 2}, {33, 500, 2}, {67, 500, 2}, {100, 500, 2}}));
+              (std::vector<Step>{
+                  {0, 500, 2, {}}, {33, 500, 2, {}}, {67, 500, 2, {}}, {100, 500, 2, {}}}));
     EXPECT_EQ(make_ramp({Quantity::Current, 1, 0, 3, 1, 12}).steps,
-              (std::vector<Step>{{1200, 1000, 1}, {1200, 500, 1}, {1200, 0, 1}}));
+              (std::vector<Step>{{1200, 1000, 1, {}}, {1200, 500, 1, {}}, {1200, 0, 1, {}}}));
 }
 
 TEST(StepRamp, RefusesWhatRunWouldRefuse) {

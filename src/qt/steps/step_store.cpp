@@ -342,6 +342,13 @@ void QtRecordSet::place(int row) {
     }
 }
 
+std::string QtRecordSet::field_name(int position) const {
+    if (!model_ || position < 0 || position >= field_count()) {
+        return {};
+    }
+    return utf8(model_->record().fieldName(position));
+}
+
 platform::FieldValue QtRecordSet::field(int position) const {
     if (!model_ || row_ < 0 || row_ >= record_count() || position < 0 ||
         position >= field_count()) {

@@ -34,6 +34,7 @@ public:
     void move_first() override;
     void move_next() override;
     platform::FieldValue field(int position) const override;
+    std::string field_name(int position) const override;
     void set_reporter(platform::Reporter& reporter) override { reporter_ = &reporter; }
     // In one transaction, like deleting steps (step_store_write.cpp).
     std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
