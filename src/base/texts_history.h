@@ -87,6 +87,8 @@ inline constexpr Text kHistoryEventNames[] = {
     {"link back", "连接恢复"},
     {"limits set", "设定限值"},
     {"limit reached", "达到限值"},
+    {"step ended", "步骤结束"},
+    {"profile", "配置方案"},
 };
 
 // The export from the command line: a file it will not read as a record, an OUT it will

@@ -112,6 +112,9 @@ inline constexpr Text kConditionEndWhen{"end when", "结束条件"};
 inline constexpr Text kConditionLevel{"level", "阈值"};
 inline constexpr Text kConditionShortest{"shortest s", "最短秒数"};
 inline constexpr Text kConditionLongest{"longest s", "最长秒数"};
+inline constexpr Text kConditionThen{"then", "然后"};
+inline constexpr Text kConditionUnknownThen{"%1 \"%2\" is neither next nor stop",
+                                            "%1“%2”既不是 next 也不是 stop"};
 inline constexpr Text kConditionUnknown{
     "%1 \"%2\" is not a condition; use I<, I>, V<, V>, P<, P>, mAh> or mWh>",
     "%1“%2”不是结束条件；请用 I<、I>、V<、V>、P<、P>、mAh> 或 mWh>"};

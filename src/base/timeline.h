@@ -24,22 +24,27 @@ enum class EventKind {
     LinkBack,        // "link back": a port opened again after a loss
     LimitsSet,       // "limits set": source = window, command line, file, in force
     LimitReached,    // "limit reached": source = the limit's key; detail = what broke it
+    StepEnded,       // "step ended": source = "step N"; detail = "condition: I<0.100 A at
+                     // 0.098 A after 754 s", "longest time: 7200 s", "seconds: 3 s",
+                     // "run ended: stop" (the first word: program/step_condition.h)
+    ProfileRun,      // "profile": source = the profile's name; detail = its settings
 };
 
 // Why the output went off: the source column of "output off".
 enum class OffCause {
-    Button,       // "button"
-    Stop,         // "stop"
-    RunCount,     // "run count"
-    OverCurrent,  // "over-current trip"
-    VoltageLimit, // "max-voltage"
-    TimeLimit,    // "max-time"
-    ChargeLimit,  // "max-charge"
-    EnergyLimit,  // "max-energy"
-    Silence,      // "off-after-silence"
-    Remote,       // "remote"
-    WindowClosed, // "window closed"
-    Recovery,     // "recovery": the period was found unfinished at the next start
+    Button,        // "button"
+    Stop,          // "stop"
+    RunCount,      // "run count"
+    OverCurrent,   // "over-current trip"
+    VoltageLimit,  // "max-voltage"
+    TimeLimit,     // "max-time"
+    ChargeLimit,   // "max-charge"
+    EnergyLimit,   // "max-energy"
+    Silence,       // "off-after-silence"
+    Remote,        // "remote"
+    WindowClosed,  // "window closed"
+    Recovery,      // "recovery": the period was found unfinished at the next start
+    StepCondition, // "step condition": a step's condition met ended the run ("stop")
 };
 
 struct PeriodEvent {

@@ -28,7 +28,7 @@ public:
 using FieldValue = std::variant<std::monostate, double, std::string>;
 
 // The fields that hold a step's end condition, after the three described ones, found by
-// their names in any case: end when, level, shortest and longest seconds. A table without
+// their names in any case: end when, level, shortest and longest seconds, then. A table without
 // them runs its steps on their seconds.
 inline constexpr std::array<const char*, 4> kConditionFieldNames{
     "EndWhen", "EndLevel", "ShortestSeconds", "LongestSeconds"};

@@ -80,6 +80,20 @@ std::string level_text(ConditionKind kind, double level) {
 
 } // namespace
 
+bool parse_word(std::string_view text, std::string_view word) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return word.size() == text.size() &&
+           std::equal(word.begin(), word.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
 const char* condition_token(ConditionKind kind) {
     switch (kind) {
     case ConditionKind::None:
@@ -105,19 +119,8 @@ const char* condition_token(ConditionKind kind) {
 }
 
 std::optional<ConditionKind> parse_condition_token(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
     for (const ConditionKind kind : kConditionKinds) {
-        const std::string_view token = condition_token(kind);
-        if (token.size() == text.size() &&
-            std::equal(token.begin(), token.end(), text.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            })) {
+        if (parse_word(text, condition_token(kind))) {
             return kind;
         }
     }
@@ -212,6 +215,16 @@ ConditionCheck read_condition(const ConditionCells& cells) {
     if (!longest.ok) {
         return refuse(Kind::TimeNotWhole, 3);
     }
+    const platform::FieldValue& then = cells[4];
+    if (!empty_cell(then)) {
+        const auto* word = std::get_if<std::string>(&then);
+        const auto next = word != nullptr ? parse_word(*word, "next") : false;
+        const auto stop = word != nullptr ? parse_word(*word, "stop") : false;
+        if (!next && !stop) {
+            return refuse(Kind::UnknownThen, 4);
+        }
+        check.condition.ends_run = stop;
+    }
     check.condition.shortest = shortest.seconds;
     if (longest.set) {
         check.condition.longest = longest.seconds;
@@ -226,9 +239,9 @@ std::string describe(const ConditionProblem& problem, bool english) {
     using Kind = ConditionProblem::Kind;
     static constexpr std::array<const texts::Text*, kConditionCells> kCellNames{
         &texts::kConditionEndWhen, &texts::kConditionLevel, &texts::kConditionShortest,
-        &texts::kConditionLongest};
+        &texts::kConditionLongest, &texts::kConditionThen};
     const std::string cell =
-        texts::in(english, *kCellNames[static_cast<std::size_t>(std::clamp(problem.cell, 0, 3))]);
+        texts::in(english, *kCellNames[static_cast<std::size_t>(std::clamp(problem.cell, 0, 4))]);
     const texts::Text* why = &texts::kConditionUnknown;
     std::string range;
     switch (problem.kind) {
@@ -256,6 +269,9 @@ std::string describe(const ConditionProblem& problem, bool english) {
     case Kind::WithoutKind:
         why = &texts::kConditionWithoutKind;
         break;
+    case Kind::UnknownThen:
+        why = &texts::kConditionUnknownThen;
+        break;
     }
     return texts::fill(texts::in(english, *why), {cell, problem.value, range});
 }
@@ -273,6 +289,9 @@ ConditionCells condition_cells(const StepCondition& condition) {
     if (condition.longest) {
         cells[3] = static_cast<double>(*condition.longest);
     }
+    if (condition.ends_run) {
+        cells[4] = std::string("stop");
+    }
     return cells;
 }
 
@@ -286,6 +305,9 @@ std::string condition_text(const StepCondition& condition) {
         text += ", " + std::to_string(condition.shortest) + "..";
         text += condition.longest ? std::to_string(*condition.longest) : std::string();
         text += " s";
+    }
+    if (condition.ends_run) {
+        text += ", stop";
     }
     return text;
 }

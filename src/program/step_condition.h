@@ -37,14 +37,20 @@ struct StepCondition {
     double level = 0;           // in the unit of the kind
     int shortest = 0;           // seconds of the step before the condition is tested
     std::optional<int> longest; // seconds after which the step ends anyway
+    // "stop" in the then cell: the condition met ends the run, not only the step (a sweep
+    // that stops where the device starts to draw). Its longest time still only ends the step.
+    bool ends_run = false;
     friend bool operator==(const StepCondition&, const StepCondition&) = default;
 };
 
 // The condition's cells in the order of the table's fields after the three described ones:
-// end when, level, shortest seconds, longest seconds.
-inline constexpr int kConditionCells = 4;
+// end when, level, shortest seconds, longest seconds, then ("" or "next": the next step;
+// "stop": the run ends).
+inline constexpr int kConditionCells = 5;
 using ConditionCells = std::array<platform::FieldValue, kConditionCells>;
 
+// Whether text is the word, blanks around it and the letters' case aside.
+bool parse_word(std::string_view text, std::string_view word);
 // "I<", "mAh>", ... and "" for None.
 const char* condition_token(ConditionKind kind);
 // A token as typed: blanks around it and the letters' case do not matter ("i<", " mah> ").
@@ -67,9 +73,10 @@ struct ConditionProblem {
         TimeNotWhole,    // a time that is not a whole number of seconds from 0 to a year
         LongestTooShort, // the longest time is below the shortest
         WithoutKind,     // a level or a time given, but no condition
+        UnknownThen,     // the then cell is neither empty, "next" nor "stop"
     };
     Kind kind = Kind::None;
-    int cell = 0; // 0..3: the cell at fault
+    int cell = 0; // 0..4: the cell at fault
     std::string value;
     std::string highest; // the level's highest with its unit, for LevelOutOfRange
     friend bool operator==(const ConditionProblem&, const ConditionProblem&) = default;
@@ -91,7 +98,8 @@ std::string describe(const ConditionProblem& problem, bool english);
 // times (empty when unset).
 ConditionCells condition_cells(const StepCondition& condition);
 
-// "I<0.050 A", "mAh>1200 mAh", with ", 60..7200 s" for the times when set; "" for None.
+// "I<0.050 A", "mAh>1200 mAh", with ", 60..7200 s" for the times when set and ", stop" for a
+// condition that ends the run; "" for None.
 std::string condition_text(const StepCondition& condition);
 
 // What a fresh reading and the period's figures so far say of a condition.
@@ -113,6 +121,7 @@ enum class StepEnd {
     RunEnded,  // "run ended": STOP, a trip or a limit ended the run during the step
 };
 const char* step_end_word(StepEnd end);
+// The end word at the start of a "step ended" detail ("condition: I<0.050 A at 0.049 A").
 std::optional<StepEnd> step_end_of_word(std::string_view detail);
 
 } // namespace kelvo

@@ -12,18 +12,18 @@ namespace {
 constexpr const char* kEventNames[] = {
     "output on",       "output off",       "voltage set",          "current set",      "step begun",
     "over-current on", "over-current off", "supply not answering", "supply answering", "link lost",
-    "link back",       "limits set",       "limit reached",
+    "link back",       "limits set",       "limit reached",        "step ended",       "profile",
 };
 constexpr std::size_t kEventCount = sizeof kEventNames / sizeof kEventNames[0];
-static_assert(kEventCount == static_cast<std::size_t>(EventKind::LimitReached) + 1);
+static_assert(kEventCount == static_cast<std::size_t>(EventKind::ProfileRun) + 1);
 
 constexpr const char* kCauseNames[] = {
-    "button",        "stop",       "run count",  "over-current trip", "max-voltage",
-    "max-time",      "max-charge", "max-energy", "off-after-silence", "remote",
-    "window closed", "recovery",
+    "button",        "stop",       "run count",      "over-current trip", "max-voltage",
+    "max-time",      "max-charge", "max-energy",     "off-after-silence", "remote",
+    "window closed", "recovery",   "step condition",
 };
 static_assert(sizeof kCauseNames / sizeof kCauseNames[0] ==
-              static_cast<std::size_t>(OffCause::Recovery) + 1);
+              static_cast<std::size_t>(OffCause::StepCondition) + 1);
 
 // A whole number of exactly `digits` digits at the front of `text`, taken off it.
 std::optional<int> take_digits(std::string_view& text, std::size_t digits) {

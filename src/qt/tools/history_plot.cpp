@@ -27,7 +27,7 @@ constexpr double kMarkReach = 4;
 // A tooltip names this many events at most.
 constexpr int kTipEvents = 5;
 static_assert(std::size(texts::kHistoryEventNames) ==
-                  static_cast<std::size_t>(EventKind::LimitReached) + 1,
+                  static_cast<std::size_t>(EventKind::ProfileRun) + 1,
               "a name for each kind of event");
 
 QString fixed(double value, int places) {
