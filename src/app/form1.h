@@ -11,6 +11,7 @@
 #include "meter/period_meter.h"
 #include "platform/form_controls.h"
 #include "platform/observer.h"
+#include "program/step_condition.h"
 #include "record/period_events.h"
 
 #include <array>
@@ -18,6 +19,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,6 +136,19 @@ public:
     // a value out of range.
     bool load_step_table(); // app/program_run.cpp
     void start_program();   // app/program_run.cpp
+    // Steps that end on a condition (app/program_conditions.cpp). RUN: each row's condition
+    // cells, found by their names, checked; false (and the row named) at the first bad one.
+    bool load_step_conditions();
+    // At a display second: whether the running step is over, and why. A step with a
+    // condition ends on a fresh reading that meets it, from its shortest time on, or at its
+    // longest time; any other lasts its seconds.
+    std::optional<StepEnd> step_end_due();
+    // The timeline's "step ended" for the running step, and what remote control tells of it.
+    void log_step_ended(StepEnd end, const std::string& why);
+    // A read second with a valid reply counts for the running step's condition.
+    void count_step_reading(bool valid);
+    // A fresh reading's figures, as a condition compares them.
+    ConditionReading condition_reading() const;
     // Steps from outside the grid (a CSV file, the ramp) appended to the step table or put
     // in place of its steps, through the record set and with the grid's failure rules: the
     // table is the old one or the new one. False, and one box says why, while a program
@@ -337,6 +352,18 @@ public:
     std::int16_t step_current_code = 0;
     // The "database error" box has been shown in this run.
     bool step_error_shown = false;
+    // The end condition of each copied row (kind None: the row lasts its seconds), the
+    // running step's display seconds, and the valid read seconds it has seen. The first
+    // read second after a step begins may still carry the step before's reply: a condition
+    // is tested from the second on.
+    std::vector<StepCondition> step_conditions;
+    int step_elapsed = 0;
+    int step_fresh_readings = 0;
+    bool step_open = false; // a step has begun and not yet ended
+    // Why the last step and the last run ended, kept after the run: "condition: I<0.100 A at
+    // 0.098 A after 754 s", and the output-off cause ("step condition", "stop", ...).
+    std::string last_step_end;
+    std::string last_run_end;
 
     // chart/: live chart
     std::array<double, 3> voltage_history{};

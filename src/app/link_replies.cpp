@@ -43,6 +43,7 @@ void Form1::note_read_second(bool valid) {
     read_seconds_seen = true;
     const bool was = reply_fresh;
     reply_fresh = valid;
+    count_step_reading(valid);
     if (!valid && !silence_told) {
         silence_told = true;
         log_event(EventKind::SupplySilent, timeline_port());

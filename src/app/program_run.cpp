@@ -40,7 +40,7 @@ void Form1::Command4_Click() {
     }
     chart_sample_index = 0;
     Combo5_Click();
-    if (!load_step_table() || !steps_within_limits()) {
+    if (!load_step_table() || !load_step_conditions() || !steps_within_limits()) {
         return;
     }
     start_program();

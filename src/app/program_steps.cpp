@@ -25,7 +25,15 @@ void Form1::execute_step() {
     double volts = step_cell(1, step_index);
     double amps = step_cell(2, step_index);
     if (display_due) {
-        if (step_seconds_left < 2) {
+        if (const std::optional<StepEnd> end = step_end_due()) {
+            log_step_ended(*end, {});
+            const std::size_t row = static_cast<std::size_t>(step_index);
+            // A condition that ends the run: off on this very tick, like a trip.
+            if (*end == StepEnd::Condition && row < step_conditions.size() &&
+                step_conditions[row].ends_run) {
+                end_period(OffCause::StepCondition);
+                return;
+            }
             if (step_index < rows - 1) {
                 ++step_index;
                 step_seconds = to_int16(step_cell(3, step_index));
@@ -44,8 +52,6 @@ void Form1::execute_step() {
                 step_changed = run_forever || runs_left > 0;
             }
             step_seconds_left = step_seconds;
-        } else {
-            --step_seconds_left;
         }
     }
 
@@ -67,10 +73,20 @@ void Form1::execute_step() {
 void Form1::log_step_begun() {
     const std::int16_t volts = to_int16(step_cell(1, step_index) * limits::kCodesPerVolt);
     const std::int16_t amps = to_int16(step_cell(2, step_index) * limits::kCodesPerAmpere);
+    const std::size_t row = static_cast<std::size_t>(step_index);
+    const StepCondition condition =
+        row < step_conditions.size() ? step_conditions[row] : StepCondition{};
     char detail[96];
-    std::snprintf(detail, sizeof detail, "pass %d: %d.%02d V %d.%03d A %d s", pass_number,
-                  volts / 100, volts % 100, amps / 1000, amps % 1000, int{step_seconds});
-    log_event(EventKind::StepBegun, "step " + std::to_string(step_index + 1), detail);
+    std::snprintf(detail, sizeof detail, "pass %d: %d.%02d V %d.%03d A", pass_number, volts / 100,
+                  volts % 100, amps / 1000, amps % 1000);
+    // A step with a condition does not count its seconds: the condition ends it.
+    const std::string end = condition.kind == ConditionKind::None
+                                ? " " + std::to_string(step_seconds) + " s"
+                                : " until " + condition_text(condition);
+    step_elapsed = 0;
+    step_fresh_readings = 0;
+    step_open = true;
+    log_event(EventKind::StepBegun, "step " + std::to_string(step_index + 1), detail + end);
 }
 
 void Form1::report_step_error(bool voltage) {

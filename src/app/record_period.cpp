@@ -46,6 +46,11 @@ void Form1::switch_output_off() {
 
 bool Form1::GBDY_CX() {
     last_off_cause = off_cause;
+    // STOP, a trip or a limit during a step: the step ended with the run.
+    log_step_ended(StepEnd::RunEnded, off_cause_name(off_cause));
+    if (program_running) {
+        last_run_end = off_cause_name(off_cause);
+    }
     switch_output_off();
     end_period_timeline();
     for (int column = 0; column < 3; ++column) {
