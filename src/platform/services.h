@@ -30,8 +30,8 @@ using FieldValue = std::variant<std::monostate, double, std::string>;
 // The fields that hold a step's end condition, after the three described ones, found by
 // their names in any case: end when, level, shortest and longest seconds, then. A table without
 // them runs its steps on their seconds.
-inline constexpr std::array<const char*, 4> kConditionFieldNames{
-    "EndWhen", "EndLevel", "ShortestSeconds", "LongestSeconds"};
+inline constexpr std::array<const char*, 5> kConditionFieldNames{
+    "EndWhen", "EndLevel", "ShortestSeconds", "LongestSeconds", "Then"};
 
 // The step table: a database table read and written through a record set whose current
 // record is also the grid's current row.

@@ -48,6 +48,7 @@ struct StepCondition {
 // "stop": the run ends).
 inline constexpr int kConditionCells = 5;
 using ConditionCells = std::array<platform::FieldValue, kConditionCells>;
+static_assert(platform::kConditionFieldNames.size() == kConditionCells);
 
 // Whether text is the word, blanks around it and the letters' case aside.
 bool parse_word(std::string_view text, std::string_view word);

@@ -35,7 +35,7 @@ protected:
     void tick(int times = 1) {
         for (int i = 0; i < times; ++i) {
             if (answering && ui.MSComm1.incoming.empty()) {
-                answer("0500", "1000");
+                answer(answer_volts, answer_amps, answer_status);
             }
             ui.clock.steady += 0.1;
             ui.Timer1.tick();
@@ -90,6 +90,10 @@ protected:
     fake::FakeForm ui;
     Form1 form{ui.controls()};
     bool answering = false;
+    // What the supply answers while `answering`: 5.00 V, 1.000 A, no over-current.
+    std::string answer_volts = "0500";
+    std::string answer_amps = "1000";
+    char answer_status = 'W';
     std::vector<std::string> frames;
 };
 
