@@ -11,6 +11,7 @@
 #include "meter/period_meter.h"
 #include "platform/form_controls.h"
 #include "platform/observer.h"
+#include "program/profile_plan.h"
 #include "program/step_condition.h"
 #include "record/period_events.h"
 
@@ -149,6 +150,17 @@ public:
     void count_step_reading(bool valid);
     // A fresh reading's figures, as a condition compares them.
     ConditionReading condition_reading() const;
+    // Test profiles (app/program_profile.cpp). load_profile writes the plan's steps in place
+    // of the table's (false, and a box says why, when they could not be) and arms its limits
+    // for the next RUN of that very table; run_profile then presses RUN.
+    bool load_profile(const ProfilePlan& plan);
+    bool run_profile(const ProfilePlan& plan);
+    bool table_is_armed_profile() const;
+    // RUN: the armed profile's limits, stricter of its own and the user's, must hold the
+    // steps; false (and a box says why) when not.
+    bool profile_limits_allow_run();
+    void start_profile_run(); // the limits in force, the timeline told
+    void end_profile_run();   // the user's limits back
     // Steps from outside the grid (a CSV file, the ramp) appended to the step table or put
     // in place of its steps, through the record set and with the grid's failure rules: the
     // table is the old one or the new one. False, and one box says why, while a program
@@ -364,6 +376,11 @@ public:
     // 0.098 A after 754 s", and the output-off cause ("step condition", "stop", ...).
     std::string last_step_end;
     std::string last_run_end;
+    // The profile that wrote the table, until its run starts; and the run of one, with the
+    // user's limits from before it.
+    std::optional<ProfilePlan> armed_profile;
+    bool profile_run = false;
+    OutputLimits limits_before_profile;
 
     // chart/: live chart
     std::array<double, 3> voltage_history{};

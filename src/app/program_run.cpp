@@ -40,10 +40,12 @@ void Form1::Command4_Click() {
     }
     chart_sample_index = 0;
     Combo5_Click();
-    if (!load_step_table() || !load_step_conditions() || !steps_within_limits()) {
+    if (!load_step_table() || !load_step_conditions() || !steps_within_limits() ||
+        !profile_limits_allow_run()) {
         return;
     }
     start_program();
+    start_profile_run();
 }
 
 bool Form1::load_step_table() {

@@ -52,6 +52,7 @@ bool Form1::GBDY_CX() {
         last_run_end = off_cause_name(off_cause);
     }
     switch_output_off();
+    end_profile_run();
     end_period_timeline();
     for (int column = 0; column < 3; ++column) {
         DataGrid1.set_column_locked(column, false);

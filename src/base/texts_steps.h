@@ -128,6 +128,12 @@ inline constexpr Text kConditionLongestShort{"%1 %2 is below the shortest time",
                                              "%1 %2 小于最短时间"};
 inline constexpr Text kConditionWithoutKind{"%1 %2 is given, but no end condition",
                                             "给出了%1 %2，但没有结束条件"};
+// Test profiles, on the monitor.
+inline constexpr Text kProfileLoaded{"Profile \"%1\" written to the step table.",
+                                     "配置方案“%1”已写入步骤表。"};
+inline constexpr Text kProfileTableChanged{
+    "The step table is no longer what profile \"%1\" wrote: it runs without the profile's limits.",
+    "步骤表已不是配置方案“%1”写入的内容：按普通步骤表运行，不带该方案的限值。"};
 // RUN refuses a row whose condition is wrong: the row (1-based), then why.
 inline constexpr Text kConditionRowPrompt{"Item No.%1: %2", "第 %1 项：%2"};
 inline constexpr Text kConditionErrorTitle{"Setting end condition error", "结束条件设置错误"};

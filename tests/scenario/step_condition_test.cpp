@@ -12,7 +12,7 @@ using platform::FieldValue;
 const std::string kFive = SupplyTest::frame(500, 1000, 'O');
 const std::string kTen = SupplyTest::frame(1000, 2000, 'O');
 
-class StepCondition : public SupplyTest {
+class StepConditionTable : public SupplyTest {
 protected:
     void SetUp() override {
         ui.Adodc1.fields = 9;
@@ -44,6 +44,8 @@ protected:
         return runs.empty() || runs.front().first != kFive ? -1 : (runs.front().second + 9) / 10;
     }
 };
+
+class StepCondition : public StepConditionTable {};
 
 TEST_F(StepCondition, CurrentBelowEndsTheStepOnTheSecondAfterTheFirstLowReading) {
     table("I<", 0.5);
