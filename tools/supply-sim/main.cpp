@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <poll.h>
 #include <random>
 #include <string>
@@ -43,7 +44,15 @@ class Simulator {
 public:
     Simulator(const Options& o, Terminal& terminal, FILE* record, FILE* output_log)
         : o_(o), terminal_(terminal), record_(record), output_log_(output_log),
-          mode_(o.schedule.empty() ? Mode::Normal : o.schedule.front().mode) {}
+          mode_(o.schedule.empty() ? Mode::Normal : o.schedule.front().mode) {
+        if (o.cell_mah > 0) {
+            CellPack pack;
+            pack.capacity_mah = o.cell_mah;
+            pack.cells = o.cells;
+            pack.charge_mah = std::min(o.cell_charged_mah, o.cell_mah);
+            cell_ = pack;
+        }
+    }
 
     // Runs until asked to stop; false if the terminal could not be opened again.
     bool run() {
@@ -61,6 +70,7 @@ public:
             const bool flooding = mode_ == Mode::Flood || mode_ == Mode::FloodGarbage;
             const pollfd p = poll_terminal(flooding);
             receive();
+            charge_cell();
             if (flooding) {
                 flood(p.revents);
                 next_reply_ = Clock::now();
@@ -160,7 +170,18 @@ private:
     }
 
     Reading reading(double load_ohms) const {
-        return read_high(command_, measure(command_, load_ohms), reading_high());
+        const Reading taken = cell_ && mode_ != Mode::Overload ? cell_->measure(command_)
+                                                               : measure(command_, load_ohms);
+        return read_high(command_, taken, reading_high());
+    }
+
+    // The pack fills with what flows into it, whether or not a reply goes out.
+    void charge_cell() {
+        const auto now = Clock::now();
+        if (cell_) {
+            cell_->charge(command_, std::chrono::duration<double>(now - charged_at_).count());
+        }
+        charged_at_ = now;
     }
 
     // Whole frames, block after block, as fast as the terminal takes them.
@@ -244,6 +265,8 @@ private:
     double back_at_ = -1;
     CommandReader reader_;
     Command command_;
+    std::optional<CellPack> cell_;
+    Clock::time_point charged_at_ = Clock::now();
     std::mt19937 random_{12345};
     Clock::time_point next_reply_ = Clock::now();
     // While flooding: what is still to be written of the current block.

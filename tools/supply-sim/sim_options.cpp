@@ -27,6 +27,12 @@ const char* usage =
     "  -v, --version      show the version and exit\n"
     "  --period MS        answer every MS milliseconds (default 200)\n"
     "  --load OHMS        resistive load on the output (default 10)\n"
+    "  --cell MAH         a Li-ion cell of MAH mAh on the output instead of the load: it\n"
+    "                     reads 3.0 V empty and 4.2 V full behind 0.2 ohm, fills with the\n"
+    "                     charge the supply gives, and under constant voltage its current\n"
+    "                     tapers as it fills\n"
+    "  --cells N          N such cells in series (default 1)\n"
+    "  --charged MAH      the cell starts with MAH mAh in it (default 0, empty)\n"
     "  --link PATH        also make PATH a link to the terminal (kept across hang-ups)\n"
     "  --record FILE      write every byte received from the program to FILE\n"
     "  --log-output FILE  write a line to FILE for the first command frame received and\n"
@@ -132,6 +138,22 @@ template <typename Value> bool take_valued(const std::string& a, Value&& value, 
         }
     } else if (a == "--load") {
         o.load_ohms = number(value(), "--load");
+    } else if (a == "--cell") {
+        o.cell_mah = number(value(), "--cell");
+        if (!(o.cell_mah > 0) || !std::isfinite(o.cell_mah)) {
+            fail("--cell must be a capacity above 0 mAh");
+        }
+    } else if (a == "--cells") {
+        const double cells = number(value(), "--cells");
+        if (cells < 1 || cells > 7 || cells != std::floor(cells)) {
+            fail("--cells must be a whole number from 1 to 7");
+        }
+        o.cells = static_cast<int>(cells);
+    } else if (a == "--charged") {
+        o.cell_charged_mah = number(value(), "--charged");
+        if (!(o.cell_charged_mah >= 0) || !std::isfinite(o.cell_charged_mah)) {
+            fail("--charged must be 0 mAh or more");
+        }
     } else if (a == "--link") {
         o.link = value();
     } else if (a == "--record") {

@@ -38,6 +38,11 @@ struct Options {
     // --schedule, otherwise while the schedule's read-high mode is in force.
     double read_high_volts = 1;
     bool read_high_from_start = false;
+    // A rechargeable pack instead of the --load resistor: its capacity in mAh (0: none),
+    // its cells and how full it starts.
+    double cell_mah = 0;
+    int cells = 1;
+    double cell_charged_mah = 0;
 };
 
 // The options on the command line; a bad one ends the process with a complaint, and

@@ -84,6 +84,37 @@ Reading measure(const Command& command, double load_ohms) {
     return {code(limit_amps * std::max(load_ohms, 0.0), 100), command.current_code, 'B'};
 }
 
+double CellPack::open_volts() const {
+    const double filled = capacity_mah > 0 ? std::clamp(charge_mah / capacity_mah, 0.0, 1.0) : 1;
+    return cells * (empty_volts + (full_volts - empty_volts) * filled);
+}
+
+Reading CellPack::measure(const Command& command) const {
+    if (!command.output_on) {
+        return {0, 0, 'W'};
+    }
+    const double set_volts = command.voltage_code / 100.0;
+    const double limit_amps = command.current_code / 1000.0;
+    const double open = open_volts();
+    const double driven = ohms > 0 ? std::max(set_volts - open, 0.0) / ohms : 0;
+    const auto code = [](double value, double factor) {
+        return std::clamp(static_cast<int>(std::lround(value * factor)), 0, 9999);
+    };
+    if (set_volts <= open) {
+        // Nothing flows into the pack: the terminals show its own voltage.
+        return {code(std::min(open, set_volts), 100), 0, 'W'};
+    }
+    if (driven <= limit_amps) {
+        return {command.voltage_code, code(driven, 1000), 'W'};
+    }
+    return {code(open + limit_amps * ohms, 100), command.current_code, 'B'};
+}
+
+void CellPack::charge(const Command& command, double seconds) {
+    const double amps = measure(command).current_code / 1000.0;
+    charge_mah = std::min(charge_mah + amps * seconds / 3.6, capacity_mah);
+}
+
 Reading read_high(const Command& command, Reading reading, double volts) {
     if (!command.output_on || !(volts > 0)) {
         return reading;

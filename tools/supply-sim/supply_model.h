@@ -39,6 +39,26 @@ struct Reading {
 };
 Reading measure(const Command& command, double load_ohms);
 
+// A rechargeable pack on the output instead of the resistor: `cells` cells in series whose
+// open-circuit voltage rises with the charge in them, from `empty_volts` to `full_volts` a
+// cell, behind an internal resistance. The supply gives the current the set voltage drives
+// into it, up to the current limit (limiting, it reports over-current as with a resistor):
+// so the current stays at the limit while the pack fills and tapers under constant voltage
+// once the pack is near the set voltage. It is never discharged by the supply.
+struct CellPack {
+    double capacity_mah = 10;
+    int cells = 1;
+    double empty_volts = 3.0;
+    double full_volts = 4.2;
+    double ohms = 0.2; // the whole pack's
+    double charge_mah = 0;
+
+    double open_volts() const;
+    Reading measure(const Command& command) const;
+    // The charge the reading's current brings in over `seconds`.
+    void charge(const Command& command, double seconds);
+};
+
 // A supply whose voltmeter reads high: while the output is on, the voltage reads `volts`
 // above what the load takes, in whole 10 mV, never past 99.99 V. With the output off it
 // still reads 0.
