@@ -27,6 +27,10 @@ inline constexpr Text kScpiIllegalValue{"Illegal parameter value", "Illegal para
 inline constexpr Text kScpiQueueOverflow{"Queue overflow", "Queue overflow"};
 // The details of a settings conflict.
 inline constexpr Text kScpiProgramRunning{"a step program is running", "a step program is running"};
+inline constexpr Text kScpiStringExpected{"a string in quotes was expected",
+                                          "a string in quotes was expected"};
+inline constexpr Text kScpiStepsNotWritten{"the steps were not written (see the window)",
+                                           "the steps were not written (see the window)"};
 inline constexpr Text kScpiNoSupply{"the supply does not answer", "the supply does not answer"};
 inline constexpr Text kScpiRunRefused{"the step table was refused, see the window",
                                       "the step table was refused, see the window"};

@@ -79,6 +79,8 @@ constexpr std::array kCommands{
     Entry{"PROGram:RUN", Header::ProgramRun, false, Set::MaybeValue},
     Entry{"PROGram:STOP", Header::ProgramStop, false, Set::Bare},
     Entry{"PROGram:STATe", Header::ProgramState, true, Set::Never},
+    Entry{"PROGram:TABLe", Header::ProgramTable, false, Set::Value},
+    Entry{"PROGram:END[:REASon]", Header::ProgramEnd, true, Set::Never},
 };
 
 bool is_blank(char c) {
@@ -228,15 +230,53 @@ bool header_matches(std::string_view pattern, std::string_view header) {
     return match_from(pattern_nodes(pattern), 0, header_nodes(header), 0);
 }
 
+namespace {
+
+// Where the command from `start` ends: at the next ";" outside a quoted string (a string
+// holds its quote doubled, which reads as leaving the string and entering it again).
+std::size_t unit_end(std::string_view line, std::size_t start) {
+    char quote = 0;
+    for (std::size_t at = start; at < line.size(); ++at) {
+        const char c = line[at];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';') {
+            return at;
+        }
+    }
+    return line.size();
+}
+
+} // namespace
+
+std::optional<std::string> parse_string(std::string_view text) {
+    if (text.size() < 2 || (text.front() != '"' && text.front() != '\'') ||
+        text.back() != text.front()) {
+        return std::nullopt;
+    }
+    const char quote = text.front();
+    std::string value;
+    for (std::size_t at = 1; at + 1 < text.size(); ++at) {
+        if (text[at] == quote) {
+            // Inside, a quote stands only doubled.
+            if (at + 2 >= text.size() || text[at + 1] != quote) {
+                return std::nullopt;
+            }
+            ++at;
+        }
+        value += text[at];
+    }
+    return value;
+}
+
 std::vector<Parsed> parse_line(std::string_view line) {
     std::vector<Parsed> units;
     std::string path;
     std::size_t start = 0;
     while (start <= line.size()) {
-        std::size_t end = line.find(';', start);
-        if (end == std::string_view::npos) {
-            end = line.size();
-        }
+        const std::size_t end = unit_end(line, start);
         const std::string_view text = trim(line.substr(start, end - start));
         if (!text.empty()) {
             units.push_back(parse_unit(text, path));

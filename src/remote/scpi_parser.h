@@ -51,6 +51,9 @@ enum class Header {
     ProgramRun,
     ProgramStop,
     ProgramState,
+    ProgramTable,
+    ProgramProfile,
+    ProgramEnd,
 };
 
 // The standard error numbers this program reports.
@@ -105,6 +108,9 @@ bool header_matches(std::string_view pattern, std::string_view header);
 
 // A decimal number as SCPI writes them: "5", "-1.25", ".5", "5.", "2.5E-1"; nothing else.
 std::optional<double> parse_number(std::string_view text);
+
+// A string parameter, "..." or '...', its quote doubled inside: the text it holds.
+std::optional<std::string> parse_string(std::string_view text);
 
 // ON, OFF, 1 or 0, any case.
 std::optional<bool> parse_switch(std::string_view text);

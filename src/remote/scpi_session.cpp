@@ -211,6 +211,13 @@ std::string Session::run(const Unit& unit) {
         return {};
     case Header::ProgramState:
         return program_state();
+    case Header::ProgramTable:
+        program_table(unit);
+        return {};
+    case Header::ProgramProfile:
+        return program_profile(unit);
+    case Header::ProgramEnd:
+        return program_end();
     default:
         return common(unit);
     }

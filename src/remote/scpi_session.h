@@ -124,6 +124,14 @@ private:
     std::string measure(Header header);
     void run_program(const Unit& unit);
     std::string program_state() const;
+    // Steps and profiles from a script (remote/scpi_program.cpp): PROG:TABL puts a table
+    // given as step CSV text ("|" between lines) in place of the step table; PROG:PROF
+    // writes a profile; PROG:END? says why the last run, and its last step, ended.
+    void program_table(const Unit& unit);
+    std::string program_profile(const Unit& unit);
+    std::string program_end() const;
+    // The string parameter, or nothing with the error pushed.
+    std::optional<std::string> string_parameter(const Unit& unit);
     std::string link() const;
     // -221 with its detail when the window refuses changes now; true when it does.
     bool refused_while_running();

@@ -180,3 +180,24 @@ TEST(RemoteOption, PortWithOptionalAddress) {
 
 } // namespace
 } // namespace kelvo::remote
+
+namespace kelvo::remote {
+namespace {
+
+TEST(ScpiStrings, ASemicolonInAStringIsTextAndAQuoteStandsDoubled) {
+    const std::vector<Parsed> units =
+        parse_line("PROG:TABL \"voltage V;current A;seconds|5;1;3\";PROG:END?");
+    ASSERT_EQ(units.size(), 2u);
+    ASSERT_TRUE(units[0].unit);
+    EXPECT_EQ(units[0].unit->argument, "\"voltage V;current A;seconds|5;1;3\"");
+    EXPECT_EQ(parse_string(units[0].unit->argument), "voltage V;current A;seconds|5;1;3");
+    EXPECT_EQ(parse_string("'it''s'"), "it's");
+    EXPECT_EQ(parse_string("\"say \"\"hi\"\"\""), "say \"hi\"");
+    for (const char* bad : {"", "\"", "abc", "\"abc", "'abc\"", "\"a\"b\""}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(parse_string(bad));
+    }
+}
+
+} // namespace
+} // namespace kelvo::remote
