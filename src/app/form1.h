@@ -31,6 +31,7 @@ namespace texts {
 struct Text;
 }
 struct Step;
+struct TableRow;
 
 using platform::FieldValue;
 
@@ -166,8 +167,9 @@ public:
     // table is the old one or the new one. False, and one box says why, while a program
     // runs, when the table would outgrow the step counter, or when the file refused.
     bool apply_steps(const std::vector<Step>& steps, bool replace); // app/program_exchange.cpp
-    // The step table as the file holds it: volts, amperes and seconds of each step.
-    std::vector<std::array<FieldValue, 3>> read_steps(); // app/program_exchange.cpp
+    // The step table as the file holds it: volts, amperes and seconds of each step, and the
+    // cells of its condition where the table has those fields.
+    std::vector<TableRow> read_steps(); // app/program_exchange.cpp
 
     // ---- chart/: live chart --------------------------------------------------------------
     std::int16_t PICTUR_CH(); // app/chart_plot.cpp

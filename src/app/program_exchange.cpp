@@ -4,6 +4,7 @@
 #include "base/limits.h"
 #include "base/texts.h"
 #include "program/step_csv.h"
+#include "program/step_table.h"
 
 #include <algorithm>
 
@@ -26,10 +27,10 @@ bool Form1::apply_steps(const std::vector<Step>& steps, bool replace) {
         return refuse(texts::fill(text(texts::kTableWouldOverflow),
                                   {std::to_string(total), std::to_string(limits::kMaxSteps)}));
     }
-    std::vector<std::array<double, 3>> values;
+    std::vector<platform::StepRow> values;
     values.reserve(steps.size());
     for (const Step& step : steps) {
-        values.push_back(step_values(step));
+        values.push_back({step_values(step), condition_cells(step.condition)});
     }
     if (const std::string reason = Adodc1.write_steps(values, replace); !reason.empty()) {
         return refuse(reason);
@@ -37,14 +38,20 @@ bool Form1::apply_steps(const std::vector<Step>& steps, bool replace) {
     return true;
 }
 
-std::vector<std::array<FieldValue, 3>> Form1::read_steps() {
-    std::vector<std::array<FieldValue, 3>> rows;
+std::vector<TableRow> Form1::read_steps() {
+    std::vector<TableRow> rows;
     const int fields = std::min(Adodc1.field_count(), 4);
+    const std::array<int, kConditionCells> conditions = condition_fields(Adodc1);
     Adodc1.move_first();
     for (int row = 0; row < Adodc1.record_count(); ++row) {
-        std::array<FieldValue, 3>& values = rows.emplace_back();
+        TableRow& cells = rows.emplace_back();
         for (int field = 1; field < fields; ++field) {
-            values.at(static_cast<std::size_t>(field - 1)) = Adodc1.field(field);
+            cells.values.at(static_cast<std::size_t>(field - 1)) = Adodc1.field(field);
+        }
+        for (std::size_t cell = 0; cell < conditions.size(); ++cell) {
+            if (conditions.at(cell) >= 0) {
+                cells.condition.at(cell) = Adodc1.field(conditions.at(cell));
+            }
         }
         Adodc1.move_next();
     }

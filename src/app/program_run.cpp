@@ -91,7 +91,7 @@ void Form1::start_program() {
         Text3.append_text(texts::kCrLf);
         save_period();
     }
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < platform::kGridColumns; ++column) {
         DataGrid1.set_column_locked(column, true);
     }
     program_running = true;

@@ -54,7 +54,7 @@ bool Form1::GBDY_CX() {
     switch_output_off();
     end_profile_run();
     end_period_timeline();
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < platform::kGridColumns; ++column) {
         DataGrid1.set_column_locked(column, false);
     }
     set_front_panel_enabled(true);

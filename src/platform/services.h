@@ -33,6 +33,17 @@ using FieldValue = std::variant<std::monostate, double, std::string>;
 inline constexpr std::array<const char*, 5> kConditionFieldNames{
     "EndWhen", "EndLevel", "ShortestSeconds", "LongestSeconds", "Then"};
 
+// The grid's columns: the three described fields, then the condition's five where the table
+// has them.
+inline constexpr int kGridColumns = 8;
+
+// A step as it goes into the table: volts, amperes, seconds, and its condition's cells in
+// the order of kConditionFieldNames (all empty: the step lasts its seconds).
+struct StepRow {
+    std::array<double, 3> values{};
+    std::array<FieldValue, 5> condition{};
+};
+
 // The step table: a database table read and written through a record set whose current
 // record is also the grid's current row.
 class RecordSet {
@@ -51,18 +62,23 @@ public:
     virtual std::string field_name(int position) const = 0;
     // Where what happens to the file is told: handed over before the first refresh.
     virtual void set_reporter(Reporter& reporter) = 0;
-    // Appends steps (volts, amperes, seconds each) to the table, or puts them in place of all
-    // its steps: all or nothing, so the table is either the old one or the new. An empty text
-    // when done, otherwise why the file refused; the grid shows the file either way.
-    virtual std::string write_steps(const std::vector<std::array<double, 3>>& steps,
-                                    bool replace) = 0;
+    // Appends steps to the table, or puts them in place of all its steps: all or nothing, so
+    // the table is either the old one or the new. A step's condition goes into the condition
+    // fields, which are added first when a step has one and the table lacks them; a step
+    // without one leaves them empty. An empty text when done, otherwise why the file refused;
+    // the grid shows the file either way.
+    virtual std::string write_steps(const std::vector<StepRow>& steps, bool replace) = 0;
+    // Adds the condition fields the table lacks, after the fields it has, all in one change.
+    // An empty text when done or when it has them all, otherwise why the file refused (or
+    // that a program is running).
+    virtual std::string add_condition_fields() = 0;
 };
 
 class Grid : public Control {
 public:
     virtual void set_data_source(RecordSet& records) = 0;
     virtual void refresh() = 0;
-    virtual void set_column_locked(int column, bool locked) = 0; // columns 0..2
+    virtual void set_column_locked(int column, bool locked) = 0; // 0..kGridColumns-1
     // Where refused edits are told and questions asked.
     virtual void set_reporter(Reporter& reporter) = 0;
 };

@@ -54,32 +54,42 @@ std::vector<std::string_view> split(std::string_view line, char separator) {
     return fields;
 }
 
+// The columns a header line may name: the three quantities, then the condition's cells.
+constexpr std::size_t kColumns = 3 + kConditionCells;
+constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+
 // A heading by its letters alone: "Voltage (V)", "voltage V" and the grid's "Voltage（V）"
-// are all "voltagev".
-std::optional<Quantity> column_named(std::string_view name) {
+// are all "voltagev"; the table's field names ("EndLevel") are taken too.
+std::optional<std::size_t> column_named(std::string_view name) {
     std::string letters;
     for (const char c : name) {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
             letters += static_cast<char>(c | 0x20);
         }
     }
-    constexpr std::array<std::string_view, 4> volts{"voltagev", "voltage", "volts", "v"};
-    constexpr std::array<std::string_view, 5> amperes{"currenta", "current", "amperes", "amps",
-                                                      "a"};
-    constexpr std::array<std::string_view, 5> seconds{"seconds", "times", "time", "secs", "s"};
-    const auto among = [&letters](const auto& names) {
-        return std::find(names.begin(), names.end(), letters) != names.end();
-    };
-    if (among(volts)) {
-        return Quantity::Voltage;
-    }
-    if (among(amperes)) {
-        return Quantity::Current;
-    }
-    if (among(seconds)) {
-        return Quantity::Seconds;
+    using Names = std::array<std::string_view, 5>;
+    static constexpr std::array<Names, kColumns> kNames{{
+        {"voltagev", "voltage", "volts", "v"},
+        {"currenta", "current", "amperes", "amps", "a"},
+        {"seconds", "times", "time", "secs", "s"},
+        {"endwhen"},
+        {"level", "endlevel"},
+        {"shortests", "shortest", "shortestseconds"},
+        {"longests", "longest", "longestseconds"},
+        {"then"},
+    }};
+    for (std::size_t column = 0; column < kColumns; ++column) {
+        const Names& names = kNames.at(column);
+        if (std::find(names.begin(), names.end(), letters) != names.end() && !letters.empty()) {
+            return column;
+        }
     }
     return std::nullopt;
+}
+
+// The quantity a column names, for a problem with it; a condition's column names none.
+Quantity column_quantity(std::size_t column) {
+    return column < kQuantities.size() ? kQuantities.at(column) : Quantity::Voltage;
 }
 
 class Reader {
@@ -89,7 +99,7 @@ public:
 private:
     void problem(int line, Kind kind, Quantity quantity = Quantity::Voltage,
                  std::string_view value = {}) {
-        add({kind, line, RampField::None, quantity, quoted(value)});
+        add({kind, line, RampField::None, quantity, quoted(value), {}});
     }
     void add(StepProblem found) {
         ++file_.problem_lines;
@@ -101,10 +111,13 @@ private:
     void read_step(int line, std::string_view text);
     // The field's code, or nothing when it has a problem (then added).
     std::optional<int> read_value(int line, Quantity quantity, std::string_view field);
+    // The line's condition, or nothing when it has a problem (then added).
+    std::optional<StepCondition> read_condition_cells(int line,
+                                                      const std::vector<std::string_view>& fields);
 
     StepFile file_;
     char separator_ = ',';
-    std::array<std::size_t, 3> position_{};
+    std::array<std::size_t, kColumns> position_{};
     std::size_t header_fields_ = 0;
 };
 
@@ -151,26 +164,24 @@ bool Reader::read_header(int line, std::string_view text) {
     separator_ = text.find(';') != std::string_view::npos ? ';' : ',';
     const std::vector<std::string_view> names = split(text, separator_);
     header_fields_ = names.size();
-    std::array<bool, 3> found{};
+    position_.fill(kAbsent);
     for (std::size_t field = 0; field < names.size(); ++field) {
         if (names[field].empty()) {
             continue; // a spreadsheet's trailing separator
         }
-        const std::optional<Quantity> quantity = column_named(names[field]);
-        if (!quantity) {
+        const std::optional<std::size_t> column = column_named(names[field]);
+        if (!column) {
             problem(line, Kind::UnknownColumn, Quantity::Voltage, names[field]);
             return false;
         }
-        const auto index = static_cast<std::size_t>(*quantity);
-        if (found.at(index)) {
-            problem(line, Kind::ColumnTwice, *quantity, names[field]);
+        if (position_.at(*column) != kAbsent) {
+            problem(line, Kind::ColumnTwice, column_quantity(*column), names[field]);
             return false;
         }
-        found.at(index) = true;
-        position_.at(index) = field;
+        position_.at(*column) = field;
     }
     for (const Quantity quantity : kQuantities) {
-        if (!found.at(static_cast<std::size_t>(quantity))) {
+        if (position_.at(static_cast<std::size_t>(quantity)) == kAbsent) {
             problem(line, Kind::NoColumn, quantity);
             return false;
         }
@@ -196,7 +207,28 @@ void Reader::read_step(int line, std::string_view text) {
         }
         codes.at(static_cast<std::size_t>(quantity)) = *code;
     }
-    file_.steps.push_back({codes[0], codes[1], codes[2], {}});
+    const std::optional<StepCondition> condition = read_condition_cells(line, fields);
+    if (condition) {
+        file_.steps.push_back({codes[0], codes[1], codes[2], *condition});
+    }
+}
+
+std::optional<StepCondition>
+Reader::read_condition_cells(int line, const std::vector<std::string_view>& fields) {
+    ConditionCells cells{};
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        const std::size_t position = position_.at(kQuantities.size() + cell);
+        if (position < fields.size() && !fields[position].empty()) {
+            cells.at(cell) = std::string(fields[position]);
+        }
+    }
+    ConditionCheck check = read_condition(cells);
+    if (!check.ok()) {
+        check.problem.value = quoted(check.problem.value);
+        add({Kind::Condition, line, RampField::None, Quantity::Voltage, {}, check.problem});
+        return std::nullopt;
+    }
+    return check.condition;
 }
 
 std::optional<int> Reader::read_value(int line, Quantity quantity, std::string_view field) {
@@ -241,12 +273,34 @@ StepFile parse_step_csv(std::string_view text) {
     return Reader().read(text);
 }
 
-std::string step_csv(const std::vector<std::array<platform::FieldValue, 3>>& rows) {
-    std::string text = "voltage V,current A,seconds\r\n";
-    for (const auto& row : rows) {
-        text += cell_text(row[0]) + ',' + cell_text(row[1]) + ',' + cell_text(row[2]) + "\r\n";
+std::string step_csv(std::span<const TableRow> rows) {
+    const auto filled = [](const platform::FieldValue& cell) { return !cell_text(cell).empty(); };
+    const bool conditions = std::any_of(rows.begin(), rows.end(), [&filled](const TableRow& row) {
+        return std::any_of(row.condition.begin(), row.condition.end(), filled);
+    });
+    std::string text = "voltage V,current A,seconds";
+    if (conditions) {
+        text += ",end when,level,shortest s,longest s,then";
+    }
+    text += "\r\n";
+    for (const TableRow& row : rows) {
+        text += cell_text(row.values[0]) + ',' + cell_text(row.values[1]) + ',' +
+                cell_text(row.values[2]);
+        for (std::size_t cell = 0; conditions && cell < row.condition.size(); ++cell) {
+            text += ',' + cell_text(row.condition.at(cell));
+        }
+        text += "\r\n";
     }
     return text;
+}
+
+std::string step_csv(const std::vector<std::array<platform::FieldValue, 3>>& rows) {
+    std::vector<TableRow> table;
+    table.reserve(rows.size());
+    for (const auto& values : rows) {
+        table.push_back({values, {}});
+    }
+    return step_csv(table);
 }
 
 } // namespace kelvo

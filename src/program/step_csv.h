@@ -9,6 +9,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,12 +47,14 @@ struct StepProblem {
         NotWhole,
         TooManySteps,
         StepCount,
+        Condition, // the line's end condition: `condition` says what is wrong with it
     };
     Kind kind = Kind::EmptyFile;
     int line = 0; // 1-based; 0 for the whole file or a ramp
     RampField field = RampField::None;
     Quantity quantity = Quantity::Voltage;
     std::string value;
+    ConditionProblem condition{};
     friend bool operator==(const StepProblem&, const StepProblem&) = default;
 };
 
@@ -81,13 +84,25 @@ struct StepFile {
     bool valid() const { return problem_lines == 0; }
 };
 
-// A CSV file: a header line naming the columns (voltage V, current A, seconds, in any
+// A CSV file: a header line naming the columns (voltage V, current A, seconds, and for steps
+// that end on a condition any of end when, level, shortest s, longest s, then; in any
 // order), then one step a line; "," or ";" between fields (the header line says which),
 // a decimal point, LF or CR LF line ends, blank lines skipped.
 StepFile parse_step_csv(std::string_view text);
 
-// The table's steps (volts, amperes, seconds of each row, as the file holds them) as the
-// CSV text parse_step_csv reads: the header line, then a line per step.
+// A row of the table as the file holds it: volts, amperes, seconds, then its condition's
+// cells (empty where the table has no condition fields).
+struct TableRow {
+    std::array<platform::FieldValue, 3> values{};
+    ConditionCells condition{};
+    friend bool operator==(const TableRow&, const TableRow&) = default;
+};
+
+// The table's rows as the CSV text parse_step_csv reads: the header line, then a line per
+// step. The condition's columns come only when some row has a condition cell filled in, so a
+// table without conditions reads as it always did.
+std::string step_csv(std::span<const TableRow> rows);
+// The same for rows without conditions.
 std::string step_csv(const std::vector<std::array<platform::FieldValue, 3>>& rows);
 
 // What goes into the table for a step: volts, amperes, seconds.

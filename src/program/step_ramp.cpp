@@ -108,6 +108,8 @@ std::string what(const StepProblem& problem, bool english) {
         return texts::fill(say(texts::kNotWhole), {name, value});
     case Kind::TooManySteps:
         return texts::fill(say(texts::kTooManyFileSteps), {std::to_string(limits::kMaxSteps)});
+    case Kind::Condition:
+        return describe(problem.condition, english);
     case Kind::StepCount:
         break;
     }
@@ -143,8 +145,8 @@ std::string describe(const StepProblem& problem, bool english) {
 CheckedValue check_value(Quantity quantity, double value) {
     const Bounds limit = bounds(quantity);
     const auto refuse = [&](StepProblem::Kind kind) {
-        return CheckedValue{0,
-                            StepProblem{kind, 0, RampField::None, quantity, shortest_text(value)}};
+        return CheckedValue{
+            0, StepProblem{kind, 0, RampField::None, quantity, shortest_text(value), {}}};
     };
     if (!std::isfinite(value)) {
         return refuse(StepProblem::Kind::NotANumber);
@@ -188,8 +190,12 @@ RampSteps make_ramp(const Ramp& ramp) {
     const int held_code = code(RampField::Held, held, ramp.held);
     const int seconds = code(RampField::Seconds, Quantity::Seconds, ramp.seconds);
     if (ramp.steps < 2 || ramp.steps > limits::kMaxSteps) {
-        made.problems.push_back({StepProblem::Kind::StepCount, 0, RampField::Steps,
-                                 Quantity::Seconds, std::to_string(ramp.steps)});
+        made.problems.push_back({StepProblem::Kind::StepCount,
+                                 0,
+                                 RampField::Steps,
+                                 Quantity::Seconds,
+                                 std::to_string(ramp.steps),
+                                 {}});
     }
     if (!made.problems.empty()) {
         return made;

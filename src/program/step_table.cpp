@@ -6,6 +6,7 @@
 #include "settings/setpoint_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -35,6 +36,26 @@ std::optional<double> cell_number(const platform::FieldValue& cell) {
         return std::nullopt;
     }
     return value;
+}
+
+bool same_field_name(std::string_view name, std::string_view wanted) {
+    return std::equal(name.begin(), name.end(), wanted.begin(), wanted.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+std::array<int, 5> condition_fields(const platform::RecordSet& records) {
+    std::array<int, 5> positions{-1, -1, -1, -1, -1};
+    for (std::size_t cell = 0; cell < positions.size(); ++cell) {
+        // Field 0 is the id, 1..3 the described ones: none of them is ever a condition.
+        for (int field = 4; field < records.field_count() && positions[cell] < 0; ++field) {
+            if (same_field_name(records.field_name(field), platform::kConditionFieldNames[cell])) {
+                positions[cell] = field;
+            }
+        }
+    }
+    return positions;
 }
 
 std::string step_row_prompt(int row, bool voltage) {

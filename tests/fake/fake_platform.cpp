@@ -2,6 +2,7 @@
 #include "fake/fake_platform.h"
 
 #include "layout/design_table.h"
+#include "program/step_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -200,19 +201,50 @@ void FakeRecordSet::move_next() {
     ++current;
 }
 
-std::string FakeRecordSet::write_steps(const std::vector<std::array<double, 3>>& steps,
-                                       bool replace) {
+std::string FakeRecordSet::write_steps(const std::vector<platform::StepRow>& steps, bool replace) {
     ++writes;
     if (write_error) {
         return *write_error;
     }
+    const bool conditions = std::any_of(steps.begin(), steps.end(), [](const auto& step) {
+        return std::any_of(step.condition.begin(), step.condition.end(),
+                           [](const FieldValue& cell) { return cell.index() != 0; });
+    });
+    if (conditions) {
+        add_condition_fields();
+    }
+    const std::array<int, 5> positions = condition_fields(*this);
     if (replace) {
         rows.clear();
     }
-    for (const auto& [volts, amperes, seconds] : steps) {
-        rows.push_back({static_cast<double>(rows.size() + 1), volts, amperes, seconds});
+    for (const auto& [values, condition] : steps) {
+        auto& row = rows.emplace_back(static_cast<std::size_t>(fields));
+        row.at(0) = static_cast<double>(rows.size());
+        std::copy(values.begin(), values.end(), row.begin() + 1);
+        for (std::size_t cell = 0; cell < positions.size(); ++cell) {
+            if (positions.at(cell) >= 0) {
+                row.at(static_cast<std::size_t>(positions.at(cell))) = condition.at(cell);
+            }
+        }
     }
     current = 0;
+    return {};
+}
+
+std::string FakeRecordSet::add_condition_fields() {
+    if (write_error) {
+        return *write_error;
+    }
+    const std::array<int, 5> positions = condition_fields(*this);
+    for (std::size_t cell = 0; cell < positions.size(); ++cell) {
+        if (positions.at(cell) < 0) {
+            while (names.size() < static_cast<std::size_t>(fields)) {
+                names.push_back(field_name(static_cast<int>(names.size())));
+            }
+            names.emplace_back(platform::kConditionFieldNames.at(cell));
+            ++fields;
+        }
+    }
     return {};
 }
 

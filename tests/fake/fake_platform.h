@@ -250,8 +250,11 @@ public:
     FieldValue field(int position) const override;
     std::string field_name(int position) const override;
     void set_reporter(platform::Reporter& given) override { reporter = &given; }
-    // Appends rows (or replaces them) under fresh ids; refuses with write_error when set.
-    std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
+    // Appends rows (or replaces them) under fresh ids, their conditions in the fields named
+    // for them (added when a step has one); refuses with write_error when set.
+    std::string write_steps(const std::vector<platform::StepRow>& steps, bool replace) override;
+    // Names the missing condition fields after the last; refuses with write_error when set.
+    std::string add_condition_fields() override;
 
     platform::Reporter* reporter = nullptr;
     std::optional<std::string> write_error;
@@ -279,7 +282,7 @@ public:
     platform::RecordSet* data_source = nullptr;
     std::string caption; // the design's; the program never changes it
     int refreshes = 0;
-    std::array<bool, 3> locked{};
+    std::array<bool, platform::kGridColumns> locked{};
 };
 
 class FakeSerialPort : public platform::SerialPort {

@@ -37,7 +37,10 @@ public:
     std::string field_name(int position) const override;
     void set_reporter(platform::Reporter& reporter) override { reporter_ = &reporter; }
     // In one transaction, like deleting steps (step_store_write.cpp).
-    std::string write_steps(const std::vector<std::array<double, 3>>& steps, bool replace) override;
+    std::string write_steps(const std::vector<platform::StepRow>& steps, bool replace) override;
+    std::string add_condition_fields() override;
+    // Whether the table has every one of the condition's fields.
+    bool has_condition_fields() const;
 
     // Steps are added and deleted only while no column is locked: a running program works
     // on the copy it took at RUN, which must stay what the grid shows.
@@ -71,9 +74,14 @@ private:
     // Inserts an empty step in a transaction of its own and gives its id; nothing when the
     // file refused, which is then as it was.
     std::optional<QVariant> insert_empty_step();
+    // Runs the statements in one transaction, then reads the table again (with its new
+    // fields when some were added): an empty text, or why the file refused.
+    std::string change(const std::function<bool(QSqlQuery&)>& statements, bool adds_fields);
     // The statements of write_steps, inside its transaction; false at the first that failed.
-    bool insert_steps(const std::vector<std::array<double, 3>>& steps, bool replace,
+    bool insert_steps(const std::vector<platform::StepRow>& steps, bool replace, bool add_fields,
                       QSqlQuery& query);
+    // Adds the condition's fields the table lacks; false at the first the file refused.
+    bool alter_table(QSqlQuery& query);
     void fetch_all() const;
     // A change failed half-way: keeps the reason and leaves the file as it was.
     void roll_back(const QSqlError& error, QSqlDatabase& database);
