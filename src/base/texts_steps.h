@@ -138,4 +138,12 @@ inline constexpr Text kProfileTableChanged{
 inline constexpr Text kConditionRowPrompt{"Item No.%1: %2", "第 %1 项：%2"};
 inline constexpr Text kConditionErrorTitle{"Setting end condition error", "结束条件设置错误"};
 
+// The grid's columns of a step's end condition, and its menu's item that adds them.
+inline constexpr Text kEndWhenHeading{"End when", "结束条件"};
+inline constexpr Text kLevelHeading{"Level", "阈值"};
+inline constexpr Text kShortestHeading{"Shortest s", "最短秒数"};
+inline constexpr Text kLongestHeading{"Longest s", "最长秒数"};
+inline constexpr Text kThenHeading{"Then", "然后"};
+inline constexpr Text kAddConditionsItem{"Add end conditions", "添加结束条件"};
+
 } // namespace kelvo::texts

@@ -168,6 +168,9 @@ int main(int argc, char** argv) {
     if (!load(form, logic)) {
         return 1;
     }
+    // The grid's condition headings follow the window's language.
+    logic->watch(&form->DataGrid1);
+    form->DataGrid1.language_changed(logic->english_mode);
     if (!apply_given_limits(*logic, line.output_limits)) {
         form->main_window().on_close = nullptr;
         logic->Form_Unload();

@@ -1,7 +1,9 @@
 // qt/steps/: the step grid: its cells, its menu and keys, and how it follows the records.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/steps/step_grid.h"
+#include "program/step_table.h"
 #include "qt/application.h"
+#include "qt/steps/step_cells.h"
 #include "qt/steps/step_headings.h"
 #include "qt/steps/step_model.h"
 #include "qt/steps/step_store.h"
@@ -10,9 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QRegularExpressionValidator>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -28,14 +28,15 @@ namespace {
 constexpr int kAnswerYes = 0;
 constexpr int kAnswerNo = 1;
 
-QString number_text(double value) {
-    return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
-}
-
 class StepView final : public QTableView {
 public:
     using QTableView::QTableView;
     bool editing() const { return state() == EditingState; }
+    // The condition's columns the grid shows, with their headings.
+    void set_conditions(std::vector<ConditionColumn> conditions) {
+        conditions_ = std::move(conditions);
+        fit_step_columns(*this, conditions_);
+    }
 
 protected:
     // The layout scales the grid with the screen, and a scroll bar comes and goes with the
@@ -44,12 +45,13 @@ protected:
         QTableView::updateGeometries();
         if (!fitting_) {
             fitting_ = true;
-            fit_step_columns(*this);
+            fit_step_columns(*this, conditions_);
             fitting_ = false;
         }
     }
 
 private:
+    std::vector<ConditionColumn> conditions_;
     bool fitting_ = false;
 };
 
@@ -78,50 +80,13 @@ private:
 
 } // namespace
 
-// ---- the cell editor ----------------------------------------------------------------------
-
-QWidget* NumberDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                      const QModelIndex&) const {
-    auto* editor = new QLineEdit(parent);
-    editor->setFrame(false);
-    static const QRegularExpression number(QStringLiteral("-?[0-9]*\\.?[0-9]{0,3}"));
-    editor->setValidator(new QRegularExpressionValidator(number, editor));
-    return editor;
-}
-
-void NumberDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-    const QVariant value = index.data(Qt::EditRole);
-    static_cast<QLineEdit*>(editor)->setText(
-        is_number(value) && !value.isNull() ? number_text(value.toDouble()) : value.toString());
-}
-
-void NumberDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
-                                  const QModelIndex& index) const {
-    const QString text = static_cast<QLineEdit*>(editor)->text().trimmed();
-    if (text.isEmpty()) {
-        model->setData(index, QVariant(QMetaType::fromType<double>()), Qt::EditRole);
-        return;
-    }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text, &ok);
-    if (ok) {
-        model->setData(index, value, Qt::EditRole);
-    }
-    // A lone "-" or "." is no number: the cell keeps what it had.
-}
-
-QString NumberDelegate::displayText(const QVariant& value, const QLocale& locale) const {
-    if (is_number(value) && !value.isNull()) {
-        return number_text(value.toDouble());
-    }
-    return QStyledItemDelegate::displayText(value, locale);
-}
-
 // ---- the grid -----------------------------------------------------------------------------
 
 QtGrid::QtGrid(QWidget* parent)
     : WidgetControl(new QWidget(parent)), caption_(new QLabel(widget())),
-      view_(new StepView(widget())), delegate_(new NumberDelegate(view_)) {
+      view_(new StepView(widget())), delegate_(new NumberDelegate(view_)),
+      kinds_(new ChoiceDelegate(view_, ChoiceDelegate::condition_tokens())),
+      thens_(new ChoiceDelegate(view_, ChoiceDelegate::then_words())) {
     auto* layout = new QVBoxLayout(widget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -149,6 +114,8 @@ QtGrid::QtGrid(QWidget* parent)
     menu_ = new QMenu(view_);
     add_action_ = menu_->addAction(qtext(texts::kAddStepItem));
     delete_action_ = menu_->addAction(qtext(texts::kDeleteStepItem));
+    conditions_action_ = menu_->addAction(qtext(english_, texts::kAddConditionsItem));
+    QObject::connect(conditions_action_, &QAction::triggered, view_, [this] { add_conditions(); });
     QObject::connect(add_action_, &QAction::triggered, view_, [this] { add_step(); });
     QObject::connect(delete_action_, &QAction::triggered, view_,
                      [this] { delete_steps(menu_rows_.first, menu_rows_.second); });
@@ -198,15 +165,31 @@ void QtGrid::bind() {
     if (model == nullptr) {
         return;
     }
+    const std::array<int, 5> conditions = condition_fields(*records_);
     const int fields = model->columnCount();
     for (int field = 0; field < fields; ++field) {
-        const bool shown = field >= 1 && field <= kGridFields;
+        const bool shown =
+            (field >= 1 && field <= kGridFields) ||
+            std::find(conditions.begin(), conditions.end(), field) != conditions.end();
         view_->setColumnHidden(field, !shown);
-        if (shown) {
-            model->set_locked(field, locked_.at(static_cast<std::size_t>(field - 1)));
+        view_->setItemDelegateForColumn(field, nullptr);
+    }
+    for (int column = 0; column < platform::kGridColumns; ++column) {
+        if (const int field = field_of(column); field >= 0) {
+            model->set_locked(field, locked_.at(static_cast<std::size_t>(column)));
         }
     }
-    fit_step_columns(*view_);
+    if (conditions[0] >= 0) {
+        view_->setItemDelegateForColumn(conditions[0], kinds_);
+    }
+    if (conditions[4] >= 0) {
+        view_->setItemDelegateForColumn(conditions[4], thens_);
+    }
+    // The condition's columns are reached by scrolling: the described ones keep their widths.
+    const bool any =
+        std::any_of(conditions.begin(), conditions.end(), [](int at) { return at >= 0; });
+    view_->setHorizontalScrollBarPolicy(any ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    fit_columns();
     show_row(records_->current_row());
 }
 
@@ -252,6 +235,9 @@ void QtGrid::update_actions(int pointer_row) {
     const bool changeable = records_ != nullptr && records_->steps_changeable();
     add_action_->setEnabled(changeable);
     delete_action_->setEnabled(changeable && count > 0);
+    // Offered while a program runs too, and refused then with the reason.
+    conditions_action_->setVisible(records_ != nullptr && records_->model() != nullptr &&
+                                   !records_->has_condition_fields());
     // The key deletes only rows chosen at their numbers.
     const QString key = on_chosen ? qtext(texts::kDeleteKey) : QString();
     if (count > 1) {
@@ -292,6 +278,13 @@ void QtGrid::add_step() {
     view_->edit(voltage);
 }
 
+void QtGrid::add_conditions() {
+    if (records_ == nullptr) {
+        return;
+    }
+    report(qstr(records_->add_condition_fields()));
+}
+
 void QtGrid::delete_steps(int first, int count) {
     if (records_ == nullptr || reporter_ == nullptr || !records_->steps_changeable() ||
         count <= 0) {
@@ -330,14 +323,54 @@ void QtGrid::report(const QString& failure) const {
     }
 }
 
+int QtGrid::field_of(int column) const {
+    if (column < 0 || column >= platform::kGridColumns || records_ == nullptr ||
+        records_->model() == nullptr) {
+        return -1;
+    }
+    if (column < kGridFields) {
+        return column + 1 < records_->field_count() ? column + 1 : -1;
+    }
+    return condition_fields(*records_).at(static_cast<std::size_t>(column - kGridFields));
+}
+
 void QtGrid::set_column_locked(int column, bool locked) {
-    if (column < 0 || column >= kGridFields) {
+    if (column < 0 || column >= platform::kGridColumns) {
         return;
     }
     locked_.at(static_cast<std::size_t>(column)) = locked;
-    if (records_ != nullptr && records_->model() != nullptr) {
-        records_->model()->set_locked(column + 1, locked);
+    if (const int field = field_of(column); field >= 0) {
+        records_->model()->set_locked(field, locked);
     }
+}
+
+std::vector<ConditionColumn> QtGrid::condition_columns() const {
+    static constexpr std::array<const texts::Text*, 5> kHeadings{
+        &texts::kEndWhenHeading, &texts::kLevelHeading, &texts::kShortestHeading,
+        &texts::kLongestHeading, &texts::kThenHeading};
+    static constexpr std::array<const char*, 5> kWidest{"mWh>", "158.1", "86400", "86400", "stop"};
+    std::vector<ConditionColumn> columns;
+    if (records_ == nullptr || records_->model() == nullptr) {
+        return columns;
+    }
+    const std::array<int, 5> fields = condition_fields(*records_);
+    for (std::size_t cell = 0; cell < fields.size(); ++cell) {
+        if (fields.at(cell) >= 0) {
+            columns.push_back({fields.at(cell), qtext(english_, *kHeadings.at(cell)),
+                               QString::fromLatin1(kWidest.at(cell))});
+        }
+    }
+    return columns;
+}
+
+void QtGrid::fit_columns() {
+    static_cast<StepView*>(view_)->set_conditions(condition_columns());
+}
+
+void QtGrid::language_changed(bool english) {
+    english_ = english;
+    conditions_action_->setText(qtext(english_, texts::kAddConditionsItem));
+    fit_columns();
 }
 
 void QtGrid::font_changed() {
@@ -346,7 +379,7 @@ void QtGrid::font_changed() {
     view_->horizontalHeader()->setFont(font);
     caption_->setFont(font);
     view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
-    fit_step_columns(*view_);
+    fit_columns();
 }
 
 } // namespace kelvo::qt

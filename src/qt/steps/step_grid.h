@@ -3,10 +3,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/observer.h"
 #include "platform/services.h"
+#include "qt/steps/step_cells.h"
+#include "qt/steps/step_headings.h"
 #include "qt/widgets/widgets.h"
-
-#include <QStyledItemDelegate>
 
 #include <array>
 #include <utility>
@@ -18,30 +19,27 @@ class QTableView;
 
 namespace kelvo::qt {
 
+class ChoiceDelegate;
 class QtRecordSet;
 
-// Cells hold a number or nothing. Text is refused while typing; "." is the decimal point
-// whatever the user's locale.
-class NumberDelegate final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
-    void setModelData(QWidget* editor, QAbstractItemModel* model,
-                      const QModelIndex& index) const override;
-    QString displayText(const QVariant& value, const QLocale& locale) const override;
-};
-
-class QtGrid final : public WidgetControl<platform::Grid, QWidget> {
+// The step table's grid: the three described columns, then a step's end condition where the
+// table has its fields. It hears the window's switch of language for the condition's headings.
+class QtGrid final : public WidgetControl<platform::Grid, QWidget>, public platform::Observer {
 public:
     explicit QtGrid(QWidget* parent);
     QTableView* view() const { return view_; }
     QLabel* caption() const { return caption_; }
-    // The right-click menu: add a step, delete the chosen ones.
+    // The right-click menu: add a step, delete the chosen ones, add the condition's fields
+    // to a table without them.
     QMenu* menu() const { return menu_; }
     QAction* add_action() const { return add_action_; }
     QAction* delete_action() const { return delete_action_; }
+    QAction* conditions_action() const { return conditions_action_; }
+    // The right-click menu as it is about to show, for the row under the pointer.
+    void prepare_menu(int pointer_row) { update_actions(pointer_row); }
+    // The field of a grid column (0..kGridColumns-1); -1 where the table has none.
+    int field_of(int column) const;
+    void language_changed(bool english) override;
     // The record set of the same window: the only one the grid can show.
     void attach(QtRecordSet& records) { attached_ = &records; }
     // Binds the grid to the attached record set; any other is refused.
@@ -62,6 +60,10 @@ private:
     void update_actions(int pointer_row);
     bool key_pressed(int key);
     void add_step();
+    void add_conditions();
+    // The condition's columns the table has, with their headings in the language chosen.
+    std::vector<ConditionColumn> condition_columns() const;
+    void fit_columns();
     void delete_steps(int first, int count);
     void delete_answered(int first, const QVariantList& asked);
     void report(const QString& failure) const;
@@ -69,14 +71,18 @@ private:
     QLabel* caption_;
     QTableView* view_;
     NumberDelegate* delegate_;
+    ChoiceDelegate* kinds_;
+    ChoiceDelegate* thens_;
     QMenu* menu_;
     QAction* add_action_;
     QAction* delete_action_;
+    QAction* conditions_action_;
     std::pair<int, int> menu_rows_{-1, 0};
     QtRecordSet* attached_ = nullptr;
     QtRecordSet* records_ = nullptr;
     platform::Reporter* reporter_ = nullptr;
-    std::array<bool, 3> locked_{};
+    std::array<bool, platform::kGridColumns> locked_{};
+    bool english_ = true;
 };
 
 } // namespace kelvo::qt

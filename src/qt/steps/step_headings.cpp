@@ -62,9 +62,32 @@ std::array<QString, kGridFields> fitted(const QFont& font,
     return shown;
 }
 
+// Each condition column as wide as its heading at the headings' font or its widest value at
+// the cells' font, whichever is wider.
+void fit_condition_columns(QTableView& view, const std::vector<ConditionColumn>& conditions,
+                           int margin) {
+    QAbstractItemModel& model = *view.model();
+    const QFontMetrics heading(view.horizontalHeader()->font());
+    const QFontMetrics cell(view.font());
+    for (const ConditionColumn& column : conditions) {
+        const int width =
+            std::max(widest_line(heading, column.heading), cell.horizontalAdvance(column.widest)) +
+            margin;
+        if (view.columnWidth(column.field) != width) {
+            view.setColumnWidth(column.field, width);
+        }
+        if (model.headerData(column.field, Qt::Horizontal) != column.heading) {
+            model.setHeaderData(column.field, Qt::Horizontal, column.heading);
+        }
+        if (model.headerData(column.field, Qt::Horizontal, Qt::ToolTipRole) != column.heading) {
+            model.setHeaderData(column.field, Qt::Horizontal, column.heading, Qt::ToolTipRole);
+        }
+    }
+}
+
 } // namespace
 
-void fit_step_columns(QTableView& view) {
+void fit_step_columns(QTableView& view, const std::vector<ConditionColumn>& conditions) {
     QAbstractItemModel* model = view.model();
     if (model == nullptr || model->columnCount() <= kGridFields) {
         return;
@@ -112,6 +135,7 @@ void fit_step_columns(QTableView& view) {
             model->setHeaderData(field, Qt::Horizontal, headings().at(column), Qt::ToolTipRole);
         }
     }
+    fit_condition_columns(view, conditions, margin);
 }
 
 } // namespace kelvo::qt

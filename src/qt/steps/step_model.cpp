@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/steps/step_model.h"
 
-#include <algorithm>
-
 namespace kelvo::qt {
 
 bool is_number(const QVariant& value) {
@@ -25,9 +23,7 @@ StepTableModel::StepTableModel(QObject* parent, const QSqlDatabase& database)
 
 Qt::ItemFlags StepTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QSqlTableModel::flags(index);
-    const int field = index.column();
-    if (field >= 0 && field < static_cast<int>(locked_.size()) &&
-        locked_.at(static_cast<std::size_t>(field))) {
+    if (locked_.contains(index.column())) {
         flags &= ~Qt::ItemIsEditable;
     }
     return flags;
@@ -49,13 +45,15 @@ bool StepTableModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 void StepTableModel::set_locked(int field, bool locked) {
-    if (field >= 0 && field < static_cast<int>(locked_.size())) {
-        locked_.at(static_cast<std::size_t>(field)) = locked;
+    if (locked) {
+        locked_.insert(field);
+    } else {
+        locked_.erase(field);
     }
 }
 
 bool StepTableModel::any_locked() const {
-    return std::any_of(locked_.begin(), locked_.end(), [](bool locked) { return locked; });
+    return !locked_.empty();
 }
 
 } // namespace kelvo::qt

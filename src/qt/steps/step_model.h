@@ -9,8 +9,8 @@
 #include <QSqlTableModel>
 #include <QVariant>
 
-#include <array>
 #include <functional>
+#include <set>
 
 namespace kelvo::qt {
 
@@ -19,7 +19,8 @@ constexpr int kGridFields = 3; // fields 1..3 are the grid's columns 0..2
 // Whether the file holds the value as a number rather than as text.
 bool is_number(const QVariant& value);
 
-// The step table's model: the grid's columns 0..2 are fields 1..3 and can be locked. An edit
+// The step table's model: the grid's columns are fields 1..3 and the condition's, and any
+// field can be locked. An edit
 // the file refuses does not stay behind in the model: the cell shows the file's value again
 // at once, and on_write_failed hears why.
 class StepTableModel final : public QSqlTableModel {
@@ -34,7 +35,7 @@ public:
     std::function<void(const QSqlError&)> on_write_failed;
 
 private:
-    std::array<bool, 4> locked_{};
+    std::set<int> locked_;
 };
 
 } // namespace kelvo::qt
