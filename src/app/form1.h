@@ -138,30 +138,19 @@ public:
     // a value out of range.
     bool load_step_table(); // app/program_run.cpp
     void start_program();   // app/program_run.cpp
-    // Steps that end on a condition (app/program_conditions.cpp). RUN: each row's condition
-    // cells, found by their names, checked; false (and the row named) at the first bad one.
+    // Steps that end on a condition (app/program_conditions.cpp); test profiles
+    // (app/program_profile.cpp): a plan's steps written, its limits armed for its RUN.
     bool load_step_conditions();
-    // At a display second: whether the running step is over, and why. A step with a
-    // condition ends on a fresh reading that meets it, from its shortest time on, or at its
-    // longest time; any other lasts its seconds.
     std::optional<StepEnd> step_end_due();
-    // The timeline's "step ended" for the running step, and what remote control tells of it.
     void log_step_ended(StepEnd end, const std::string& why);
-    // A read second with a valid reply counts for the running step's condition.
-    void count_step_reading(bool valid);
-    // A fresh reading's figures, as a condition compares them.
+    void count_step_reading(bool valid); // a valid read second counts for the condition
     ConditionReading condition_reading() const;
-    // Test profiles (app/program_profile.cpp). load_profile writes the plan's steps in place
-    // of the table's (false, and a box says why, when they could not be) and arms its limits
-    // for the next RUN of that very table; run_profile then presses RUN.
     bool load_profile(const ProfilePlan& plan);
     bool run_profile(const ProfilePlan& plan);
     bool table_is_armed_profile() const;
-    // RUN: the armed profile's limits, stricter of its own and the user's, must hold the
-    // steps; false (and a box says why) when not.
     bool profile_limits_allow_run();
-    void start_profile_run(); // the limits in force, the timeline told
-    void end_profile_run();   // the user's limits back
+    void start_profile_run();
+    void end_profile_run();
     // Steps from outside the grid (a CSV file, the ramp) appended to the step table or put
     // in place of its steps, through the record set and with the grid's failure rules: the
     // table is the old one or the new one. False, and one box says why, while a program
@@ -366,20 +355,14 @@ public:
     std::int16_t step_current_code = 0;
     // The "database error" box has been shown in this run.
     bool step_error_shown = false;
-    // The end condition of each copied row (kind None: the row lasts its seconds), the
-    // running step's display seconds, and the valid read seconds it has seen. The first
-    // read second after a step begins may still carry the step before's reply: a condition
-    // is tested from the second on.
+    // Each copied row's condition; the step's display seconds and valid read seconds; why
+    // the last step and run ended; the armed profile, its run and the user's limits before.
     std::vector<StepCondition> step_conditions;
     int step_elapsed = 0;
     int step_fresh_readings = 0;
-    bool step_open = false; // a step has begun and not yet ended
-    // Why the last step and the last run ended, kept after the run: "condition: I<0.100 A at
-    // 0.098 A after 754 s", and the output-off cause ("step condition", "stop", ...).
+    bool step_open = false;
     std::string last_step_end;
     std::string last_run_end;
-    // The profile that wrote the table, until its run starts; and the run of one, with the
-    // user's limits from before it.
     std::optional<ProfilePlan> armed_profile;
     bool profile_run = false;
     OutputLimits limits_before_profile;
