@@ -138,9 +138,9 @@ public:
     // a value out of range.
     bool load_step_table(); // app/program_run.cpp
     void start_program();   // app/program_run.cpp
-    // Steps that end on a condition (app/program_conditions.cpp); test profiles
-    // (app/program_profile.cpp): a plan's steps written, its limits armed for its RUN.
-    bool load_step_conditions();
+    // Steps that end on a condition (app/program_conditions.cpp), profiles (program_profile)
+    bool load_row_condition(int row, const std::array<int, kConditionCells>& fields);
+    StepCondition running_condition() const;
     std::optional<StepEnd> step_end_due();
     void log_step_ended(StepEnd end, const std::string& why);
     void count_step_reading(bool valid); // a valid read second counts for the condition

@@ -4,65 +4,39 @@
 #include "app/form1.h"
 #include "base/texts.h"
 #include "link/protocol.h"
-
-#include <cctype>
+#include "program/step_table.h"
 
 namespace kelvo {
 
 namespace {
-
-bool same_name(const std::string& a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The first read second after a step begins may still hold the reply to the step before.
 constexpr int kSettledReadings = 2;
 
 } // namespace
 
-bool Form1::load_step_conditions() {
-    std::array<int, kConditionCells> positions{};
-    bool any = false;
-    for (std::size_t cell = 0; cell < positions.size(); ++cell) {
-        positions[cell] = -1;
-        // After the three described fields only: a described field is never a condition.
-        for (int field = 4; field < Adodc1.field_count(); ++field) {
-            if (same_name(Adodc1.field_name(field), platform::kConditionFieldNames[cell])) {
-                positions[cell] = field;
-                any = true;
-                break;
-            }
+bool Form1::load_row_condition(int row, const std::array<int, kConditionCells>& fields) {
+    ConditionCells cells{};
+    for (std::size_t cell = 0; cell < fields.size(); ++cell) {
+        if (fields[cell] >= 0) {
+            cells[cell] = Adodc1.field(fields[cell]);
         }
     }
-    const int rows = static_cast<int>(step_table.size()) - 1;
-    step_conditions.assign(static_cast<std::size_t>(std::max(rows, 0)), StepCondition{});
-    if (!any) {
-        return true;
+    const ConditionCheck check = read_condition(cells);
+    // The record set stays on the offending row, and so does the grid.
+    if (!check.ok()) {
+        show_message(texts::fill(text(texts::kConditionRowPrompt),
+                                 {std::to_string(row + 1), describe(check.problem, english_mode)}),
+                     text(texts::kConditionErrorTitle));
+        return false;
     }
-    Adodc1.move_first();
-    for (int row = 0; row < rows; ++row) {
-        ConditionCells cells{};
-        for (std::size_t cell = 0; cell < positions.size(); ++cell) {
-            if (positions[cell] >= 0) {
-                cells[cell] = Adodc1.field(positions[cell]);
-            }
-        }
-        const ConditionCheck check = read_condition(cells);
-        // The record set stays on the offending row, and so does the grid.
-        if (!check.ok()) {
-            show_message(
-                texts::fill(text(texts::kConditionRowPrompt),
-                            {std::to_string(row + 1), describe(check.problem, english_mode)}),
-                text(texts::kConditionErrorTitle));
-            return false;
-        }
-        step_conditions[static_cast<std::size_t>(row)] = check.condition;
-        Adodc1.move_next();
-    }
+    step_conditions[static_cast<std::size_t>(row)] = check.condition;
     return true;
+}
+
+StepCondition Form1::running_condition() const {
+    const std::size_t row = static_cast<std::size_t>(step_index);
+    return row < step_conditions.size() ? step_conditions[row] : StepCondition{};
 }
 
 ConditionReading Form1::condition_reading() const {
@@ -71,16 +45,14 @@ ConditionReading Form1::condition_reading() const {
 }
 
 void Form1::count_step_reading(bool valid) {
-    if (program_running && step_open && valid) {
+    if (step_open && valid) {
         ++step_fresh_readings;
     }
 }
 
 std::optional<StepEnd> Form1::step_end_due() {
     ++step_elapsed;
-    const std::size_t row = static_cast<std::size_t>(step_index);
-    const StepCondition condition =
-        row < step_conditions.size() ? step_conditions[row] : StepCondition{};
+    const StepCondition condition = running_condition();
     if (condition.kind == ConditionKind::None) {
         if (step_seconds_left < 2) {
             return StepEnd::Seconds;
@@ -105,9 +77,7 @@ void Form1::log_step_ended(StepEnd end, const std::string& why) {
         return;
     }
     step_open = false;
-    const std::size_t row = static_cast<std::size_t>(step_index);
-    const StepCondition condition =
-        row < step_conditions.size() ? step_conditions[row] : StepCondition{};
+    const StepCondition condition = running_condition();
     std::string detail = std::string(step_end_word(end)) + ": ";
     const std::string after = std::to_string(step_elapsed) + " s";
     switch (end) {

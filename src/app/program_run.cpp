@@ -40,8 +40,7 @@ void Form1::Command4_Click() {
     }
     chart_sample_index = 0;
     Combo5_Click();
-    if (!load_step_table() || !load_step_conditions() || !steps_within_limits() ||
-        !profile_limits_allow_run()) {
+    if (!load_step_table() || !steps_within_limits() || !profile_limits_allow_run()) {
         return;
     }
     start_program();
@@ -64,6 +63,8 @@ bool Form1::load_step_table() {
     }
     const int fields = std::min(Adodc1.field_count(), 5);
     step_table.assign(static_cast<std::size_t>(records) + 1, {});
+    const std::array<int, kConditionCells> conditions = condition_fields(Adodc1);
+    step_conditions.assign(static_cast<std::size_t>(records), StepCondition{});
     for (int row = 0; row < records; ++row) {
         for (int column = 0; column < fields; ++column) {
             const FieldValue value = Adodc1.field(column);
@@ -79,6 +80,9 @@ bool Form1::load_step_table() {
                     return false;
                 }
             }
+        }
+        if (!load_row_condition(row, conditions)) {
+            return false;
         }
         Adodc1.move_next();
     }

@@ -26,14 +26,13 @@ void Form1::execute_step() {
     double amps = step_cell(2, step_index);
     if (display_due) {
         if (const std::optional<StepEnd> end = step_end_due()) {
-            log_step_ended(*end, {});
-            const std::size_t row = static_cast<std::size_t>(step_index);
-            // A condition that ends the run: off on this very tick, like a trip.
-            if (*end == StepEnd::Condition && row < step_conditions.size() &&
-                step_conditions[row].ends_run) {
+            // A condition that ends the run: off on this very tick, like a trip; the
+            // switch-off tells the step's end once "N" is in the frame.
+            if (*end == StepEnd::Condition && running_condition().ends_run) {
                 end_period(OffCause::StepCondition);
                 return;
             }
+            log_step_ended(*end, {});
             if (step_index < rows - 1) {
                 ++step_index;
                 step_seconds = to_int16(step_cell(3, step_index));
@@ -73,9 +72,7 @@ void Form1::execute_step() {
 void Form1::log_step_begun() {
     const std::int16_t volts = to_int16(step_cell(1, step_index) * limits::kCodesPerVolt);
     const std::int16_t amps = to_int16(step_cell(2, step_index) * limits::kCodesPerAmpere);
-    const std::size_t row = static_cast<std::size_t>(step_index);
-    const StepCondition condition =
-        row < step_conditions.size() ? step_conditions[row] : StepCondition{};
+    const StepCondition condition = running_condition();
     char detail[96];
     std::snprintf(detail, sizeof detail, "pass %d: %d.%02d V %d.%03d A", pass_number, volts / 100,
                   volts % 100, amps / 1000, amps % 1000);

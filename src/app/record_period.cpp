@@ -46,12 +46,14 @@ void Form1::switch_output_off() {
 
 bool Form1::GBDY_CX() {
     last_off_cause = off_cause;
-    // STOP, a trip or a limit during a step: the step ended with the run.
-    log_step_ended(StepEnd::RunEnded, off_cause_name(off_cause));
     if (program_running) {
         last_run_end = off_cause_name(off_cause);
     }
     switch_output_off();
+    // Once "N" is in the frame: the step that was running ended with the run, on its own
+    // condition or by STOP, a trip or a limit.
+    log_step_ended(off_cause == OffCause::StepCondition ? StepEnd::Condition : StepEnd::RunEnded,
+                   off_cause_name(off_cause));
     end_profile_run();
     end_period_timeline();
     for (int column = 0; column < platform::kGridColumns; ++column) {
