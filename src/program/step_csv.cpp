@@ -253,7 +253,7 @@ std::optional<int> Reader::read_value(int line, Quantity quantity, std::string_v
     return checked.code;
 }
 
-std::string cell_text(const platform::FieldValue& cell) {
+std::string csv_cell(const platform::FieldValue& cell) {
     if (const double* number = std::get_if<double>(&cell)) {
         return shortest_text(*number);
     }
@@ -274,7 +274,7 @@ StepFile parse_step_csv(std::string_view text) {
 }
 
 std::string step_csv(std::span<const TableRow> rows) {
-    const auto filled = [](const platform::FieldValue& cell) { return !cell_text(cell).empty(); };
+    const auto filled = [](const platform::FieldValue& cell) { return !csv_cell(cell).empty(); };
     const bool conditions = std::any_of(rows.begin(), rows.end(), [&filled](const TableRow& row) {
         return std::any_of(row.condition.begin(), row.condition.end(), filled);
     });
@@ -284,10 +284,10 @@ std::string step_csv(std::span<const TableRow> rows) {
     }
     text += "\r\n";
     for (const TableRow& row : rows) {
-        text += cell_text(row.values[0]) + ',' + cell_text(row.values[1]) + ',' +
-                cell_text(row.values[2]);
+        text +=
+            csv_cell(row.values[0]) + ',' + csv_cell(row.values[1]) + ',' + csv_cell(row.values[2]);
         for (std::size_t cell = 0; conditions && cell < row.condition.size(); ++cell) {
-            text += ',' + cell_text(row.condition.at(cell));
+            text += ',' + csv_cell(row.condition.at(cell));
         }
         text += "\r\n";
     }

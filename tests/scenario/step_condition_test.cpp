@@ -9,8 +9,8 @@ namespace {
 
 using platform::FieldValue;
 
-const std::string kFive = SupplyTest::frame(500, 1000, 'O');
-const std::string kTen = SupplyTest::frame(1000, 2000, 'O');
+const std::string kFiveOn = SupplyTest::frame(500, 1000, 'O');
+const std::string kTenOn = SupplyTest::frame(1000, 2000, 'O');
 
 class StepConditionTable : public SupplyTest {
 protected:
@@ -41,27 +41,27 @@ protected:
     // Seconds of the first step on the wire, counted in display seconds.
     int first_step_seconds() const {
         const FrameRuns runs = frame_runs();
-        return runs.empty() || runs.front().first != kFive ? -1 : (runs.front().second + 9) / 10;
+        return runs.empty() || runs.front().first != kFiveOn ? -1 : (runs.front().second + 9) / 10;
     }
 };
 
-class StepCondition : public StepConditionTable {};
+class StepEnding : public StepConditionTable {};
 
-TEST_F(StepCondition, CurrentBelowEndsTheStepOnTheSecondAfterTheFirstLowReading) {
+TEST_F(StepEnding, CurrentBelowEndsTheStepOnTheSecondAfterTheFirstLowReading) {
     table("I<", 0.5);
     run();
     second(5);
-    EXPECT_EQ(frame_runs(), (FrameRuns{{kFive, 50}})); // 1 A is not below 0.5 A
+    EXPECT_EQ(frame_runs(), (FrameRuns{{kFiveOn, 50}})); // 1 A is not below 0.5 A
     answer_amps = "0400";
     second(3);
     // Read on second 6, tested on second 7: the next step is on the wire from its next tick.
     EXPECT_EQ(first_step_seconds(), 7);
-    EXPECT_EQ(frame_runs()[1].first, kTen);
+    EXPECT_EQ(frame_runs()[1].first, kTenOn);
     ASSERT_EQ(step_ends().size(), 1u);
     EXPECT_EQ(step_ends()[0], "step 1 condition: I<0.500 A at 0.400 A after 7 s");
 }
 
-TEST_F(StepCondition, EachKindEndsWhenItsReadingCrossesTheLevel) {
+TEST_F(StepEnding, EachKindEndsWhenItsReadingCrossesTheLevel) {
     struct Case {
         const char* kind;
         double level;
@@ -91,7 +91,7 @@ TEST_F(StepCondition, EachKindEndsWhenItsReadingCrossesTheLevel) {
     }
 }
 
-TEST_F(StepCondition, ChargeAndEnergyCountThePeriodSoFar) {
+TEST_F(StepEnding, ChargeAndEnergyCountThePeriodSoFar) {
     // 1 A: 1 mAh every 3.6 s; 5 W: 1 mWh every 0.72 s.
     table("mAh>", 2.0);
     run();
@@ -109,7 +109,7 @@ TEST_F(StepCondition, ChargeAndEnergyCountThePeriodSoFar) {
     EXPECT_EQ(step_ends().size(), 1u);
 }
 
-TEST_F(StepCondition, NotBeforeTheShortestTimeAndNoLaterThanTheLongest) {
+TEST_F(StepEnding, NotBeforeTheShortestTimeAndNoLaterThanTheLongest) {
     answer_amps = "0100";
     table("I<", 0.5, 6.0);
     run();
@@ -126,7 +126,7 @@ TEST_F(StepCondition, NotBeforeTheShortestTimeAndNoLaterThanTheLongest) {
     EXPECT_EQ(step_ends()[0], "step 1 longest time: 4 s");
 }
 
-TEST_F(StepCondition, TheFirstReadingOfAStepIsNotItsOwn) {
+TEST_F(StepEnding, TheFirstReadingOfAStepIsNotItsOwn) {
     // Step 2 waits for the current to fall below 0.5 A, which it is from the start: the
     // reply read on its first second may still belong to step 1, so the second one ends it.
     answer_amps = "0100";
@@ -138,7 +138,7 @@ TEST_F(StepCondition, TheFirstReadingOfAStepIsNotItsOwn) {
     EXPECT_EQ(ends[1], "step 2 condition: I<0.500 A at 0.100 A after 2 s");
 }
 
-TEST_F(StepCondition, ASilenceIsNotAReadingButTheLongestTimeStillCounts) {
+TEST_F(StepEnding, ASilenceIsNotAReadingButTheLongestTimeStillCounts) {
     table("I<", 0.5, {}, 12.0);
     run();
     second(3);
@@ -153,7 +153,7 @@ TEST_F(StepCondition, ASilenceIsNotAReadingButTheLongestTimeStillCounts) {
     EXPECT_EQ(step_ends()[0], "step 1 longest time: 12 s");
 }
 
-TEST_F(StepCondition, StopInTheThenCellEndsTheRunOnTheConditionButNotOnTheLongestTime) {
+TEST_F(StepEnding, StopInTheThenCellEndsTheRunOnTheConditionButNotOnTheLongestTime) {
     answer_amps = "2000";
     table("I>", 1.5, {}, 30.0, "STOP");
     run();
@@ -172,10 +172,10 @@ TEST_F(StepCondition, StopInTheThenCellEndsTheRunOnTheConditionButNotOnTheLonges
     run();
     second(5);
     EXPECT_TRUE(form.program_running);
-    EXPECT_EQ(frame_runs()[1].first, kTen);
+    EXPECT_EQ(frame_runs()[1].first, kTenOn);
 }
 
-TEST_F(StepCondition, StopAndTheTripEndTheStepWithTheRun) {
+TEST_F(StepEnding, StopAndTheTripEndTheStepWithTheRun) {
     table("I<", 0.5);
     run();
     second(3);
@@ -195,12 +195,12 @@ TEST_F(StepCondition, StopAndTheTripEndTheStepWithTheRun) {
     EXPECT_EQ(form.last_run_end, "over-current trip");
 }
 
-TEST_F(StepCondition, EmptyConditionCellsRunTheDescribedWay) {
+TEST_F(StepEnding, EmptyConditionCellsRunTheDescribedWay) {
     ui.Adodc1.rows = {{1.0, 5.0, 1.0, 3.0, std::string(" "), FieldValue{}}, {2.0, 10.0, 2.0, 2.0}};
     run();
     second(7);
-    const FrameRuns expected{{kFive, 30},
-                             {kTen, 19},
+    const FrameRuns expected{{kFiveOn, 30},
+                             {kTenOn, 19},
                              {SupplyTest::frame(500, 1000, 'N'), 1},
                              {SupplyTest::frame(0, 0, 'N'), 20}};
     EXPECT_EQ(frame_runs(), expected);
@@ -208,7 +208,7 @@ TEST_F(StepCondition, EmptyConditionCellsRunTheDescribedWay) {
               (std::vector<std::string>{"step 1 seconds: 3 s", "step 2 seconds: 2 s"}));
 }
 
-TEST_F(StepCondition, ABadCellIsRefusedAtRunNamingItsRow) {
+TEST_F(StepEnding, ABadCellIsRefusedAtRunNamingItsRow) {
     const std::pair<std::vector<FieldValue>, std::string> bad[] = {
         {{"Q<", 1.0},
          "Item No.2: end when \"Q<\" is not a condition; use I<, I>, V<, V>, P<, P>, "
