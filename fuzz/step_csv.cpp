@@ -1,5 +1,6 @@
 // Step files as anyone may write them: whatever the text, the parse says why it refuses it
-// or gives steps that RUN accepts and that survive being written out and read back. The
+// or gives steps that RUN accepts, their end conditions within their own limits, and that
+// survive being written out and read back. The
 // same bytes, taken as numbers, make a ramp held to the same limits.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/step_csv.h"
@@ -21,6 +22,18 @@ bool within_limits(const Step& step) {
            step.seconds >= limits::kMinStepSeconds && step.seconds <= limits::kMaxStepSeconds;
 }
 
+// A condition as read_condition lets one through: none at all, or a level within its kind's
+// range and times from 0 to a year with the longest not below the shortest.
+bool condition_within_limits(const StepCondition& condition) {
+    if (condition.kind == ConditionKind::None) {
+        return condition == StepCondition{};
+    }
+    return condition.level >= 0 && condition.level <= condition_highest(condition.kind) &&
+           condition.shortest >= 0 && condition.shortest <= kMaxConditionSeconds &&
+           (!condition.longest || (*condition.longest >= condition.shortest &&
+                                   *condition.longest <= kMaxConditionSeconds));
+}
+
 void check_file(std::string_view text) {
     const StepFile file = parse_step_csv(text);
     for (const StepProblem& problem : file.problems) {
@@ -33,13 +46,18 @@ void check_file(std::string_view text) {
     }
     KELVO_FUZZ_REQUIRE(!file.steps.empty() &&
                        file.steps.size() <= static_cast<std::size_t>(limits::kMaxSteps));
-    std::vector<std::array<platform::FieldValue, 3>> table;
+    std::vector<TableRow> table;
+    bool conditions = false;
     for (const Step& step : file.steps) {
-        KELVO_FUZZ_REQUIRE(within_limits(step));
+        KELVO_FUZZ_REQUIRE(within_limits(step) && condition_within_limits(step.condition));
+        conditions = conditions || step.condition.kind != ConditionKind::None;
         const auto values = step_values(step);
-        table.push_back({values[0], values[1], values[2]});
+        table.push_back({{values[0], values[1], values[2]}, condition_cells(step.condition)});
     }
-    KELVO_FUZZ_REQUIRE(parse_step_csv(step_csv(table)).steps == file.steps);
+    const std::string written = step_csv(table);
+    // The condition's columns only when a step has one: a file without reads as it did.
+    KELVO_FUZZ_REQUIRE((written.find(",end when,") != std::string::npos) == conditions);
+    KELVO_FUZZ_REQUIRE(parse_step_csv(written).steps == file.steps);
 }
 
 void check_ramp(const std::uint8_t* data, std::size_t size) {

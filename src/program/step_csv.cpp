@@ -274,7 +274,10 @@ StepFile parse_step_csv(std::string_view text) {
 }
 
 std::string step_csv(std::span<const TableRow> rows) {
-    const auto filled = [](const platform::FieldValue& cell) { return !csv_cell(cell).empty(); };
+    const auto filled = [](const platform::FieldValue& cell) {
+        const std::string* text = std::get_if<std::string>(&cell);
+        return text != nullptr ? !trimmed(*text).empty() : cell.index() != 0;
+    };
     const bool conditions = std::any_of(rows.begin(), rows.end(), [&filled](const TableRow& row) {
         return std::any_of(row.condition.begin(), row.condition.end(), filled);
     });

@@ -125,6 +125,71 @@ TEST(StepCsv, WritesTheTableSoThatItReadsBackTheSame) {
               "voltage V,current A,seconds\r\n,\"a\"\"b\",1\r\n");
 }
 
+TEST(StepCsvConditions, WritesTheirColumnsOnlyWhenARowHasOneAndReadsThemBack) {
+    using platform::FieldValue;
+    const StepCondition drained{ConditionKind::CurrentBelow, 0.05, 10, 600, true};
+    const StepCondition charged{ConditionKind::ChargeAbove, 1200, 0, std::nullopt, false};
+    const std::vector<TableRow> table{
+        {{3.3, 0.5, 5.0}, condition_cells(drained)},
+        {{1.0, 1.0, 1.0}, {}},
+        {{12.0, 2.0, 60.0}, condition_cells(charged)},
+    };
+    const std::string text = step_csv(table);
+    EXPECT_EQ(text, "voltage V,current A,seconds,end when,level,shortest s,longest s,then\r\n"
+                    "3.3,0.5,5,\"I<\",0.05,10,600,\"stop\"\r\n"
+                    "1,1,1,,,,,\r\n"
+                    "12,2,60,\"mAh>\",1200,,,\r\n");
+    const StepFile file = parse_step_csv(text);
+    ASSERT_TRUE(file.valid()) << describe(file.problems.front(), true);
+    EXPECT_EQ(
+        file.steps,
+        (std::vector<Step>{{330, 500, 5, drained}, {100, 1000, 1, {}}, {1200, 2000, 60, charged}}));
+    // Empty condition fields are no condition: the table exports as it always did.
+    EXPECT_EQ(step_csv(std::vector<TableRow>{{{1.0, 1.0, 1.0}, {FieldValue{}, std::string(" ")}}}),
+              "voltage V,current A,seconds\r\n1,1,1\r\n");
+}
+
+TEST(StepCsvConditions, ColumnsComeInAnyOrderByTheirOwnOrTheTablesNames) {
+    const StepFile file = parse_step_csv("Then;seconds;EndLevel;voltage V;End When;current A\n"
+                                         "STOP;5;4.5;3.3; v> ;0.5\n"
+                                         ";1;;1;;1\n");
+    ASSERT_TRUE(file.valid()) << describe(file.problems.front(), true);
+    EXPECT_EQ(file.steps,
+              (std::vector<Step>{{330, 500, 5, {ConditionKind::VoltageAbove, 4.5, 0, {}, true}},
+                                 {100, 1000, 1, {}}}));
+    EXPECT_EQ(file_problems("voltage V,current A,seconds,level,EndLevel\n1,1,1,1,1\n"),
+              std::vector<std::string>{"line 1: column \"EndLevel\" is given twice"});
+}
+
+TEST(StepCsvConditions, ABadConditionNamesItsLineAndCell) {
+    const std::string header = "voltage V,current A,seconds,end when,level,shortest s,longest s,"
+                               "then\n";
+    EXPECT_EQ(file_problems(header + "1,1,1,Q<,1,,,\n"        // 2
+                                     "1,1,1,I<,,,,\n"         // 3
+                                     "1,1,1,I<,6,,,\n"        // 4
+                                     "1,1,1,I<,0.1,2.5,,\n"   // 5
+                                     "1,1,1,I<,0.1,60,30,\n"  // 6
+                                     "1,1,1,,0.1,,,\n"        // 7
+                                     "1,1,1,I<,0.1,,,later\n" // 8
+                                     "1,1,1,I<,0.1,,,next\n"),
+              (std::vector<std::string>{
+                  "line 2: end when \"Q<\" is not a condition; use I<, I>, V<, V>, P<, P>, mAh> or "
+                  "mWh>",
+                  "line 3: the condition has no level",
+                  "line 4: level 6 is outside 0 to 5.1 A",
+                  "line 5: shortest s 2.5 is not a whole number of seconds from 0 to 31622400",
+                  "line 6: longest s 30 is below the shortest time",
+                  "line 7: level 0.1 is given, but no end condition",
+                  "line 8: then \"later\" is neither next nor stop",
+              }));
+    const StepFile file = parse_step_csv(header + "1,1,1,Q<,1,,,\n");
+    EXPECT_EQ(describe(file.problems.at(0), false),
+              "第 2 行：结束条件“Q<”不是结束条件；请用 I<、I>、V<、V>、P<、P>、mAh> 或 mWh>");
+    // One problem a line: a bad step value is told before its condition.
+    EXPECT_EQ(file_problems(header + "40,1,1,Q<,,,,\n"),
+              std::vector<std::string>{"line 2: voltage 40 V is above 31 V"});
+}
+
 TEST(StepRamp, GoesFromFirstToLastInEvenStepsOnTheCodeGrid) {
     EXPECT_EQ(make_ramp({Quantity::Voltage, 0, 1, 4, 2, 0.5}).steps,
               (std::vector<Step>{
