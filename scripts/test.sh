@@ -66,9 +66,9 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo-soak" --minutes 1
 fi
 
-# Each fuzz target for 20 seconds.
+# Each fuzz target for 10 seconds.
 if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
-  "$here/scripts/fuzz.sh" 20
+  "$here/scripts/fuzz.sh" 10
 fi
 
 # A minute of the fault soak on the normal build (and one under ThreadSanitizer above): the
