@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
-targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery vxi11_records)
+targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery vxi11_records run_report)
 
 cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror

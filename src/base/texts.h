@@ -40,6 +40,7 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 #include "base/texts_reasons.h"
 #include "base/texts_records.h"
 #include "base/texts_remote.h"
+#include "base/texts_report.h"
 #include "base/texts_steps.h"
 #include "base/texts_tools.h"
 #include "base/texts_window.h"
