@@ -137,7 +137,7 @@ void Form1::end_used_up_run() {
     // The run count is used up. Only a running program is ended: a count of 0
     // chosen while idle or during manual output must not switch anything off.
     if (program_running && !run_forever && runs_left == 0 && !run_finished) {
-        run_finished = GBDY_CX();
+        run_finished = end_period(OffCause::RunCount);
     }
 }
 
