@@ -2,6 +2,7 @@
 // file beside the record, and the note lines that close the record.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
+#include "app/run_report_file.h"
 #include "base/limits.h"
 #include "base/texts.h"
 #include "limits/output_limits.h"
@@ -67,6 +68,7 @@ bool Form1::save_period() {
         return false;
     }
     save_events(last_record_path);
+    save_run_report(*this, last_record_path);
     return true;
 }
 

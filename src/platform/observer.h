@@ -49,6 +49,9 @@ public:
     virtual void event(const kelvo::PeriodEvent& /*event*/) {}
     // Other limits are in force (Form1::output_limits).
     virtual void limits_changed() {}
+    // A period's record (and its events file) is saved at `record_path`; `program_run` when
+    // a step program ran in it, whose report is beside it then.
+    virtual void record_saved(const std::string& /*record_path*/, bool /*program_run*/) {}
 };
 
 } // namespace kelvo::platform
