@@ -55,6 +55,17 @@ inline constexpr Text kOptionExportEvents{
     "将记录文件 RECORD 中输出时段的时间线（其事件文件；没有事件文件时取记录本身所载）导出为 "
     "CSV 写入 OUT，未指定 OUT 或 OUT 为 - 时写到标准输出，然后退出，不打开窗口，也不需要显示器。"
     "退出状态同 --export-csv。"};
+inline constexpr Text kOptionReport{
+    "Print the report of the run in the record file RECORD (from the record and its events "
+    "file: the profile, each step and why it ended, what ended the run, the charge and energy, "
+    "the lowest and highest measured voltage and current, the silences) in English and exit, "
+    "with no window and no display needed. Exit status as for --export-csv.",
+    "以英文打印记录文件 RECORD 中运行的报告（取自记录及其事件文件：配置方案、每个步骤及其结束"
+    "原因、运行结束原因、电量和能量、测得的最低和最高电压与电流、电源无应答的时段）后退出，不打开"
+    "窗口，也不需要显示器。退出状态同 --export-csv。"};
+inline constexpr Text kReportWithExport{
+    "--report cannot be given together with --export-csv or --export-events",
+    "--report 不能与 --export-csv 或 --export-events 同时使用"};
 inline constexpr Text kOptionExportOut{"OUT", "输出"};
 inline constexpr Text kOptionExportOutAbout{
     "With --export-csv or --export-events: the CSV file to write.",

@@ -86,6 +86,8 @@ inline constexpr Text kReportNotSavedNote{"  the record says it could not be sav
 inline constexpr Text kReportJunk{"  %1 unreadable lines of the record were skipped",
                                   "  跳过记录中 %1 行无法读取的内容"};
 inline constexpr Text kReportRecovered{"Recovered after a crash", "崩溃后恢复"};
+inline constexpr Text kReportUsage{"usage: kelvo --report RECORD.TXT",
+                                   "用法：kelvo --report RECORD.TXT"};
 inline constexpr Text kReportNoRecord{"No report: %1", "无法生成报告：%1"};
 // On the monitor: the record is saved, its report or its picture is not.
 inline constexpr Text kReportNotSaved{"The report of the run could not be saved at %1: %2",

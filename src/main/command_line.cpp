@@ -73,6 +73,7 @@ struct Options {
                                   en(texts::kOptionExportValue)};
     QCommandLineOption export_events{"export-events", en(texts::kOptionExportEvents),
                                      en(texts::kOptionExportValue)};
+    QCommandLineOption report{"report", en(texts::kOptionReport), en(texts::kOptionExportValue)};
     QCommandLineOption remote{"remote", en(texts::kOptionRemote), en(texts::kOptionRemoteValue)};
     QCommandLineOption announce{"announce", en(texts::kOptionAnnounce)};
     std::vector<QCommandLineOption> limits = limit_options();
@@ -107,7 +108,7 @@ std::string help_text(const QCommandLineParser& parser) {
     const qsizetype options = qt_help.indexOf(QStringLiteral("Options:"));
     // help2man takes a usage line beginning "  or:" as one more form of the synopsis.
     return "Usage: kelvo [options]\n  or:  kelvo --export-csv RECORD [OUT]\n"
-           "  or:  kelvo --export-events RECORD [OUT]\n\n" +
+           "  or:  kelvo --export-events RECORD [OUT]\n  or:  kelvo --report RECORD\n\n" +
            wrapped(texts::kCommandLineAbout.en) + "\n" +
            qt_help.mid(options < 0 ? 0 : options).toStdString() + "\n" + texts::kCommandLineMore.en;
 }
@@ -126,6 +127,13 @@ void read_exports(const QCommandLineParser& parser, const Options& o, CommandLin
     if (parser.isSet(o.export_csv) && parser.isSet(o.export_events)) {
         tell_wrong(line, errors, texts::kExportsTogether.en);
         return;
+    }
+    if (parser.isSet(o.report) && (parser.isSet(o.export_csv) || parser.isSet(o.export_events))) {
+        tell_wrong(line, errors, texts::kReportWithExport.en);
+        return;
+    }
+    if (parser.isSet(o.report)) {
+        line.report = parser.value(o.report).toStdString();
     }
     for (const auto& [option, args] : {std::pair{&o.export_csv, &line.export_csv},
                                        std::pair{&o.export_events, &line.export_events}}) {
@@ -244,7 +252,7 @@ CommandLine read_command_line(int argc, char** argv, std::ostream& out, std::ost
     const Options o;
     parser.addOptions({o.help, o.version, o.port, o.remote, o.announce});
     parser.addOptions(QList<QCommandLineOption>(o.limits.begin(), o.limits.end()));
-    parser.addOptions({o.export_csv, o.export_events});
+    parser.addOptions({o.export_csv, o.export_events, o.report});
     parser.addPositionalArgument(en(texts::kOptionExportOut), en(texts::kOptionExportOutAbout),
                                  QStringLiteral("[OUT]"));
     add_window_system_options(parser);

@@ -22,6 +22,8 @@ struct CommandLine {
     // RECORD [OUT] of --export-csv and of --export-events.
     std::optional<std::vector<std::string>> export_csv;
     std::optional<std::vector<std::string>> export_events;
+    // RECORD of --report.
+    std::optional<std::string> report;
     // Where remote control listens (--remote [ADDR:]PORT).
     std::optional<remote::RemoteOption> remote;
     // Remote control is announced with DNS-SD even on loopback (--announce).

@@ -4,6 +4,7 @@
 #include "base/texts.h"
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
+#include "history/run_report.h"
 #include "posix/descriptors.h"
 #include "posix/record_io.h"
 
@@ -18,8 +19,10 @@ namespace kelvo::history {
 namespace {
 
 // The record read, or the exit code and its line on `errors`.
-int read_for_export(const std::string& input, Series& series, std::ostream& errors) {
-    if (const std::string reason = posix::read_period_files(input, series); !reason.empty()) {
+int read_for_export(const std::string& input, Series& series, std::ostream& errors,
+                    std::size_t* skipped_rows = nullptr) {
+    if (const std::string reason = posix::read_period_files(input, series, skipped_rows);
+        !reason.empty()) {
         errors << texts::fill(texts::kExportCannotRead.en, {input, reason}) << '\n';
         return 1;
     }
@@ -107,6 +110,25 @@ int export_events_command(const std::vector<std::string>& args, std::ostream& ou
         return code;
     }
     if (!write(series, out)) {
+        errors << texts::fill(texts::kExportCannotWrite.en, {"-", posix::system_reason(errno)})
+               << '\n';
+        return 3;
+    }
+    return 0;
+}
+
+int report_command(const std::string& record, std::ostream& out, std::ostream& errors) {
+    if (record.empty()) {
+        errors << texts::kReportUsage.en << '\n';
+        return 2;
+    }
+    Series series;
+    std::size_t skipped = 0;
+    if (const int code = read_for_export(record, series, errors, &skipped); code != 0) {
+        return code;
+    }
+    out << report_text(run_report(series, skipped), true);
+    if (!out.flush()) {
         errors << texts::fill(texts::kExportCannotWrite.en, {"-", posix::system_reason(errno)})
                << '\n';
         return 3;

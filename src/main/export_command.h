@@ -20,4 +20,8 @@ int export_csv_command(const std::vector<std::string>& args, std::ostream& error
 int export_events_command(const std::vector<std::string>& args, std::ostream& out,
                           std::ostream& errors);
 
+// The report of the run in RECORD.TXT (history/run_report.h) in English on `out`. Returns
+// 0 done, 1 the record cannot be read or is not one, 2 no RECORD, 3 `out` failed.
+int report_command(const std::string& record, std::ostream& out, std::ostream& errors);
+
 } // namespace kelvo::history

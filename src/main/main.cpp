@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
     if (line.export_events) {
         return kelvo::history::export_events_command(*line.export_events, std::cout, std::cerr);
     }
+    if (line.report) {
+        return kelvo::history::report_command(*line.report, std::cout, std::cerr);
+    }
     prefer_qt_event_loop();
     QApplication application(argc, argv);
     kelvo::qt::prepare_application();

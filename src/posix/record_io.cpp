@@ -166,10 +166,12 @@ std::string read_record_file(const std::string& path, Series& series) {
     return reason;
 }
 
-std::string read_period_files(const std::string& path, Series& series) {
+std::string read_period_files(const std::string& path, Series& series, std::size_t* skipped_rows) {
     std::vector<PeriodEvent> events;
     if (const std::optional<std::string> text = read_events_beside(path)) {
-        events = read_events_file(*text);
+        events = read_events_file(*text, skipped_rows);
+    } else if (skipped_rows != nullptr) {
+        *skipped_rows = 0;
     }
     RecordReader reader;
     reader.use_events(events);

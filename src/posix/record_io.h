@@ -29,7 +29,9 @@ std::string write_csv_file(const history::Series& series, const std::string& pat
 std::string read_record_file(const std::string& path, history::Series& series);
 // The record and the events file beside it (events_path_of), as one period. An events
 // file that is missing, damaged, not a regular file or too large counts as none.
-std::string read_period_files(const std::string& path, history::Series& series);
+// `skipped_rows`, when given, counts the rows of the events file that did not read.
+std::string read_period_files(const std::string& path, history::Series& series,
+                              std::size_t* skipped_rows = nullptr);
 
 // The local offset from UTC, in minutes, of a moment of the local clock.
 int local_offset_minutes(const DateTime& local);

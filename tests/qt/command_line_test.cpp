@@ -174,13 +174,15 @@ TEST(CommandLineHelp, ListsEveryOptionInTheLayoutTheManualPageIsMadeFrom) {
     // help2man takes "Usage:" and the "or:" lines after it as the synopsis.
     EXPECT_EQ(help.out.rfind("Usage: kelvo [options]\n"
                              "  or:  kelvo --export-csv RECORD [OUT]\n"
-                             "  or:  kelvo --export-events RECORD [OUT]\n\n",
+                             "  or:  kelvo --export-events RECORD [OUT]\n"
+                             "  or:  kelvo --report RECORD\n\n",
                              0),
               0u)
         << help.out;
     for (const char* option :
          {"--max-voltage <V>", "--max-current <A>", "--max-time <S>", "--max-charge <MAH>",
-          "--max-energy <MWH>", "--off-after-silence <S>", "--export-events <RECORD>"}) {
+          "--max-energy <MWH>", "--off-after-silence <S>", "--export-events <RECORD>",
+          "--report <RECORD>"}) {
         EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
     }
     const std::size_t files = help.out.find("\nFiles:\n");
