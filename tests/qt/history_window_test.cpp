@@ -156,10 +156,11 @@ TEST_F(HistoryWindowTest, ShowsSilencesAndEventsWithTheProgramsOwnFigures) {
     }
     plot.point_at(6);
     EXPECT_TRUE(plot.cursor_text().contains(QStringLiteral("not measured")));
-    // The band: tinted inside the silence, white beside it, low in the plot where no line is.
+    // The band: tinted inside the silence, white beside it, low in the plot where no line is
+    // (and off the cursor's line, at 6 s).
     const QImage image = plot.toPixmap().toImage();
     const int y = plot.axisRect()->bottom() - plot.axisRect()->height() / 5;
-    const QColor inside = image.pixelColor(qRound(plot.xAxis->coordToPixel(plot.time_key(6))), y);
+    const QColor inside = image.pixelColor(qRound(plot.xAxis->coordToPixel(plot.time_key(6.5))), y);
     const QColor beside = image.pixelColor(qRound(plot.xAxis->coordToPixel(plot.time_key(2))), y);
     EXPECT_GT(inside.red() - inside.blue(), 20) << inside.name().toStdString();
     EXPECT_LT(std::abs(beside.red() - beside.blue()), 5) << beside.name().toStdString();

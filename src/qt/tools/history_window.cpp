@@ -5,6 +5,7 @@
 #include "base/texts.h"
 #include "history/period_timeline.h"
 #include "history/record_csv.h"
+#include "history/run_report.h"
 #include "meter/period_meter.h"
 #include "posix/own_folder.h"
 #include "posix/record_io.h"
@@ -15,11 +16,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -50,7 +54,14 @@ HistoryWindow::HistoryWindow(Form1& form, QWidget* parent) : Tool(parent, form) 
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(source_);
     layout->addWidget(summary_);
-    layout->addWidget(plot_, 1);
+    // The graphs and the report of the run, one tab each.
+    tabs_ = new QTabWidget(this);
+    report_ = new QPlainTextEdit(this);
+    report_->setReadOnly(true);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    tabs_->addTab(plot_, QString());
+    tabs_->addTab(report_, QString());
+    layout->addWidget(tabs_, 1);
     auto* split = new QSplitter(this);
     split->addWidget(list_);
     split->addWidget(right);
@@ -140,9 +151,12 @@ void HistoryWindow::retranslate() {
     plot_->set_english(form_.english_mode);
     plot_->set_axis_names(text(texts::kHistoryTime), text(texts::kHistoryVoltage),
                           text(texts::kHistoryCurrent), text(texts::kHistoryPower));
+    tabs_->setTabText(0, text(texts::kReportTabPlot));
+    tabs_->setTabText(1, text(texts::kReportTabReport));
     refresh_records();
     source_->setText(showing_live_ ? text(texts::kHistoryLive) : file_path_);
     show_summary();
+    show_report();
 }
 
 void HistoryWindow::refresh_records() {
@@ -195,26 +209,31 @@ void HistoryWindow::open_record(const QString& path) {
         std::mutex lock;
         history::Series series;
         std::string reason;
+        std::size_t skipped = 0;
     };
     auto result = std::make_shared<Result>();
     loader_ = QThread::create([result, file = path.toStdString()] {
         history::Series series;
-        std::string reason = posix::read_period_files(file, series);
+        std::size_t skipped = 0;
+        std::string reason = posix::read_period_files(file, series, &skipped);
         const std::lock_guard<std::mutex> hold(result->lock);
         result->series = std::move(series);
         result->reason = std::move(reason);
+        result->skipped = skipped;
     });
     connect(loader_, &QThread::finished, this, [this, path, result] {
         loader_->deleteLater();
         loader_ = nullptr;
         auto series = std::make_shared<history::Series>();
         std::string reason;
+        std::size_t skipped = 0;
         {
             const std::lock_guard<std::mutex> hold(result->lock);
             *series = std::move(result->series);
             reason = std::move(result->reason);
+            skipped = result->skipped;
         }
-        loaded(path, series, QString::fromStdString(reason));
+        loaded(path, series, QString::fromStdString(reason), skipped);
         if (!pending_path_.isEmpty()) {
             open_record(std::exchange(pending_path_, QString()));
         }
@@ -223,7 +242,7 @@ void HistoryWindow::open_record(const QString& path) {
 }
 
 void HistoryWindow::loaded(const QString& path, const std::shared_ptr<history::Series>& series,
-                           const QString& reason) {
+                           const QString& reason, std::size_t skipped_rows) {
     QString why = reason;
     if (why.isEmpty() && series->error != history::ReadError::None) {
         why = text(series->error == history::ReadError::NotRecord ? texts::kNotRecord
@@ -237,6 +256,7 @@ void HistoryWindow::loaded(const QString& path, const std::shared_ptr<history::S
     file_ = std::move(*series);
     file_figures_ = history::period_figures(file_);
     file_path_ = path;
+    file_skipped_ = skipped_rows;
     showing_live_ = false;
     show_shown();
 }
@@ -246,6 +266,20 @@ void HistoryWindow::show_shown() {
     const history::Series& series = shown();
     plot_->show_series(series.error == history::ReadError::None ? &series : nullptr);
     show_summary();
+    show_report();
+}
+
+QString HistoryWindow::report() const {
+    if (showing_live_ && live_.error != history::ReadError::None) {
+        return text(texts::kHistoryNoPeriod);
+    }
+    const history::RunReport report =
+        history::run_report(shown(), showing_live_ ? 0 : file_skipped_);
+    return QString::fromStdString(history::report_text(report, form_.english_mode));
+}
+
+void HistoryWindow::show_report() {
+    report_->setPlainText(report());
 }
 
 QString HistoryWindow::summary() const {
@@ -369,6 +403,7 @@ void HistoryWindow::period_ended(const platform::Reading& last) {
             refresh_records();
             if (showing_live_) {
                 show_summary();
+                show_report();
             }
         },
         Qt::QueuedConnection);

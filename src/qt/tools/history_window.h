@@ -18,6 +18,8 @@ class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QAction;
+class QPlainTextEdit;
+class QTabWidget;
 
 class QThread;
 
@@ -44,6 +46,9 @@ public:
     bool export_png(const QString& path);
     HistoryPlot& plot() { return *plot_; }
     QString summary() const;
+    // The report of the run shown (history/run_report.h), in the window's language.
+    QString report() const;
+    QTabWidget& tabs() { return *tabs_; }
     QString status() const;
     QListWidget& records() { return *list_; }
     // The latest records of the record folders, newest first: looked at again at each open.
@@ -63,8 +68,9 @@ private:
     void about_to_open() override { refresh_records(); }
     void show_shown();
     void show_summary();
+    void show_report();
     void loaded(const QString& path, const std::shared_ptr<history::Series>& series,
-                const QString& reason);
+                const QString& reason, std::size_t skipped_rows = 0);
     void item_chosen(QListWidgetItem* item);
     void ask_path(bool save, const QString& filter, const QString& suffix,
                   const std::function<void(HistoryWindow&, const QString&)>& then);
@@ -76,6 +82,7 @@ private:
     history::Series file_;
     history::Figures file_figures_;
     QString file_path_;
+    std::size_t file_skipped_ = 0; // rows of its events file that did not read
     bool showing_live_ = true;
     QThread* loader_ = nullptr;
     QString pending_path_;
@@ -83,6 +90,8 @@ private:
     QListWidget* list_ = nullptr;
     QLabel* source_ = nullptr;
     QLabel* summary_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
     QMenu* file_menu_ = nullptr;
     QAction* open_action_ = nullptr;
     QAction* csv_action_ = nullptr;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/tools/tools.h"
+#include "qt/tools/run_report_image.h"
 
 #include <QToolBar>
 
@@ -14,6 +15,7 @@ void add_tools(const ToolContext& context) {
     add_remote_tool(context);
     add_limits_tool(context);
     add_console_log(context);
+    add_run_report_image(context);
 }
 
 } // namespace kelvo::tools
