@@ -9,6 +9,7 @@
 #include "qt_fixture.h"
 
 #include <QImage>
+#include <QListWidget>
 #include <QTabWidget>
 
 #include <filesystem>
@@ -102,7 +103,10 @@ TEST_F(RunReportImageTest, APlantedNameIsRefusedAndLeftAsItWas) {
 
 TEST_F(RunReportImageTest, TheHistoryWindowShowsTheReportOfTheRecordInTheWindowsLanguage) {
     form->Combo3.set_selected_index(1);
+    std::ofstream(history::report_path_of(record)) << "Run report\n";
     auto* window = new tools::HistoryWindow(*logic, &form->main_window());
+    // The live period and the record: the report beside it is no record of its own.
+    EXPECT_EQ(window->records().count(), 2);
     window->open_record(QString::fromStdString(record));
     ASSERT_TRUE(wait_until([&] { return !window->loading(); }));
     const std::string en = window->report().toStdString();

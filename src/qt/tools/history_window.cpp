@@ -163,7 +163,9 @@ void HistoryWindow::refresh_records() {
     QFileInfoList files;
     for (const std::string& folder : form_.record_folders()) {
         files += QDir(QString::fromStdString(folder))
-                     .entryInfoList({QStringLiteral("*.TXT")}, QDir::Files, QDir::Time);
+                     // Records only: not the run's report beside one, "NAME.report.txt".
+                     .entryInfoList({QStringLiteral("*.TXT")}, QDir::Files | QDir::CaseSensitive,
+                                    QDir::Time);
     }
     // Newest first; records of the same second by name, so the list does not reorder.
     std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
