@@ -19,7 +19,7 @@
 namespace kelvo::qt::testing {
 namespace {
 
-const char* const kEvents =
+const char* const kImageEvents =
     "time,event,source,detail\r\n"
     "2026-12-09T04:10:07.100+01:00,output on,run,\r\n"
     "2026-12-09T04:10:07.200+01:00,step begun,step 1,pass 1: 5.00 V 1.000 A 3 s\r\n"
@@ -43,7 +43,7 @@ protected:
                 << (k <= 3 ? "05.00" : "03.00") << "V          0.500A\r\n";
         }
         out << "Save Path:" << record << "\r\n";
-        std::ofstream(events_path_of(record), std::ios::binary) << kEvents;
+        std::ofstream(events_path_of(record), std::ios::binary) << kImageEvents;
         image = new tools::RunReportImage(&form->main_window(), *logic);
     }
     void TearDown() override {

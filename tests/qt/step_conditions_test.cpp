@@ -16,7 +16,7 @@ namespace {
 using platform::FieldValue;
 using platform::StepRow;
 
-class Reports final : public platform::Reporter {
+class ConditionReports final : public platform::Reporter {
 public:
     void report(platform::Severity severity, const std::string& text, const std::string&) override {
         if (severity == platform::Severity::Box) {
@@ -86,7 +86,7 @@ protected:
     }
 
     ProgramFolder folder;
-    Reports reports;
+    ConditionReports reports;
     std::unique_ptr<QtRecordSet> records;
     std::unique_ptr<QtGrid> grid;
     const StepRow drained{{5.0, 1.0, 3.0},
