@@ -37,6 +37,7 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 #include "base/texts_limits.h"
 #include "base/texts_messages.h"
 #include "base/texts_ports.h"
+#include "base/texts_profiles.h"
 #include "base/texts_reasons.h"
 #include "base/texts_records.h"
 #include "base/texts_remote.h"
