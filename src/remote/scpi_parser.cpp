@@ -80,6 +80,7 @@ constexpr std::array kCommands{
     Entry{"PROGram:STOP", Header::ProgramStop, false, Set::Bare},
     Entry{"PROGram:STATe", Header::ProgramState, true, Set::Never},
     Entry{"PROGram:TABLe", Header::ProgramTable, false, Set::Value},
+    Entry{"PROGram:PROFile", Header::ProgramProfile, true, Set::Value},
     Entry{"PROGram:END[:REASon]", Header::ProgramEnd, true, Set::Never},
 };
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 #include "base/texts.h"
+#include "program/profiles.h"
 #include "program/step_csv.h"
 #include "remote/scpi_session.h"
 
@@ -56,7 +57,26 @@ std::string Session::program_profile(const Unit& unit) {
     if (unit.query) {
         return quoted(form_.armed_profile ? form_.armed_profile->name : std::string());
     }
-    push_error(error::kUndefinedHeader);
+    const std::optional<std::string> text = string_parameter(unit);
+    if (!text || refused_while_running()) {
+        return {};
+    }
+    // The figures are read, then checked; the first problem is the one a script hears.
+    const ProfileParse parsed = parse_profile(*text);
+    if (!parsed.ok()) {
+        push_error(error::kIllegalValue, describe(parsed.problems.front(), true));
+        return {};
+    }
+    const ProfileResult made = make_profile(parsed.figures);
+    if (!made.ok()) {
+        push_error(error::kIllegalValue, describe(made.problems.front(), true));
+        return {};
+    }
+    if (!form_.load_profile(made.plan)) {
+        push_error(error::kSettingsConflict, texts::kScpiStepsNotWritten.en);
+        return {};
+    }
+    tell(unit);
     return {};
 }
 

@@ -4,8 +4,12 @@
 #include "remote/scpi_session.h"
 #include "scenario/fixture.h"
 
+#include <algorithm>
+
 namespace kelvo::testing {
 namespace {
+
+using platform::FieldValue;
 
 class Heard : public platform::Observer {
 public:
@@ -217,6 +221,54 @@ TEST_F(Remote, ResetSwitchesOffFirstAndKeepsTheStatus) {
     EXPECT_FALSE(form.program_running);
     EXPECT_FALSE(form.output_on);
     EXPECT_EQ(ask("*ESE?;*ESR?;SYST:ERR?"), "16;144;-222,\"Data out of range\"\n");
+}
+
+TEST_F(Remote, TablesAndProfilesFromAScriptAndWhyTheRunEnded) {
+    answering = true;
+    attach_supply();
+    ask("PROG:TABL \"voltage V,current A,seconds|5,1,3|10,2,2\"");
+    EXPECT_EQ(errors(), std::vector<std::string>{});
+    ASSERT_EQ(ui.Adodc1.rows.size(), 2u);
+    EXPECT_EQ(ui.Adodc1.rows[1][1], FieldValue(10.0));
+    ask("PROG:TABL \"voltage V,current A,seconds|50,1,3\";PROG:TABL 5");
+    const std::vector<std::string> refused = errors();
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].rfind("-224,", 0), 0u) << refused[0];
+    EXPECT_EQ(refused[1].rfind("-102,", 0), 0u) << refused[1];
+    EXPECT_EQ(ui.Adodc1.rows.size(), 2u); // the old table stands
+
+    EXPECT_EQ(ask("PROG:PROF?"), "\"\"\n");
+    ask("PROG:PROF \"liion, cells=1,cell=4.2,current=1,taper=0.1,hours=1\"");
+    EXPECT_EQ(errors(), std::vector<std::string>{});
+    EXPECT_EQ(ask("PROG:PROF?"), "\"Li-ion charge\"\n");
+    ASSERT_EQ(ui.Adodc1.rows.size(), 1u);
+    EXPECT_EQ(ui.Adodc1.rows[0][1], FieldValue(4.2));
+    EXPECT_NE(std::find(heard.events.begin(), heard.events.end(),
+                        "Profile \"Li-ion charge\" written to the step table."),
+              heard.events.end());
+    // A figure out of range or a key the profile does not take: refused, nothing written.
+    ask("PROG:PROF \"LIION,cells=9,cell=4.2,current=1,taper=0.1,hours=1\"");
+    ask("PROG:PROF \"LIION,cells=1,cell=4.2,current=1,taper=0.1,hours=1,volts=3\"");
+    ask("PROG:PROF \"TOASTER\"");
+    const std::vector<std::string> bad = errors();
+    ASSERT_EQ(bad.size(), 3u);
+    for (const std::string& error : bad) {
+        EXPECT_EQ(error.rfind("-224,\"Illegal parameter value;", 0), 0u) << error;
+    }
+    EXPECT_NE(bad[0].find("Cells"), std::string::npos) << bad[0];
+    EXPECT_EQ(ask("PROG:PROF?"), "\"Li-ion charge\"\n");
+
+    answer_volts = "0420";
+    ask("PROG:RUN");
+    EXPECT_EQ(ask("PROG:STAT?"), "RUNNING,1,3600\n");
+    ask("PROG:PROF \"LIION,cells=1,cell=4.2,current=1,taper=0.1,hours=1\"");
+    EXPECT_EQ(errors(),
+              std::vector<std::string>{"-221,\"Settings conflict;a step program is running\""});
+    answer_amps = "0050";
+    second(40);
+    EXPECT_EQ(ask("PROG:STAT?;PROG:END?"),
+              "IDLE;\"step condition\",\"step 1 condition: I<0.100 A, 30..3600 s, stop at "
+              "0.050 A after 30 s\"\n");
 }
 
 } // namespace

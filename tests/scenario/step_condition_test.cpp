@@ -4,6 +4,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario/fixture.h"
 
+#include <algorithm>
+
 namespace kelvo::testing {
 namespace {
 
@@ -234,6 +236,65 @@ TEST_F(StepEnding, ABadCellIsRefusedAtRunNamingItsRow) {
         EXPECT_EQ(ui.Adodc1.current, 1);
         ui.message_box.answer(0);
     }
+}
+
+class ProfileRun : public StepConditionTable {};
+
+ProfilePlan charge_plan() {
+    ProfilePlan plan;
+    plan.name = "Li-ion charge";
+    plan.settings = "1 cell, 4.20 V a cell, 1.000 A, end below 0.100 A, 1 h";
+    Step step{420, 1000, 0, {}};
+    step.condition = {ConditionKind::CurrentBelow, 0.1, 5, 3600, true};
+    plan.steps = {step};
+    plan.limits[LimitKind::Voltage] = 4.2;
+    plan.limits[LimitKind::Time] = 3660;
+    return plan;
+}
+
+TEST_F(ProfileRun, ItsLimitsHoldForItsRunOnlyAndTheStricterOfTwoWins) {
+    ui.Combo5.choose(0); // until stopped: a profile runs once all the same
+    answer_volts = "0420";
+    form.output_limits[LimitKind::Time] = 600; // the user's, stricter than the profile's
+    ASSERT_TRUE(form.load_profile(charge_plan()));
+    ASSERT_EQ(ui.Adodc1.rows.size(), 1u);
+    run();
+    ASSERT_TRUE(form.program_running);
+    EXPECT_EQ(form.output_limits[LimitKind::Voltage], 4.2);
+    EXPECT_EQ(form.output_limits[LimitKind::Time], 600);
+    EXPECT_EQ(ui.Combo5.text(), "1");
+    const auto profile =
+        std::find_if(form.period_events.begin(), form.period_events.end(),
+                     [](const PeriodEvent& e) { return e.kind == EventKind::ProfileRun; });
+    ASSERT_NE(profile, form.period_events.end());
+    EXPECT_EQ(profile->source, "Li-ion charge");
+    second(3);
+    EXPECT_TRUE(form.program_running); // at its own limit, not above it
+    answer_amps = "0050";
+    second(8);
+    EXPECT_FALSE(form.program_running);
+    EXPECT_EQ(form.last_run_end, "step condition");
+    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
+    EXPECT_EQ(form.output_limits[LimitKind::Time], 600);
+    // Armed for one run: the next RUN of the same table has the user's limits only.
+    run();
+    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
+}
+
+TEST_F(ProfileRun, ATableChangedSinceRunsWithoutTheProfileAndOneAboveItsLimitIsRefused) {
+    ASSERT_TRUE(form.load_profile(charge_plan()));
+    ui.Adodc1.rows[0][1] = 5.0; // edited in the grid: 5 V
+    run();
+    EXPECT_TRUE(form.program_running);
+    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
+    ui.Command4.click();
+
+    ProfilePlan plan = charge_plan();
+    plan.limits[LimitKind::Voltage] = 4.0; // below its own step
+    ASSERT_TRUE(form.load_profile(plan));
+    run();
+    EXPECT_FALSE(form.program_running);
+    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
 }
 
 } // namespace
