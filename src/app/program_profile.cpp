@@ -16,8 +16,10 @@ namespace {
 OutputLimits stricter(const OutputLimits& user, const OutputLimits& profile) {
     OutputLimits merged = user;
     for (const LimitKind kind : kLimitKinds) {
-        if (profile[kind]) {
-            merged[kind] = user[kind] ? std::min(*user[kind], *profile[kind]) : *profile[kind];
+        const auto& own = profile[kind];
+        const auto& theirs = user[kind];
+        if (own.has_value()) {
+            merged[kind] = theirs.has_value() ? std::min(theirs.value(), own.value()) : own.value();
         }
     }
     return merged;

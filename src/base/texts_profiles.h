@@ -63,7 +63,7 @@ inline constexpr Text kProfileKeyTwice{"\"%1\" is given twice", "“%1”给出�
 inline constexpr Text kProfileNoEquals{"\"%1\" is not key=value", "“%1”不是 键=值 的形式"};
 
 // A plan in words.
-inline constexpr Text kPreviewPlan{"%1: %2 steps.", "%1：共 %2 步。"};
+inline constexpr Text kPreviewPlan{"%1, steps: %2.", "%1：共 %2 步。"};
 inline constexpr Text kPreviewStep{"Step %1: %2, %3; %4.", "第 %1 步：%2，%3；%4。"};
 inline constexpr Text kPreviewMore{"... %1 more steps of the same kind ...",
                                    "……另有 %1 步同类步骤……"};
@@ -100,9 +100,9 @@ inline constexpr Text kProfileRun{"Write and run", "写入并运行"};
 inline constexpr Text kProfileClose{"Close", "关闭"};
 inline constexpr Text kProfileRunning{"A step program is running: stop it first.",
                                       "步骤程序正在运行：请先停止。"};
-inline constexpr Text kProfileWritten{"%1 steps written; the limits are set for the next run.",
+inline constexpr Text kProfileWritten{"Steps written: %1; the limits are set for the next run.",
                                       "已写入 %1 步；限值已为下次运行设好。"};
-inline constexpr Text kProfileStarted{"%1 steps written and the run started.",
+inline constexpr Text kProfileStarted{"Steps written: %1; the run has started.",
                                       "已写入 %1 步并开始运行。"};
 inline constexpr Text kProfileNotWritten{"Not written: %1", "未写入：%1"};
 

@@ -96,14 +96,15 @@ void read_readings(RunReport& report, const Series& series) {
         const Sample& s = series.samples[k];
         const double volts = s.volt_code / 100.0;
         const double amps = s.amp_code / 1000.0;
-        if (report.measured++ == 0) {
-            report.volts = ReportRange{volts, volts};
-            report.amps = ReportRange{amps, amps};
-        }
-        report.volts->lowest = std::min(report.volts->lowest, volts);
-        report.volts->highest = std::max(report.volts->highest, volts);
-        report.amps->lowest = std::min(report.amps->lowest, amps);
-        report.amps->highest = std::max(report.amps->highest, amps);
+        ++report.measured;
+        ReportRange& v = report.volts.has_value() ? report.volts.value()
+                                                  : report.volts.emplace(ReportRange{volts, volts});
+        ReportRange& a = report.amps.has_value() ? report.amps.value()
+                                                 : report.amps.emplace(ReportRange{amps, amps});
+        v.lowest = std::min(v.lowest, volts);
+        v.highest = std::max(v.highest, volts);
+        a.lowest = std::min(a.lowest, amps);
+        a.highest = std::max(a.highest, amps);
     }
     for (const SampleRun& run : series.unmeasured) {
         const std::size_t last = std::size_t{run.first} + run.count - 1;

@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -141,15 +142,10 @@ void start_remote_control(QWidget& main_window, const kelvo::qt::CommandLine& li
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // Read before any window exists: the help, the version, a wrong option and the exports
-    // need no display.
-    const kelvo::qt::CommandLine line =
-        kelvo::qt::read_command_line(argc, argv, std::cout, std::cerr);
+// The help, the version, a wrong option and the exports: what ends before any window.
+std::optional<int> run_without_window(const kelvo::qt::CommandLine& line) {
     if (line.exit_code) {
-        return *line.exit_code;
+        return line.exit_code;
     }
     if (line.export_csv) {
         return kelvo::history::export_csv_command(*line.export_csv, std::cerr);
@@ -159,6 +155,19 @@ int main(int argc, char** argv) {
     }
     if (line.report) {
         return kelvo::history::report_command(*line.report, std::cout, std::cerr);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Read before any window exists: the help, the version, a wrong option and the exports
+    // need no display.
+    const kelvo::qt::CommandLine line =
+        kelvo::qt::read_command_line(argc, argv, std::cout, std::cerr);
+    if (const std::optional<int> code = run_without_window(line)) {
+        return *code;
     }
     prefer_qt_event_loop();
     QApplication application(argc, argv);

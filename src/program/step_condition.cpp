@@ -168,6 +168,45 @@ double condition_highest(ConditionKind kind) {
     return 0;
 }
 
+namespace {
+
+// What follows a met condition: blank or "next" goes on, "stop" ends the run; nothing for
+// any other word.
+std::optional<bool> read_then(const platform::FieldValue& then) {
+    if (empty_cell(then)) {
+        return false;
+    }
+    const auto* word = std::get_if<std::string>(&then);
+    if (word != nullptr && parse_word(*word, "next")) {
+        return false;
+    }
+    if (word != nullptr && parse_word(*word, "stop")) {
+        return true;
+    }
+    return std::nullopt;
+}
+
+// A blank kind is no condition; nothing for a kind that is not one.
+std::optional<ConditionKind> read_kind(const platform::FieldValue& cell) {
+    if (empty_cell(cell)) {
+        return ConditionKind::None;
+    }
+    const std::string* token = std::get_if<std::string>(&cell);
+    return token != nullptr ? parse_condition_token(*token) : std::nullopt;
+}
+
+// The first cell after the kind that holds something; 0 when they are all blank.
+int first_filled(const ConditionCells& cells) {
+    for (int cell = 1; cell < kConditionCells; ++cell) {
+        if (!empty_cell(cells[static_cast<std::size_t>(cell)])) {
+            return cell;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
 ConditionCheck read_condition(const ConditionCells& cells) {
     using Kind = ConditionProblem::Kind;
     ConditionCheck check;
@@ -176,21 +215,13 @@ ConditionCheck read_condition(const ConditionCells& cells) {
         check.problem = {kind, cell, cell_text(cells[static_cast<std::size_t>(cell)]), {}};
         return check;
     };
-    std::optional<ConditionKind> kind = ConditionKind::None;
-    if (!empty_cell(cells[0])) {
-        const std::string* token = std::get_if<std::string>(&cells[0]);
-        kind = token != nullptr ? parse_condition_token(*token) : std::nullopt;
-        if (!kind) {
-            return refuse(Kind::UnknownKind, 0);
-        }
+    const std::optional<ConditionKind> kind = read_kind(cells[0]);
+    if (!kind) {
+        return refuse(Kind::UnknownKind, 0);
     }
     if (*kind == ConditionKind::None) {
-        for (int cell = 1; cell < kConditionCells; ++cell) {
-            if (!empty_cell(cells[static_cast<std::size_t>(cell)])) {
-                return refuse(Kind::WithoutKind, cell);
-            }
-        }
-        return check;
+        const int filled = first_filled(cells);
+        return filled == 0 ? check : refuse(Kind::WithoutKind, filled);
     }
     check.condition.kind = *kind;
     if (empty_cell(cells[1])) {
@@ -215,20 +246,13 @@ ConditionCheck read_condition(const ConditionCells& cells) {
     if (!longest.ok) {
         return refuse(Kind::TimeNotWhole, 3);
     }
-    const platform::FieldValue& then = cells[4];
-    if (!empty_cell(then)) {
-        const auto* word = std::get_if<std::string>(&then);
-        const auto next = word != nullptr ? parse_word(*word, "next") : false;
-        const auto stop = word != nullptr ? parse_word(*word, "stop") : false;
-        if (!next && !stop) {
-            return refuse(Kind::UnknownThen, 4);
-        }
-        check.condition.ends_run = stop;
+    const std::optional<bool> ends_run = read_then(cells[4]);
+    if (!ends_run) {
+        return refuse(Kind::UnknownThen, 4);
     }
+    check.condition.ends_run = *ends_run;
     check.condition.shortest = shortest.seconds;
-    if (longest.set) {
-        check.condition.longest = longest.seconds;
-    }
+    check.condition.longest = longest.set ? std::optional<int>{longest.seconds} : std::nullopt;
     if (check.condition.longest && *check.condition.longest < check.condition.shortest) {
         return refuse(Kind::LongestTooShort, 3);
     }

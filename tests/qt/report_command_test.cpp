@@ -20,6 +20,7 @@ namespace {
 CommandLine read_line(std::vector<std::string> args, std::string& errors) {
     args.insert(args.begin(), "kelvo");
     std::vector<char*> argv;
+    argv.reserve(args.size());
     for (std::string& arg : args) {
         argv.push_back(arg.data());
     }

@@ -44,6 +44,7 @@ void run_sql(const std::string& path, const QStringList& statements) {
 
 std::vector<std::string> field_names(const platform::RecordSet& records) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(records.field_count()));
     for (int field = 0; field < records.field_count(); ++field) {
         names.push_back(records.field_name(field));
     }

@@ -33,7 +33,8 @@ protected:
     QObject* named(const char* name) const {
         return form->main_window().findChild<QObject*>(QString::fromLatin1(name));
     }
-    // The windows of the strip, each opened by its button (the ramp from the Steps menu).
+    // The windows of the strip, each opened by its button (the ramp and the profiles from the
+    // Steps menu).
     std::vector<QWidget*> open_every_window() const {
         std::vector<QWidget*> windows;
         for (const char* button : {"limitsTool", "portTool", "monitorTool", "HistoryButton"}) {
@@ -43,12 +44,16 @@ protected:
              {"limitsWindow", "portWindow", "monitorWindow", "HistoryWindow"}) {
             windows.push_back(qobject_cast<QWidget*>(named(window)));
         }
-        qobject_cast<QToolButton*>(named("StepsTool"))->menu()->actions().at(2)->trigger();
+        const QList<QAction*> steps =
+            qobject_cast<QToolButton*>(named("StepsTool"))->menu()->actions();
+        steps.at(2)->trigger();
+        steps.at(3)->trigger();
         for (QDialog* dialog : form->main_window().findChildren<QDialog*>()) {
             if (dynamic_cast<tools::RampDialog*>(dialog) != nullptr) {
                 windows.push_back(dialog);
             }
         }
+        windows.push_back(qobject_cast<QWidget*>(named("ProfileDialog")));
         return windows;
     }
 
@@ -59,9 +64,10 @@ protected:
 
 TEST_F(ToolLanguageTest, EveryButtonAndWindowOfTheStripFollowsTheLanguageBothWays) {
     const std::vector<QWidget*> windows = open_every_window();
-    ASSERT_EQ(windows.size(), 5U);
-    const texts::Text* titles[] = {&texts::kLimitsTitle, &texts::kPortTitle, &texts::kMonitorTitle,
-                                   &texts::kHistoryTitle, &texts::kRampTitle};
+    ASSERT_EQ(windows.size(), 6U);
+    const texts::Text* titles[] = {&texts::kLimitsTitle,  &texts::kPortTitle,
+                                   &texts::kMonitorTitle, &texts::kHistoryTitle,
+                                   &texts::kRampTitle,    &texts::kProfileTitle};
     const std::pair<const char*, const texts::Text*> buttons[] = {
         {"limitsTool", &texts::kLimitsButton}, {"portTool", &texts::kPortTool},
         {"monitorTool", &texts::kMonitorTool}, {"HistoryButton", &texts::kHistoryButton},

@@ -72,7 +72,7 @@ TEST(ProfilePreview, SaysEachStepItsEndAndTheLimitsInBothLanguages) {
     const ProfileResult made = make_profile(
         parse_profile("LIION,cells=2,cell=4.2,current=1,taper=0.1,hours=3,capacity=2000").figures);
     EXPECT_EQ(preview(made.plan, true),
-              "Li-ion charge: 1 steps.\n"
+              "Li-ion charge, steps: 1.\n"
               "Step 1: 8.40 V, 1.000 A; ends when the current falls below 0.100 A (from 30 s on), "
               "and with it the run; at the latest after 3 h, then the run ends.\n"
               "Limits of the run: voltage limit 8.40 V, current limit 1.000 A, time limit 3 h 1 "

@@ -162,6 +162,8 @@ TEST(StepCsvConditions, ColumnsComeInAnyOrderByTheirOwnOrTheTablesNames) {
 }
 
 TEST(StepCsvConditions, ABadConditionNamesItsLineAndCell) {
+    const std::string kNotACondition =
+        "line 2: end when \"Q<\" is not a condition; use I<, I>, V<, V>, P<, P>, mAh> or mWh>";
     const std::string header = "voltage V,current A,seconds,end when,level,shortest s,longest s,"
                                "then\n";
     EXPECT_EQ(file_problems(header + "1,1,1,Q<,1,,,\n"        // 2
@@ -173,8 +175,7 @@ TEST(StepCsvConditions, ABadConditionNamesItsLineAndCell) {
                                      "1,1,1,I<,0.1,,,later\n" // 8
                                      "1,1,1,I<,0.1,,,next\n"),
               (std::vector<std::string>{
-                  "line 2: end when \"Q<\" is not a condition; use I<, I>, V<, V>, P<, P>, mAh> or "
-                  "mWh>",
+                  kNotACondition,
                   "line 3: the condition has no level",
                   "line 4: level 6 is outside 0 to 5.1 A",
                   "line 5: shortest s 2.5 is not a whole number of seconds from 0 to 31622400",

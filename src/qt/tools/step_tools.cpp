@@ -1,4 +1,5 @@
-// qt/tools/: the Steps button of the tool strip: import and export of CSV files, the ramp.
+// qt/tools/: the Steps button of the tool strip: import and export of CSV files, the ramp,
+// the test profiles.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/tools/step_tools.h"
 #include "posix/own_folder.h"
@@ -82,7 +83,9 @@ private:
     QAction* import_;
     QAction* export_;
     QAction* ramp_;
+    QAction* profile_;
     RampDialog* ramp_dialog_ = nullptr;
+    ProfileDialog* profile_dialog_ = nullptr;
     ProblemList* problems_ = nullptr;
     bool running_ = false;
 };
@@ -91,7 +94,7 @@ StepTools::StepTools(const ToolContext& context)
     : Tool(context.main_window, context.form), window_(context.main_window),
       button_(new QToolButton(context.strip)), menu_(new QMenu(button_)),
       import_(menu_->addAction(QString())), export_(menu_->addAction(QString())),
-      ramp_(menu_->addAction(QString())) {
+      ramp_(menu_->addAction(QString())), profile_(menu_->addAction(QString())) {
     button_->setMenu(menu_);
     button_->setPopupMode(QToolButton::InstantPopup);
     button_->setObjectName(QStringLiteral("StepsTool"));
@@ -105,6 +108,14 @@ StepTools::StepTools(const ToolContext& context)
         }
         ramp_dialog_->open_window();
     });
+    connect(profile_, &QAction::triggered, this, [this] {
+        if (profile_dialog_ == nullptr) {
+            profile_dialog_ = new ProfileDialog(window_, form_);
+            profile_dialog_->setObjectName(QStringLiteral("ProfileDialog"));
+            profile_dialog_->set_running(running_);
+        }
+        profile_dialog_->open_window();
+    });
     retranslate();
 }
 
@@ -115,9 +126,13 @@ void StepTools::follow_program() {
     running_ = form_.program_running;
     import_->setEnabled(!running_);
     ramp_->setEnabled(!running_);
+    profile_->setEnabled(!running_);
     button_->setToolTip(running_ ? text(texts::kStepsWhileRunning) : QString());
     if (ramp_dialog_ != nullptr) {
         ramp_dialog_->set_running(running_);
+    }
+    if (profile_dialog_ != nullptr) {
+        profile_dialog_->set_running(running_);
     }
 }
 
@@ -126,6 +141,7 @@ void StepTools::retranslate() {
     import_->setText(text(texts::kImportItem));
     export_->setText(text(texts::kExportItem));
     ramp_->setText(text(texts::kRampItem));
+    profile_->setText(text(texts::kProfileItem));
     running_ = !form_.program_running; // the tooltip in the new language
     follow_program();
 }

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "program/profiles.h"
 #include "program/step_csv.h"
 #include "qt/tools/tool.h"
 
@@ -14,7 +15,9 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -58,6 +61,54 @@ private:
     QPushButton* write_;
     QPushButton* close_;
     std::vector<std::pair<QLabel*, const texts::Text*>> labels_;
+    bool running_ = false;
+};
+
+// A test profile from its few figures, shown in words before it is written; it writes through
+// Form1::load_profile or Form1::run_profile, so the table's and the limits' rules hold.
+class ProfileDialog final : public Tool<QDialog> {
+public:
+    ProfileDialog(QWidget* parent, Form1& form);
+    // Not while a program runs: the dialog stays open, its buttons wait.
+    void set_running(bool running);
+    QComboBox* kind_box() const { return kind_; }
+    QDoubleSpinBox* figure_box(ProfileFigure figure) const {
+        for (const FigureBox& field : boxes_) {
+            if (field.figure == figure) {
+                return field.box;
+            }
+        }
+        return nullptr;
+    }
+    QPlainTextEdit* preview_box() const { return preview_; }
+    QPushButton* write_button() const { return write_; }
+    QPushButton* run_button() const { return run_; }
+    QLabel* outcome() const { return outcome_; }
+
+private:
+    struct FigureBox {
+        ProfileFigure figure;
+        bool optional;
+        QDoubleSpinBox* box;
+    };
+    void retranslate() override;
+    ProfileKind kind() const;
+    void kind_chosen();
+    void label_fields();
+    ProfileFigures figures() const;
+    ProfileResult made() const;
+    void show_preview();
+    void write(bool and_run);
+
+    QComboBox* kind_;
+    QLabel* kind_label_;
+    QFormLayout* fields_;
+    QPlainTextEdit* preview_;
+    QLabel* outcome_;
+    QPushButton* write_;
+    QPushButton* run_;
+    QPushButton* close_;
+    std::vector<FigureBox> boxes_;
     bool running_ = false;
 };
 
