@@ -14,15 +14,17 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
 KELVO_BUILD_DIR="$here/build" "$here/scripts/build.sh"
 
-# clang-tidy over the tree takes minutes of both cores but no timing: it runs from here to
-# the end at the lowest priority, on what the tests and soaks leave idle, so the timed tests
-# keep the processor when they want it.
+# clang-tidy over the tree takes minutes of both cores but no timing: it runs from the
+# sanitizer build on (a unity build, read a batch at a time: a few minutes instead of a
+# quarter of an hour) to the end at the lowest priority, on what the tests and soaks leave
+# idle, so the timed tests keep the processor when they want it.
 tidy=""
-if [ "${KELVO_SKIP_TIDY:-0}" != 1 ]; then
-  tidy_log="$here/build/tidy-run.log"
-  KELVO_BUILD_DIR="$here/build" nice -n 19 "$here/scripts/tidy.sh" >"$tidy_log" 2>&1 &
+tidy_log="$here/build/tidy-run.log"
+start_tidy() {
+  [ "${KELVO_SKIP_TIDY:-0}" != 1 ] || return 0
+  KELVO_BUILD_DIR="$1" nice -n 19 "$here/scripts/tidy.sh" >"$tidy_log" 2>&1 &
   tidy=$!
-fi
+}
 # Whatever ends the script, no clang-tidy is left running.
 kill_tree() {
   local child
@@ -42,6 +44,7 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   # which is what clang-tidy reads and what shows a missing include.
   KELVO_BUILD_DIR="$here/build-asan" "$here/scripts/build.sh" -DKELVO_SANITIZE=ON \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON
+  start_tidy "$here/build-asan"
   # The switch-off end-to-end test clicks through three real windows for 45 s, and the
   # period one times its clicks to a tenth of a second; the normal build runs them, and the
   # sanitizers see the same paths in the Qt tests and the soaks.
@@ -66,6 +69,7 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
     --gtest_filter='-Announcer.*:AnnouncerUnderTheDaemon.*:ReportCommand.*'
   TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo-soak" --minutes 1
 fi
+[ -n "$tidy" ] || start_tidy "$here/build"
 
 # Each fuzz target for 10 seconds.
 if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
