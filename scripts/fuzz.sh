@@ -4,7 +4,8 @@
 # in fuzz/corpus/<target>/. Extra arguments go to every fuzzer: "scripts/fuzz.sh 3600
 # -runs=10000000" runs each for ten million inputs or an hour, whichever comes first.
 # Exits non-zero when a target crashes or breaks one of its rules; the input that did it
-# is kept as build-fuzz/crashes/<target>-*.
+# is kept as build-fuzz/crashes/<target>-*. KELVO_FUZZ_TARGETS="step_csv run_report" builds
+# and runs only those.
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +14,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 out=${KELVO_FUZZ_DIR:-$here/build-fuzz}
-targets=(reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery vxi11_records run_report)
+every_target="reply_frame setpoint_text leading_number step_csv record_reader scpi_line timeline_files limit_options history_period journal_recovery vxi11_records run_report profile_text"
+# shellcheck disable=SC2206 # the names are words
+targets=(${KELVO_FUZZ_TARGETS:-$every_target})
 
 cxx=${KELVO_FUZZ_CXX:-clang++}
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Werror

@@ -71,9 +71,9 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
 fi
 [ -n "$tidy" ] || start_tidy "$here/build"
 
-# Each fuzz target for 10 seconds.
+# Each fuzz target for 6 seconds.
 if [ "${KELVO_SKIP_FUZZ:-0}" != 1 ]; then
-  "$here/scripts/fuzz.sh" 10
+  "$here/scripts/fuzz.sh" 6
 fi
 
 # A minute of the fault soak on the normal build (and one under ThreadSanitizer above): the
