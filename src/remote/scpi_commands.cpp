@@ -9,6 +9,7 @@
 #include "remote/scpi_values.h"
 #include "settings/setpoint_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -315,8 +316,14 @@ void Session::run_program(const Unit& unit) {
 
 std::string Session::program_state() const {
     if (form_.program_running) {
-        return "RUNNING," + std::to_string(form_.step_index + 1) + "," +
-               std::to_string(form_.step_seconds_left);
+        // A step that ends on a condition does not count its seconds down: what is left of
+        // it is the time to its longest.
+        int left = form_.step_seconds_left;
+        const StepCondition condition = form_.running_condition();
+        if (condition.kind != ConditionKind::None && condition.longest) {
+            left = std::max(0, *condition.longest - form_.step_elapsed);
+        }
+        return "RUNNING," + std::to_string(form_.step_index + 1) + "," + std::to_string(left);
     }
     return form_.output_on ? "MANUAL" : "IDLE";
 }

@@ -264,6 +264,9 @@ TEST_F(Remote, TablesAndProfilesFromAScriptAndWhyTheRunEnded) {
     ask("PROG:PROF \"LIION,cells=1,cell=4.2,current=1,taper=0.1,hours=1\"");
     EXPECT_EQ(errors(),
               std::vector<std::string>{"-221,\"Settings conflict;a step program is running\""});
+    // A step that ends on its condition counts down to its longest time.
+    second(10);
+    EXPECT_EQ(ask("PROG:STAT?"), "RUNNING,1,3590\n");
     answer_amps = "0050";
     second(40);
     EXPECT_EQ(ask("PROG:STAT?;PROG:END?"),
