@@ -45,11 +45,12 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   KELVO_BUILD_DIR="$here/build-asan" "$here/scripts/build.sh" -DKELVO_SANITIZE=ON \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON
   start_tidy "$here/build-asan"
-  # The switch-off end-to-end test clicks through three real windows for 45 s, and the
-  # period one times its clicks to a tenth of a second; the normal build runs them, and the
-  # sanitizers see the same paths in the Qt tests and the soaks.
+  # The switch-off end-to-end test clicks through three real windows for 45 s, the period
+  # one times its clicks to a tenth of a second, and the charge waits half a minute for its
+  # cell; the normal build runs them, and the sanitizers see the same paths in the Qt tests,
+  # the scenario tests and the soaks.
   (cd "$here/build-asan" &&
-    ctest --output-on-failure -j2 -E 'EndToEnd.SwitchOffAndRecovery|EndToEnd.PeriodChargeAndEnergy')
+    ctest --output-on-failure -j2 -E 'EndToEnd.SwitchOffAndRecovery|EndToEnd.PeriodChargeAndEnergy|EndToEnd.ProfileCharge')
 
   # ThreadSanitizer where there are two threads: the Qt tests (the send timer's thread, the
   # serial port written from it) and a one-minute fault soak, which closes and reopens the
