@@ -2,6 +2,7 @@
 // program, a wrong value ends it with status 2 and one line, and the help keeps the layout
 // the manual page is made from.
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "command_line_fixture.h"
 #include "main/command_line.h"
 
 #include <gtest/gtest.h>
@@ -15,29 +16,9 @@
 namespace kelvo::qt::testing {
 namespace {
 
-struct Outcome {
-    CommandLine line;
-    std::string out;
-    std::string errors;
-};
-
-Outcome read(std::vector<std::string> args) {
-    args.insert(args.begin(), "kelvo");
-    std::vector<char*> argv;
-    argv.reserve(args.size());
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    std::ostringstream out;
-    std::ostringstream errors;
-    CommandLine line = read_command_line(static_cast<int>(argv.size()), argv.data(), out, errors);
-    Outcome outcome{std::move(line), out.str(), errors.str()};
-    return outcome;
-}
-
 TEST(CommandLineLimits, EachValueGivenReachesTheProgramAndNoOther) {
-    const Outcome given = read({"--max-voltage", "5", "--off-after-silence=10", "--max-charge",
-                                " 250 ", "--port", "COM3"});
+    const ArgumentsRead given = read_arguments({"--max-voltage", "5", "--off-after-silence=10",
+                                                "--max-charge", " 250 ", "--port", "COM3"});
     EXPECT_FALSE(given.line.exit_code);
     EXPECT_EQ(given.errors, "");
     OutputLimits expected;
@@ -49,17 +30,17 @@ TEST(CommandLineLimits, EachValueGivenReachesTheProgramAndNoOther) {
 
     // Each option sets its own limit, whatever the others.
     for (const LimitKind kind : kLimitKinds) {
-        const Outcome one = read({std::string("--") + limit_key(kind), "2"});
+        const ArgumentsRead one = read_arguments({std::string("--") + limit_key(kind), "2"});
         ASSERT_FALSE(one.line.exit_code) << limit_key(kind) << ": " << one.errors;
         OutputLimits only;
         only[kind] = 2;
         EXPECT_EQ(one.line.output_limits, only) << limit_key(kind);
     }
-    EXPECT_FALSE(read({}).line.output_limits.any());
+    EXPECT_FALSE(read_arguments({}).line.output_limits.any());
 }
 
 TEST(CommandLineLimits, AWrongValueEndsWithStatusTwoAndOneLineNamingTheOption) {
-    const Outcome letters = read({"--max-voltage", "abc"});
+    const ArgumentsRead letters = read_arguments({"--max-voltage", "abc"});
     EXPECT_EQ(letters.line.exit_code, 2);
     EXPECT_EQ(letters.errors, "kelvo: --max-voltage: The voltage limit \"abc\" is not a number. "
                               "(kelvo --help lists the options)\n");
@@ -72,7 +53,7 @@ TEST(CommandLineLimits, AWrongValueEndsWithStatusTwoAndOneLineNamingTheOption) {
     for (const auto& [kind, value] : wrong) {
         const std::string key = limit_key(kind);
         // A good limit beside the wrong one changes nothing: the program does not start.
-        const Outcome outcome = read({"--max-energy", "100", "--" + key, value});
+        const ArgumentsRead outcome = read_arguments({"--max-energy", "100", "--" + key, value});
         EXPECT_EQ(outcome.line.exit_code, 2) << key << " " << value;
         const std::string refusal = limit_refusal(kind, parse_limit(kind, value).refusal, value);
         EXPECT_EQ(outcome.errors,
@@ -80,18 +61,18 @@ TEST(CommandLineLimits, AWrongValueEndsWithStatusTwoAndOneLineNamingTheOption) {
             << key << " " << value;
     }
     // Two wrong ones still make one line.
-    const Outcome two = read({"--max-time", "-1", "--max-voltage", "40"});
+    const ArgumentsRead two = read_arguments({"--max-time", "-1", "--max-voltage", "40"});
     EXPECT_EQ(two.line.exit_code, 2);
     EXPECT_EQ(std::count(two.errors.begin(), two.errors.end(), '\n'), 1) << two.errors;
 
     // Nothing goes on from a line that ends the program: not the export, not a good limit.
-    const Outcome ended =
-        read({"--export-events", "a.TXT", "--max-time", "9", "--max-voltage", "40"});
+    const ArgumentsRead ended =
+        read_arguments({"--export-events", "a.TXT", "--max-time", "9", "--max-voltage", "40"});
     EXPECT_EQ(ended.line.exit_code, 2);
     EXPECT_FALSE(ended.line.export_events);
     EXPECT_FALSE(ended.line.output_limits.any());
 
-    const Outcome missing = read({"--max-current"});
+    const ArgumentsRead missing = read_arguments({"--max-current"});
     EXPECT_EQ(missing.line.exit_code, 2);
     EXPECT_EQ(std::count(missing.errors.begin(), missing.errors.end(), '\n'), 1);
 }
@@ -112,26 +93,27 @@ TEST(CommandLineLimits, ThoseGivenReplaceTheFilesAndTheOthersStay) {
 }
 
 TEST(CommandLineExport, TheTimelineTakesTheRecordAndItsOptionalOut) {
-    const Outcome both = read({"--export-events", "Record/1.TXT", "events.csv"});
+    const ArgumentsRead both = read_arguments({"--export-events", "Record/1.TXT", "events.csv"});
     EXPECT_FALSE(both.line.exit_code);
     ASSERT_TRUE(both.line.export_events);
     EXPECT_EQ(*both.line.export_events, (std::vector<std::string>{"Record/1.TXT", "events.csv"}));
     EXPECT_FALSE(both.line.export_csv);
 
-    const Outcome record_only = read({"--export-events", "a.TXT"});
+    const ArgumentsRead record_only = read_arguments({"--export-events", "a.TXT"});
     ASSERT_TRUE(record_only.line.export_events);
     EXPECT_EQ(*record_only.line.export_events, std::vector<std::string>{"a.TXT"});
 
-    const Outcome csv = read({"--export-csv", "a.TXT", "a.csv"});
+    const ArgumentsRead csv = read_arguments({"--export-csv", "a.TXT", "a.csv"});
     ASSERT_TRUE(csv.line.export_csv);
     EXPECT_EQ(*csv.line.export_csv, (std::vector<std::string>{"a.TXT", "a.csv"}));
     EXPECT_FALSE(csv.line.export_events);
 
-    const Outcome together = read({"--export-csv", "a.TXT", "--export-events", "b.TXT"});
+    const ArgumentsRead together =
+        read_arguments({"--export-csv", "a.TXT", "--export-events", "b.TXT"});
     EXPECT_EQ(together.line.exit_code, 2);
     EXPECT_EQ(std::count(together.errors.begin(), together.errors.end(), '\n'), 1);
     // Without an export nothing takes an argument.
-    EXPECT_EQ(read({"a.TXT"}).line.exit_code, 2);
+    EXPECT_EQ(read_arguments({"a.TXT"}).line.exit_code, 2);
 }
 
 TEST(CommandLineRemote, AnAddressTheSocketCanTakeIsKeptAndAnyOtherEndsWithStatusTwo) {
@@ -145,7 +127,7 @@ TEST(CommandLineRemote, AnAddressTheSocketCanTakeIsKeptAndAnyOtherEndsWithStatus
         {"LocalHost:5025", "LocalHost"},
         {"192.168.1.20:6000", "192.168.1.20"}};
     for (const auto& [value, address] : good) {
-        const Outcome outcome = read({"--remote", value});
+        const ArgumentsRead outcome = read_arguments({"--remote", value});
         EXPECT_FALSE(outcome.line.exit_code) << value << ": " << outcome.errors;
         ASSERT_TRUE(outcome.line.remote) << value;
         EXPECT_EQ(outcome.line.remote->address, address);
@@ -154,7 +136,7 @@ TEST(CommandLineRemote, AnAddressTheSocketCanTakeIsKeptAndAnyOtherEndsWithStatus
     // A name, an address of five parts, a part past 255, an IPv6 address with a stray letter.
     for (const char* address : {"example.com", "1.2.3.4.5", "999.1.1.1", "[::1x]"}) {
         const std::string value = std::string(address) + ":5025";
-        const Outcome outcome = read({"--remote", value, "--max-voltage", "5"});
+        const ArgumentsRead outcome = read_arguments({"--remote", value, "--max-voltage", "5"});
         EXPECT_EQ(outcome.line.exit_code, 2) << value;
         EXPECT_FALSE(outcome.line.remote) << value;
         EXPECT_FALSE(outcome.line.output_limits.any()) << value;
@@ -165,11 +147,11 @@ TEST(CommandLineRemote, AnAddressTheSocketCanTakeIsKeptAndAnyOtherEndsWithStatus
         EXPECT_EQ(outcome.errors, "kelvo: --remote: \"" + bare +
                                       "\" is not an IP address (kelvo --help lists the options)\n");
     }
-    EXPECT_EQ(read({"--remote", "example.com"}).line.exit_code, 2); // no port
+    EXPECT_EQ(read_arguments({"--remote", "example.com"}).line.exit_code, 2); // no port
 }
 
 TEST(CommandLineHelp, ListsEveryOptionInTheLayoutTheManualPageIsMadeFrom) {
-    const Outcome help = read({"--help"});
+    const ArgumentsRead help = read_arguments({"--help"});
     EXPECT_EQ(help.line.exit_code, 0);
     // help2man takes "Usage:" and the "or:" lines after it as the synopsis.
     EXPECT_EQ(help.out.rfind("Usage: kelvo [options]\n"

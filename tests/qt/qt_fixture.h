@@ -49,6 +49,23 @@ private:
     std::filesystem::path path_;
 };
 
+// The folder's step table in a real record set, shown in a real grid, both telling
+// `reporter` (the test's stand-in for the window's queue); what was open is closed first.
+inline void open_step_table(const ProgramFolder& folder, platform::Reporter& reporter,
+                            std::unique_ptr<QtRecordSet>& records, std::unique_ptr<QtGrid>& grid) {
+    grid.reset();
+    records = std::make_unique<QtRecordSet>();
+    records->set_database(folder.file("db1.mdb"));
+    records->set_record_source("QZ7150PPS1");
+    records->refresh();
+    records->set_reporter(reporter);
+    grid = std::make_unique<QtGrid>(nullptr);
+    grid->set_reporter(reporter);
+    grid->attach(*records);
+    grid->set_data_source(*records);
+    grid->refresh();
+}
+
 // Lets the event loop run until the condition holds or the time is up.
 inline bool wait_until(const std::function<bool()>& condition, int milliseconds = 2000) {
     QDeadlineTimer deadline(milliseconds);

@@ -2,6 +2,7 @@
 // output from a record and its events file on disk, one line and a status for a record
 // that is missing or none, and the real binary doing it with no display at all.
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "command_line_fixture.h"
 #include "main/command_line.h"
 #include "main/export_command.h"
 #include "qt_fixture.h"
@@ -16,20 +17,6 @@
 
 namespace kelvo::qt::testing {
 namespace {
-
-CommandLine read_line(std::vector<std::string> args, std::string& errors) {
-    args.insert(args.begin(), "kelvo");
-    std::vector<char*> argv;
-    argv.reserve(args.size());
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    std::ostringstream out;
-    std::ostringstream err;
-    CommandLine line = read_command_line(static_cast<int>(argv.size()), argv.data(), out, err);
-    errors = err.str();
-    return line;
-}
 
 void write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -48,17 +35,17 @@ const char* const kEvents =
     "seconds=2.200;charge_mAh=0.2000000;energy_mWh=1.0000000\r\n";
 
 TEST(ReportCommand, TheOptionTakesItsRecordAndNoExportBesideIt) {
-    std::string errors;
-    const CommandLine line = read_line({"--report", "Record/1.TXT"}, errors);
+    const CommandLine line = read_arguments({"--report", "Record/1.TXT"}).line;
     EXPECT_FALSE(line.exit_code);
     ASSERT_TRUE(line.report);
     EXPECT_EQ(*line.report, "Record/1.TXT");
-    EXPECT_EQ(read_line({"--report", "a.TXT", "--export-csv", "b.TXT"}, errors).exit_code, 2);
-    EXPECT_EQ(errors, "kelvo: --report cannot be given together with --export-csv or "
-                      "--export-events (kelvo --help lists the options)\n");
-    EXPECT_EQ(read_line({"--report", "a.TXT", "b.TXT"}, errors).exit_code, 2);
-    EXPECT_EQ(read_line({"--report"}, errors).exit_code, 2);
-    EXPECT_FALSE(read_line({}, errors).report);
+    const ArgumentsRead both = read_arguments({"--report", "a.TXT", "--export-csv", "b.TXT"});
+    EXPECT_EQ(both.line.exit_code, 2);
+    EXPECT_EQ(both.errors, "kelvo: --report cannot be given together with --export-csv or "
+                           "--export-events (kelvo --help lists the options)\n");
+    EXPECT_EQ(read_arguments({"--report", "a.TXT", "b.TXT"}).line.exit_code, 2);
+    EXPECT_EQ(read_arguments({"--report"}).line.exit_code, 2);
+    EXPECT_FALSE(read_arguments({}).line.report);
 }
 
 TEST(ReportCommand, PrintsTheReportOfTheRecordAndItsEvents) {

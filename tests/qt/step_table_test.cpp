@@ -35,19 +35,7 @@ public:
 class StepTableTest : public ::testing::Test {
 protected:
     void SetUp() override { open(); }
-    void open() {
-        grid.reset();
-        records = std::make_unique<QtRecordSet>();
-        records->set_database(folder.file("db1.mdb"));
-        records->set_record_source("QZ7150PPS1");
-        records->refresh();
-        records->set_reporter(reports);
-        grid = std::make_unique<QtGrid>(nullptr);
-        grid->set_reporter(reports);
-        grid->attach(*records);
-        grid->set_data_source(*records);
-        grid->refresh();
-    }
+    void open() { open_step_table(folder, reports, records, grid); }
     QModelIndex cell(int row, int column) const { return records->model()->index(row, column + 1); }
     void press(int key) {
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
