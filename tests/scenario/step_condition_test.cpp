@@ -157,6 +157,21 @@ TEST_F(StepEnding, ASilenceIsNotAReadingButTheLongestTimeStillCounts) {
     second(4);
     ASSERT_EQ(step_ends().size(), 1u);
     EXPECT_EQ(step_ends()[0], "step 1 longest time: 12 s");
+    ui.Command4.click();
+
+    // The last reading before the silence meets the condition, but only after the shortest
+    // time, which passes in the silence: the step waits for the supply to answer again.
+    answer_amps = "0100";
+    table("I<", 0.5, 5.0, 30.0);
+    run();
+    second(3);
+    answering = false;
+    second(6);
+    EXPECT_TRUE(step_ends().empty()) << step_ends()[0];
+    answering = true;
+    second(3);
+    ASSERT_EQ(step_ends().size(), 1u);
+    EXPECT_EQ(step_ends()[0], "step 1 condition: I<0.500 A, 5..30 s at 0.100 A after 11 s");
 }
 
 TEST_F(StepEnding, StopInTheThenCellEndsTheRunOnTheConditionButNotOnTheLongestTime) {
