@@ -274,7 +274,8 @@ ProfilePlan charge_plan() {
 TEST_F(ProfileRun, ItsLimitsHoldForItsRunOnlyAndTheStricterOfTwoWins) {
     ui.Combo5.choose(0); // until stopped: a profile runs once all the same
     answer_volts = "0420";
-    form.output_limits[LimitKind::Time] = 600; // the user's, stricter than the profile's
+    form.output_limits[LimitKind::Time] = 600;   // the user's, stricter than the profile's
+    form.output_limits[LimitKind::Voltage] = 10; // the user's, looser than the profile's
     ASSERT_TRUE(form.load_profile(charge_plan()));
     ASSERT_EQ(ui.Adodc1.rows.size(), 1u);
     run();
@@ -293,11 +294,11 @@ TEST_F(ProfileRun, ItsLimitsHoldForItsRunOnlyAndTheStricterOfTwoWins) {
     second(8);
     EXPECT_FALSE(form.program_running);
     EXPECT_EQ(form.last_run_end, "step condition");
-    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
+    EXPECT_EQ(form.output_limits[LimitKind::Voltage], 10);
     EXPECT_EQ(form.output_limits[LimitKind::Time], 600);
     // Armed for one run: the next RUN of the same table has the user's limits only.
     run();
-    EXPECT_FALSE(form.output_limits[LimitKind::Voltage]);
+    EXPECT_EQ(form.output_limits[LimitKind::Voltage], 10);
 }
 
 TEST_F(ProfileRun, ATableChangedSinceRunsWithoutTheProfileAndOneAboveItsLimitIsRefused) {
