@@ -64,10 +64,9 @@ if [ "${KELVO_SKIP_SANITIZERS:-0}" != 1 ]; then
   tsan="suppressions=$here/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
   # The announcer has no thread of its own (all of it runs on the event loop); its tests
   # start a message bus with QProcess, and a fork of a process with threads is what
-  # ThreadSanitizer does not follow, so they run in the other builds only. So do the tests
-  # of `kelvo --report`, which start the program itself (not built here).
+  # ThreadSanitizer does not follow, so they run in the other builds only.
   TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo_qt_tests" \
-    --gtest_filter='-Announcer.*:AnnouncerUnderTheDaemon.*:ReportCommand.*'
+    --gtest_filter='-Announcer.*:AnnouncerUnderTheDaemon.*'
   TSAN_OPTIONS=$tsan "$here/build-tsan/bin/kelvo-soak" --minutes 1
 fi
 [ -n "$tidy" ] || start_tidy "$here/build"

@@ -3,7 +3,8 @@
 # full: the profile is written and run through remote control, the charge goes from constant
 # current to constant voltage and ends when the current tapers below 0.1 A, the program says
 # why, and the report beside the record (text and picture) tells the same, as does
-# `kelvo --report` without a display. About 35 s.
+# `kelvo --report` with no display at all (and one line and status 1 for a missing record).
+# About 35 s.
 #   profile_e2e.sh BIN-DIR        (KELVO_E2E_KEEP=1 keeps its folder for a look)
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
@@ -74,6 +75,12 @@ report=${record%.TXT}.report.txt
 [ -s "${record%.TXT}.report.png" ] || fail "no picture of the run"
 grep -q '^Profile: Li-ion charge (cells=1, cell=4.2 V' "$report" || fail "the profile: $(cat "$report")"
 grep -q "^Run ended by: a step's condition" "$report" || fail "the end: $(cat "$report")"
-"$work/prog/kelvo" --report "$record" >"$work/printed.txt" || fail "kelvo --report"
+# No display at all: neither X, Wayland nor a Qt platform to fall back on.
+bare=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/prog/kelvo")
+"${bare[@]}" --report "$record" >"$work/printed.txt" 2>&1 || fail "kelvo --report"
 cmp -s "$work/printed.txt" "$report" || fail "kelvo --report prints another report"
+status=0
+"${bare[@]}" --report "$work/missing.TXT" >"$work/missing.out" 2>&1 || status=$?
+[ "$status" = 1 ] && [ "$(wc -l <"$work/missing.out")" = 1 ] ||
+  fail "a missing record: status $status, $(cat "$work/missing.out")"
 echo "PASS"

@@ -38,12 +38,10 @@ int gaps_in(const QCPGraph* graph) {
     return gaps;
 }
 
-class HistoryWindowTest : public ::testing::Test {
+class HistoryWindowTest : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
+        make_window();
         std::filesystem::create_directory(folder.file("Record"));
         std::ofstream out(record, std::ios::binary);
         out << "KELVO\r\nVersion: 1.0\r\n2026-12-7   3:50:16 PM\r\n";
@@ -51,10 +49,6 @@ protected:
             out << "3:50:" << 16 + k << " PM          05.00V          0.500A\r\n";
         }
         out << "Save Path:" << record << "\r\n";
-    }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
     }
     tools::HistoryWindow& window() {
         if (!history) {
@@ -67,10 +61,7 @@ protected:
         ASSERT_TRUE(wait_until([&] { return !window().loading(); }));
     }
 
-    ProgramFolder folder;
     std::string record = folder.file("Record/2026127155027.TXT");
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     tools::HistoryWindow* history = nullptr;
 };
 

@@ -24,24 +24,21 @@
 namespace kelvo::qt::testing {
 namespace {
 
-class LimitsWindowTest : public ::testing::Test {
+class LimitsWindowTest : public WindowFixture {
 protected:
     void SetUp() override {
         // The limits file goes to the user's data folder: this test's own, not the user's.
         had_data_home_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
         data_home_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder.file("data")));
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
+        make_window();
         form->main_window().show();
         tools::add_limits_tool({form->main_window().strip(), &form->main_window(), *logic});
         button = form->main_window().findChild<QAction*>(QStringLiteral("limitsTool"));
         ASSERT_NE(button, nullptr);
     }
     void TearDown() override {
-        logic.reset();
-        form.reset();
+        close_window();
         if (had_data_home_) {
             qputenv("XDG_DATA_HOME", data_home_);
         } else {
@@ -82,9 +79,6 @@ protected:
         return text.str();
     }
 
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     QAction* button = nullptr;
 
 private:

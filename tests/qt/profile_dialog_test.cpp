@@ -15,19 +15,16 @@
 namespace kelvo::qt::testing {
 namespace {
 
-class ProfileDialogTest : public ::testing::Test {
+class ProfileDialogTest : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
+        make_window();
         form->Combo3.set_selected_index(1); // English
         dialog = std::make_unique<tools::ProfileDialog>(nullptr, *logic);
     }
     void TearDown() override {
         dialog.reset();
-        logic.reset();
-        form.reset();
+        close_window();
     }
     void choose(ProfileKind kind) const {
         const auto at = std::find(kProfileKinds.begin(), kProfileKinds.end(), kind);
@@ -44,9 +41,6 @@ protected:
     std::string preview() const { return dialog->preview_box()->toPlainText().toStdString(); }
     int grid_rows() const { return form->DataGrid1.view()->model()->rowCount(); }
 
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     std::unique_ptr<tools::ProfileDialog> dialog;
 };
 

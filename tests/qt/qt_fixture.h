@@ -49,6 +49,28 @@ private:
     std::filesystem::path path_;
 };
 
+// The real window with Form1 on it, on a folder of its own, made as the program makes them
+// and closed model first. Form_Load is run unless the test wants to run it itself.
+class WindowFixture : public ::testing::Test {
+protected:
+    void make_window(bool load = true) {
+        form = std::make_unique<QtForm>(folder.path());
+        logic = std::make_unique<Form1>(form->controls());
+        if (load) {
+            logic->Form_Load();
+        }
+    }
+    void close_window() {
+        logic.reset();
+        form.reset();
+    }
+    void TearDown() override { close_window(); }
+
+    ProgramFolder folder;
+    std::unique_ptr<QtForm> form;
+    std::unique_ptr<Form1> logic;
+};
+
 // The folder's step table in a real record set, shown in a real grid, both telling
 // `reporter` (the test's stand-in for the window's queue); what was open is closed first.
 inline void open_step_table(const ProgramFolder& folder, platform::Reporter& reporter,

@@ -28,19 +28,17 @@ void keep_message(QtMsgType /*type*/, const QMessageLogContext& /*where*/, const
     qt_messages().push_back(text.toStdString());
 }
 
-class RemoteServerTest : public ::testing::Test {
+class RemoteServerTest : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
+        make_window(false);
         server = std::make_unique<tools::RemoteServer>(nullptr, *logic);
         server->instrument()->set_portmapper(std::nullopt);
     }
     void TearDown() override {
         clients.clear();
         server.reset();
-        logic.reset();
-        form.reset();
+        close_window();
     }
 
     void listen(milliseconds idle_limit) {
@@ -85,9 +83,6 @@ protected:
         wait_until([] { return false; }, ms);
     }
 
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     std::unique_ptr<tools::RemoteServer> server;
     std::vector<std::unique_ptr<QTcpSocket>> clients;
     quint16 port = 0;

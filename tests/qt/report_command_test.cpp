@@ -1,6 +1,6 @@
 // kelvo --report RECORD: the option as the command line reads it, the report on standard
 // output from a record and its events file on disk, one line and a status for a record
-// that is missing or none, and the real binary doing it with no display at all.
+// that is missing or none.
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line_fixture.h"
 #include "main/command_line.h"
@@ -9,11 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace kelvo::qt::testing {
 namespace {
@@ -93,35 +92,6 @@ TEST(ReportCommand, AMissingOrWrongRecordIsOneLineAndStatusOne) {
     std::ostringstream out;
     std::ostringstream errors;
     EXPECT_EQ(history::report_command("", out, errors), 2);
-}
-
-// The binary itself with no display: neither X, Wayland nor a Qt platform to fall back on.
-TEST(ReportCommand, TheProgramPrintsItWithoutADisplay) {
-    ProgramFolder folder;
-    const std::string record = folder.file("1.TXT");
-    write(record, kRecord);
-    write(folder.file("1.events.csv"), kEvents);
-    const std::string binary = std::string(KELVO_ASSETS_DIR) + "/kelvo";
-    const auto run = [&](const std::string& args, std::string& out) {
-        const std::string command =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + binary + " " + args + " 2>&1";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        out.clear();
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    std::string out;
-    EXPECT_EQ(run("--report " + record, out), 0) << out;
-    EXPECT_EQ(out.rfind("Run report\n", 0), 0u) << out;
-    EXPECT_NE(out.find("Run ended by: STOP"), std::string::npos) << out;
-    EXPECT_EQ(run("--report " + folder.file("missing.TXT"), out), 1) << out;
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-    EXPECT_EQ(run("--help", out), 0);
-    EXPECT_NE(out.find("--report <RECORD>"), std::string::npos) << out;
 }
 
 } // namespace

@@ -29,12 +29,10 @@ const char* const kImageEvents =
     "2026-12-09T04:10:13.200+01:00,output off,stop,"
     "seconds=6.100;charge_mAh=1.0000000;energy_mWh=4.0000000\r\n";
 
-class RunReportImageTest : public ::testing::Test {
+class RunReportImageTest : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
+        make_window();
         std::filesystem::create_directory(folder.file("Record"));
         std::ofstream out(record, std::ios::binary);
         out << "KELVO\r\nVersion: 1.0\r\n2026-12-9   4:10:07\r\n";
@@ -46,16 +44,9 @@ protected:
         std::ofstream(events_path_of(record), std::ios::binary) << kImageEvents;
         image = new tools::RunReportImage(&form->main_window(), *logic);
     }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
-    }
 
-    ProgramFolder folder;
     std::string record = folder.file("Record/2026129410.TXT");
     std::string png = history::report_image_path_of(record);
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     tools::RunReportImage* image = nullptr;
 };
 

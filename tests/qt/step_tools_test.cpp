@@ -16,17 +16,9 @@ namespace {
 
 using platform::FieldValue;
 
-class StepToolsTest : public ::testing::Test {
+class StepToolsTest : public WindowFixture {
 protected:
-    void load() {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
-    }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
-    }
+    void load() { make_window(); }
     QString file(const char* name, const QByteArray& bytes = {}) const {
         QString path = QString::fromStdString(folder.file(name));
         if (!bytes.isEmpty()) {
@@ -47,10 +39,6 @@ protected:
         }
         return rows;
     }
-
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
 };
 
 TEST_F(StepToolsTest, AFileReplacesTheStepsInTheFileAndTheGridAndExportsTheSame) {

@@ -16,18 +16,12 @@
 namespace kelvo::qt::testing {
 namespace {
 
-class ToolLanguageTest : public ::testing::Test {
+class ToolLanguageTest : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-        logic->Form_Load();
+        make_window();
         form->main_window().show();
         tools::add_tools({form->main_window().strip(), &form->main_window(), *logic});
-    }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
     }
 
     QObject* named(const char* name) const {
@@ -56,10 +50,6 @@ protected:
         windows.push_back(qobject_cast<QWidget*>(named("ProfileDialog")));
         return windows;
     }
-
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
 };
 
 TEST_F(ToolLanguageTest, EveryButtonAndWindowOfTheStripFollowsTheLanguageBothWays) {

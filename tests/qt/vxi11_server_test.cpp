@@ -62,11 +62,10 @@ private:
     std::vector<std::string> replies_;
 };
 
-class InstrumentServer : public ::testing::Test {
+class InstrumentServer : public WindowFixture {
 protected:
     void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
+        make_window(false);
         server = std::make_unique<tools::Vxi11Server>(nullptr, session_peers(*logic));
         server->set_portmapper(std::nullopt);
         QString why;
@@ -74,8 +73,7 @@ protected:
     }
     void TearDown() override {
         server.reset();
-        logic.reset();
-        form.reset();
+        close_window();
     }
     std::int32_t open(Client& client) {
         const Create_LinkResp link = link_of(client.call(open_call("inst0")));
@@ -84,9 +82,6 @@ protected:
         return link.lid;
     }
 
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
     std::unique_ptr<tools::Vxi11Server> server;
 };
 

@@ -23,20 +23,9 @@ namespace kelvo::qt::testing {
 namespace {
 
 // The real window with Form1 on it.
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        form = std::make_unique<QtForm>(folder.path());
-        logic = std::make_unique<Form1>(form->controls());
-    }
-    void TearDown() override {
-        logic.reset();
-        form.reset();
-    }
-
-    ProgramFolder folder;
-    std::unique_ptr<QtForm> form;
-    std::unique_ptr<Form1> logic;
+    void SetUp() override { make_window(false); }
 };
 
 TEST_F(WindowTest, LoadStepLeavesTheWindowReadyToRun) {
