@@ -127,6 +127,7 @@ void ProfileDialog::show_preview() {
     }
     preview_->setPlainText(lines.join(u'\n'));
     outcome_->clear();
+    figures_ok_ = result.ok();
     set_running(running_);
 }
 
@@ -145,9 +146,8 @@ void ProfileDialog::retranslate() {
 
 void ProfileDialog::set_running(bool running) {
     running_ = running;
-    const bool ok = made().ok();
     for (QPushButton* button : {write_, run_}) {
-        button->setEnabled(!running && ok);
+        button->setEnabled(!running && figures_ok_);
         button->setToolTip(running ? text(texts::kProfileRunning) : QString());
     }
 }

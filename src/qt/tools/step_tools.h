@@ -110,6 +110,7 @@ private:
     QPushButton* close_;
     std::vector<FigureBox> boxes_;
     bool running_ = false;
+    bool figures_ok_ = false; // the figures shown make a profile
 };
 
 } // namespace kelvo::tools
